@@ -1,0 +1,59 @@
+// Data tables: the data record reader, deletion and the listing.
+#include "core/DataTable.h"
+
+#include <istream>
+#include <ostream>
+
+int DataTable::LoadData(std::istream& in, std::ostream& out) {
+  Sstring key, name, type;
+  if (in.eof() || !(in >> key, !key.empty())) {
+    out << "table error: missing parameters 'key name type value'\n";
+    return 0;
+  }
+  if (in.eof() || !(in >> name, !name.empty())) {
+    out << "table error: missing parameters 'name type value'\n";
+    return 0;
+  }
+  if (in.eof() || !(in >> type, !type.empty())) {
+    out << "table error: missing parameters 'type value'\n";
+    return 0;
+  }
+  if (in.eof()) {
+    out << "table error: missing parameter 'value'\n";
+    return 0;
+  }
+  bool ok = true;
+  WithElementType(type, [&](auto proto) {
+    using T = decltype(proto);
+    T v{};
+    if (ReadElement(in, v)) PutData(key, name, v);
+    else ok = false;
+  });
+  if (!ok) {
+    out << "table error: missing parameter 'value'\n";
+    return 0;
+  }
+  return 1;
+}
+
+int DataTable::DelData(const Sstring& key, const Sstring& name) {
+  return data_.GetOrInsert(key).Erase(name) ? 1 : 0;
+}
+
+int DataTable::DelKey(const Sstring& key) {
+  Row* row = data_.Find(key);
+  if (!row) return 0;
+  row->Clear();
+  return 1;
+}
+
+void DataTable::ShowTable(std::ostream& out) const {
+  data_.ForEach([&](const Sstring& key, const Row& row) {
+    row.ForEach([&](const Sstring& name, const Scalar& value) {
+      out << key << ' ' << name << ' ';
+      WriteScalar(out, value, NumberStyle::Screen);
+      out << '\n';
+    });
+  });
+  out << '\n';
+}

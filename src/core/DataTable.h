@@ -1,0 +1,126 @@
+// DataTable: key -> entry name -> typed scalar, listed newest first at both
+// levels. Holds all wiring and connection data of networks, blocks and layers.
+#pragma once
+#include <iosfwd>
+#include <vector>
+
+#include "core/ElementTypes.h"
+#include "core/NewestFirstMap.h"
+
+class DataTable {
+ public:
+  using Row = NewestFirstMap<Sstring, Scalar>;
+
+  DataTable() = default;
+  virtual ~DataTable() = default;
+
+  void SetTableName(const Sstring& name) { tableName_ = name; }
+  const Sstring& GetTableName() const { return tableName_; }
+
+  // Stores value under (key, name); the name's type becomes T's.
+  template <class T>
+  void PutData(const Sstring& key, const Sstring& name, const T& value) {
+    data_.GetOrInsert(key).Put(name, Scalar(value));
+    types_.Put(name, Sstring(ElementTraits<T>::keyword));
+  }
+  void PutData(const Sstring& key, const Sstring& name, const char* value) {
+    PutData(key, name, Sstring(value));
+  }
+  // 1 and the value when the entry exists (the key becomes present either way).
+  template <class T>
+  int GetData(const Sstring& key, const Sstring& name, T& out) {
+    const Scalar* s = data_.GetOrInsert(key).Find(name);
+    return s && ScalarGet(*s, out) ? 1 : 0;
+  }
+  // The same read without making the key present: for listings and for the
+  // layers while a run is going on.
+  template <class T>
+  int PeekData(const Sstring& key, const Sstring& name, T& out) const {
+    const Scalar* s = Peek(key, name);
+    return s && ScalarGet(*s, out) ? 1 : 0;
+  }
+  const Scalar* Peek(const Sstring& key, const Sstring& name) const {
+    const Row* row = data_.Find(key);
+    return row ? row->Find(name) : nullptr;
+  }
+
+  // First key, newest first, whose entry under name equals value.
+  template <class T>
+  int FindKey(const Sstring& name, const T& value, Sstring& key) const {
+    return FindFirst([&](const Row& r) { return Matches(r, name, value); }, key);
+  }
+  template <class T>
+  int FindKey(const Sstring& name1, const T& value1, const Sstring& name2, const T& value2,
+              Sstring& key) const {
+    return FindFirst(
+        [&](const Row& r) { return Matches(r, name1, value1) && Matches(r, name2, value2); }, key);
+  }
+  template <class T>
+  int FindKeys(const Sstring& name, const T& value, std::vector<Sstring>& keys) const {
+    return FindAll([&](const Row& r) { return Matches(r, name, value); }, keys);
+  }
+  template <class T>
+  int FindKeys(const Sstring& name1, const T& value1, const Sstring& name2, const T& value2,
+               std::vector<Sstring>& keys) const {
+    return FindAll(
+        [&](const Row& r) { return Matches(r, name1, value1) && Matches(r, name2, value2); },
+        keys);
+  }
+
+  // Reads one data record (key name type value) and stores it; 0 after one of
+  // the four "table error" messages, written to msg. A value that cannot be
+  // read as its type stores nothing and is reported as a missing value.
+  int LoadData(std::istream& in, std::ostream& msg);
+  int DelData(const Sstring& key, const Sstring& name);
+  int DelKey(const Sstring& key);
+  int HasKey(const Sstring& key) const { return data_.Contains(key) ? 1 : 0; }
+  int HasData(const Sstring& key, const Sstring& name) {
+    return data_.GetOrInsert(key).Contains(name) ? 1 : 0;
+  }
+  // Every key with an entry under name, newest first; 0 when there is none.
+  int GetKeys(const Sstring& name, std::vector<Sstring>& keys) const {
+    return FindAll([&](const Row& r) { return r.Contains(name); }, keys);
+  }
+  // Every key present, newest first.
+  std::vector<Sstring> AllKeys() const { return data_.Keys(); }
+  const Row* FindRow(const Sstring& key) const { return data_.Find(key); }
+  Sstring TypeOf(const Sstring& name) const {
+    const Sstring* t = types_.Find(name);
+    return t ? *t : Sstring();
+  }
+
+  // One line per entry: quoted key, quoted name, value; then an empty line.
+  void ShowTable(std::ostream& out) const;
+
+ private:
+  template <class T>
+  static bool Matches(const Row& r, const Sstring& name, const T& value) {
+    const Scalar* s = r.Find(name);
+    return s && ScalarEquals(*s, value);
+  }
+  template <class P>
+  int FindFirst(P&& pred, Sstring& key) const {
+    bool found = false;
+    data_.ForEach([&](const Sstring& k, const Row& r) {
+      if (!found && pred(r)) {
+        key = k;
+        found = true;
+      }
+    });
+    return found ? 1 : 0;
+  }
+  template <class P>
+  int FindAll(P&& pred, std::vector<Sstring>& keys) const {
+    std::vector<Sstring> found;
+    data_.ForEach([&](const Sstring& k, const Row& r) {
+      if (pred(r)) found.push_back(k);
+    });
+    if (found.empty()) return 0;
+    keys = std::move(found);
+    return 1;
+  }
+
+  Sstring tableName_;
+  NewestFirstMap<Sstring, Row> data_;
+  NewestFirstMap<Sstring, Sstring> types_;
+};

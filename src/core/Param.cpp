@@ -1,0 +1,113 @@
+// Parameter sets: storage, listing forms and the parameter record reader.
+#include "core/Param.h"
+
+#include <istream>
+#include <ostream>
+
+void Param::Install(const Sstring& name, Joker value, const Sstring& description,
+                    const Sstring& option) {
+  Parameter& p = params_[name];  // an existing record keeps its texts
+  p.value = std::move(value);
+  if (!description.empty()) p.description = description;
+  if (!option.empty()) p.option = option;
+}
+
+const Parameter* Param::GetParameter(const Sstring& name) const {
+  auto it = params_.find(name);
+  return it == params_.end() ? nullptr : &it->second;
+}
+
+int Param::GetSizeParam(const Sstring& name, long& lines, long& cols) const {
+  const Parameter* p = GetParameter(name);
+  if (!p) return 0;
+  lines = p->value.Rows();
+  cols = p->value.Cols();
+  return 1;
+}
+
+Sstring Param::GetTypeParam(const Sstring& name) const {
+  const Parameter* p = GetParameter(name);
+  return p ? p->value.Type() : Sstring();
+}
+
+void Param::PutParam(const Param& other) {
+  for (const auto& [name, p] : other.params_) params_[name] = p;
+}
+
+void Param::GetAllParamName(std::vector<Sstring>& names) const {
+  names.clear();
+  names.reserve(params_.size());
+  for (const auto& kv : params_) names.push_back(kv.first);
+}
+
+namespace {
+void WriteSingle(std::ostream& out, const Sstring& name, const Parameter& p, NumberStyle style) {
+  out << name << ' ';
+  p.value.Write(out, style);
+  out << '\n' << p.description << '\n' << p.option << "\n\n";
+}
+}  // namespace
+
+void Param::GetParam(std::ostream& out) const {
+  for (const auto& [name, p] : params_) {
+    out << blockName_ << ' ';
+    WriteSingle(out, name, p, NumberStyle::Screen);
+  }
+}
+
+int Param::GetParam(const Sstring& name, std::ostream& out, NumberStyle style) const {
+  const Parameter* p = GetParameter(name);
+  if (!p) return 0;
+  WriteSingle(out, name, *p, style);
+  return 1;
+}
+
+int Param::LoadParamIs(std::istream& in) {
+  Sstring name;
+  in >> name;
+  if (name.empty()) return 0;
+  Parameter p;
+  if (!p.value.Read(in)) return 0;
+  in >> p.description >> p.option;
+  params_[name] = std::move(p);
+  return 1;
+}
+
+int Param::GetParam_VB(Sstring& names) const {
+  std::string s;
+  for (const auto& [name, p] : params_)
+    if (p.option != "HIDE") s += name.str() + ';';
+  names = Sstring(std::move(s));
+  return 1;
+}
+
+Sstring Param::GetParam_VB(const Sstring& name, long line, long col) const {
+  const Parameter* p = GetParameter(name);
+  return p ? p->value.Get(line, col) : Sstring();
+}
+
+int Param::PutParam_VB(const Sstring& name, const Sstring& type, long lines, long cols,
+                       const Sstring& text) {
+  auto it = params_.find(name);
+  if (it == params_.end()) return 0;
+  it->second.value.Put(type, lines, cols, text);
+  return 1;
+}
+
+int Param::PutParam_VB(const Sstring& name, long line, long col, const Sstring& text) {
+  auto it = params_.find(name);
+  return it == params_.end() ? 0 : it->second.value.Put(line, col, text);
+}
+
+std::ostream& operator<<(std::ostream& out, const Param& p) {
+  for (const auto& [name, prm] : p.params_) {
+    out << "param " << p.blockName_ << ' ';
+    WriteSingle(out, name, prm, NumberStyle::Screen);
+  }
+  return out;
+}
+
+std::istream& operator>>(std::istream& in, Param& p) {
+  p.LoadParamIs(in);
+  return in;
+}

@@ -1,0 +1,108 @@
+// Parameter and Param: named, typed parameters with a description and an
+// option, kept in ascending byte order of their names. Every network, block,
+// layer and queueing system is a Param.
+#pragma once
+#include <iosfwd>
+#include <map>
+#include <vector>
+
+#include "core/Joker.h"
+
+struct Parameter {
+  Joker value;
+  Sstring description;
+  Sstring option;
+};
+
+// Ordered by byte-wise comparison of the names.
+using SimDictionary = std::map<Sstring, Parameter>;
+
+class Param {
+ public:
+  Param() = default;
+  virtual ~Param() = default;
+
+  // Stores a value under name. An existing parameter's description and option
+  // are kept unless a non-empty new one is given.
+  template <class T>
+  void PutParam(const Sstring& name, const T& value, const Sstring& description = Sstring(),
+                const Sstring& option = Sstring()) {
+    Joker j;
+    j.Put(value);
+    Install(name, std::move(j), description, option);
+  }
+  void PutParam(const Sstring& name, const char* value, const Sstring& description = Sstring(),
+                const Sstring& option = Sstring()) {
+    PutParam(name, Sstring(value), description, option);
+  }
+  template <class T>
+  void PutParam(const Sstring& name, const T* values, long n, const Sstring& description,
+                const Sstring& option) {
+    Install(name, Joker(values, n), description, option);
+  }
+  template <class T>
+  void PutParam(const Sstring& name, T* const* values, long lines, long cols,
+                const Sstring& description, const Sstring& option) {
+    Install(name, Joker(values, lines, cols), description, option);
+  }
+
+  // 1 and the value (converted as Joker::Get allows), or 0.
+  template <class T>
+  int GetParam(const Sstring& name, T& out) const {
+    const Parameter* p = GetParameter(name);
+    return p ? p->value.Get(out) : 0;
+  }
+  template <class T>
+  int GetParam(const Sstring& name, T* out) const {
+    const Parameter* p = GetParameter(name);
+    return p ? p->value.Get(out) : 0;
+  }
+  template <class T>
+  int GetParam(const Sstring& name, T** out) const {
+    const Parameter* p = GetParameter(name);
+    return p ? p->value.Get(out) : 0;
+  }
+
+  void ClearParam() { params_.clear(); }
+  void SetParamBlockName(const Sstring& name) { blockName_ = name; }
+  void SetParam(const Sstring& name) { blockName_ = name; }
+  const Sstring& GetParamBlockName() const { return blockName_; }
+
+  const Parameter* GetParameter(const Sstring& name) const;
+  void PutParameter(const Sstring& name, Parameter p) { params_[name] = std::move(p); }
+  int GetSizeParam(const Sstring& name, long& lines, long& cols) const;
+  Sstring GetTypeParam(const Sstring& name) const;
+  void DelParam(const Sstring& name) { params_.erase(name); }
+  void PutParam(const Param& other);
+  void GetAllParamName(std::vector<Sstring>& names) const;
+  const SimDictionary& Parameters() const { return params_; }
+
+  // Listing form of every parameter (block name first on each).
+  void GetParam(std::ostream& out) const;
+  // Single-parameter form; 0 (nothing written) when the name is absent.
+  int GetParam(const Sstring& name, std::ostream& out,
+               NumberStyle style = NumberStyle::Screen) const;
+
+  // Reads one parameter record (name, value, description, option) and stores
+  // it, replacing any parameter of that name. Returns 0 and stores nothing
+  // when the name is empty or the type, sizes or elements cannot be read; a
+  // missing description or option is accepted as empty.
+  int LoadParamIs(std::istream& in);
+
+  // Text-only access for an external front end.
+  int GetParam_VB(Sstring& names) const;
+  Sstring GetParam_VB(const Sstring& name, long line, long col) const;
+  int PutParam_VB(const Sstring& name, const Sstring& type, long lines, long cols,
+                  const Sstring& text);
+  int PutParam_VB(const Sstring& name, long line, long col, const Sstring& text);
+
+  friend std::ostream& operator<<(std::ostream& out, const Param& p);
+  friend std::istream& operator>>(std::istream& in, Param& p);
+
+ private:
+  void Install(const Sstring& name, Joker value, const Sstring& description,
+               const Sstring& option);
+
+  SimDictionary params_;
+  Sstring blockName_;
+};
