@@ -1,8 +1,57 @@
 // Kernel: the single top-level object. Owns every network by name, the table
-// of destination files, and the one event queue all networks share.
+// of destination files used by file and save, and the one event queue all
+// networks share; runs the discrete-event simulation of a network.
 #pragma once
+#include <cstdint>
+#include <memory>
+
+#include "core/NewestFirstMap.h"
+#include "core/Sstring.h"
+#include "model/EventPriorityQueue.h"
+
+class Network;
 
 class Kernel {
  public:
-  Kernel() = default;
+  Kernel();
+  ~Kernel();
+  Kernel(const Kernel&) = delete;
+  Kernel& operator=(const Kernel&) = delete;
+
+  int CreateNetwork(const Sstring& name);
+  int RemoveNetwork(const Sstring& name);
+  int ExistNetwork(const Sstring& name) const { return networks_.Contains(name) ? 1 : 0; }
+  Network* FindNetwork(const Sstring& name) const;
+
+  // Destination files of save, by network name (entries are never removed).
+  void SetDestinationFile(const Sstring& network, const Sstring& file) {
+    files_.Put(network, file);
+  }
+  const Sstring* DestinationFile(const Sstring& network) const { return files_.Find(network); }
+
+  // Runs the network up to the end time (the first event past it still
+  // runs); writes the console report and the run's files. Returns 1.
+  int Run(const Sstring& network, double endTime);
+
+  EventPriorityQueue& Queue() { return queue_; }
+  double CurrentTime() const { return currentTime_; }
+
+  // Random streams of the traffic sources: source k (in order of
+  // construction) is seeded from the base seed and k.
+  void SetBaseSeed(uint32_t seed) {
+    baseSeed_ = seed;
+    seedFixed_ = true;
+  }
+  bool SeedFixed() const { return seedFixed_; }
+  uint32_t BaseSeed() const { return baseSeed_; }
+  uint32_t NextSourceSeed();
+
+ private:
+  double currentTime_ = 0.0;
+  EventPriorityQueue queue_;
+  NewestFirstMap<Sstring, std::unique_ptr<Network>> networks_;
+  NewestFirstMap<Sstring, Sstring> files_;
+  uint32_t baseSeed_ = 0;
+  bool seedFixed_ = false;
+  uint32_t sourcesSeeded_ = 0;
 };

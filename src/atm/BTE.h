@@ -1,0 +1,17 @@
+// BTE: the "ATM B-TE" terminal equipment - an AAL5 layer, a terminal ATM layer
+// and, once wired to other equipment, a physical layer "PHY" with its
+// transmit queue "PHY_QS". Applications hang off it.
+#pragma once
+#include "model/Block.h"
+
+class BTE : public ATMEquipment {
+ public:
+  BTE(const Sstring& name, Network& network);
+  Sstring GetModel() const override { return "ATM B-TE"; }
+  int CreateLayers() override;
+  int CreateLayer(const Sstring& name, const Sstring& type) override;
+  int RemoveLayers() override;
+  int ConnectInterface(const Sstring& peer, const Sstring& peerKind, short number,
+                       const Sstring& phyType) override;
+  int DisconnectInterface(const Sstring& peer, const Sstring& peerKind, int count) override;
+};

@@ -1,0 +1,95 @@
+// QueueingSystem: the cell buffer of an equipment interface - a priority
+// ordered waiting room of bounded size followed by one server place. Layers
+// call InsertCell and ServeCell directly; the system counts arrivals,
+// discards, occupancy and delays and writes up to three statistics logs.
+#pragma once
+#include <fstream>
+
+#include "core/CellPriorityQueue.h"
+#include "core/Param.h"
+#include "core/Statistics.h"
+#include "model/Event.h"
+
+class Block;
+
+class QueueingSystem : public Param {
+ public:
+  QueueingSystem(const Sstring& name, Block& block);
+  ~QueueingSystem() override;
+  QueueingSystem(const QueueingSystem&) = delete;
+  QueueingSystem& operator=(const QueueingSystem&) = delete;
+
+  // Reads the parameters, opens the logs that are on, plans the time-driven
+  // logging. Returns 1.
+  int Start();
+  // "LOG_BY_TIME" and "LOG_SAMPLE_STATISTICS". Returns 1.
+  int HandleEvent(Event& e);
+  // Closes the logs. Returns 1.
+  int End();
+
+  // 1: the cell was accepted and moved into the buffer. 0: the buffer was
+  // full; the cell is left with the caller, who drops it.
+  int InsertCell(Cell& cell, double t);
+  // 1 when a cell left the server (moved into out); the serve also moves the
+  // head of the buffer into the server.
+  int ServeCell(Cell& out, double t);
+
+  unsigned InSystem() const { return noBC_ + noSC_; }
+  unsigned Buffered() const { return noBC_; }
+  unsigned InServer() const { return noSC_; }
+
+  const Sstring& GetName() const { return name_; }
+  Name GetNameId() const { return nameId_; }
+  Block& GetBlock() const { return block_; }
+
+  // Counters, for checks of conservation.
+  unsigned Arrived() const { return noSRC_; }
+  unsigned Accepted() const { return noBQC_; }
+  unsigned Discarded() const { return noBDC_; }
+  unsigned MovedToServer() const { return moved_; }
+  unsigned Served() const { return served_; }
+  // Buffer state: 0 empty, 1 holding cells, 2 full.
+  int BufferState() const { return bs_; }
+
+ private:
+  // One "Ti"/"Ce" line: the counters at time t.
+  void WriteCounters(std::ofstream& f, double t);
+  // A "Ce" line when the cell trigger is on and the arrival count is a
+  // multiple of the logging cell count.
+  void MaybeWriteCellLine(double t) {
+    if (cellOn_ && noSRC_ % loggingCells_ == 0) WriteCounters(ce_, t);
+  }
+  void WriteStatisticsLine(double t);
+  void Schedule(double t, Name type);
+  bool OpenLog(std::ofstream& f, const char* prefix);
+  void ReportBadInterval() const;
+
+  Sstring name_;
+  Name nameId_;
+  Block& block_;
+  Sstring bufferType_ = "INFINITE";
+  unsigned bufferSize_ = 4294967295u;
+  Sstring timeTrigger_ = "OFF", cellTrigger_ = "OFF", sampleStatistics_ = "OFF";
+  double loggingInterval_ = 0.001;
+  unsigned loggingCells_ = 1;  // 0 is taken as 1
+  bool timeOn_ = false, cellOn_ = false, statsOn_ = false;
+  Sstring outputPath_;
+
+  unsigned noSRC_ = 0, noBQC_ = 0, noBDC_ = 0;
+  int bs_ = 0;
+  unsigned noBC_ = 0, moved_ = 0, served_ = 0;
+  double doBC_ = 0;
+  int ss_ = 0;
+  unsigned noSC_ = 0;
+  double doSC_ = 0;
+  double smNoBC_ = 0, svNoBC_ = 0, smDoBC_ = 0, svDoBC_ = 0, smNoSC_ = 0, svNoSC_ = 0;
+
+  std::ofstream ti_, ce_, ssLog_;
+  // NoBC and NoSC as time-weighted levels, DoBC as plain samples; fresh for
+  // every run.
+  Statistics statNoBC_, statDoBC_, statNoSC_;
+
+  CellPriorityQueue buffer_;
+  Cell server_;
+  const Event* current_ = nullptr;
+};

@@ -1,0 +1,113 @@
+// The argument reader shared by every command.
+#include "console/CommandSpec.h"
+
+#include <istream>
+#include <ostream>
+#include <string>
+
+#include "atm/QueueingSystem.h"
+#include "model/Kernel.h"
+#include "model/Network.h"
+#include "platform/Console.h"
+
+int CommandContext::Fail(const char* text) const {
+  out << spec.prefix << "error: " << text << '\n';
+  return 0;
+}
+
+// "missing parameter 'x'" or "missing parameters 'x y z'" naming argument i
+// and every named argument after it, unless the row words it otherwise.
+int CommandContext::Missing(int i) const {
+  const ArgSpec& a = spec.args[i];
+  if (a.message) return Fail(a.message);
+  std::string names;
+  int count = 0;
+  for (int k = i; k < kMaxArgs && spec.args[k].kind != ArgKind::End; ++k) {
+    if (!spec.args[k].name) continue;
+    names += (count++ ? " " : "");
+    names += spec.args[k].name;
+  }
+  std::string text = std::string(count > 1 ? "missing parameters '" : "missing parameter '") +
+                     names + "'";
+  return Fail(text.c_str());
+}
+
+namespace {
+int NotExist(const CommandContext& c, const char* what, const Sstring& name) {
+  c.out << c.spec.prefix << "error: " << what << ' ' << name << " not exist\n";
+  return 0;
+}
+
+// Reads a number; false when the input ended or the text is not a number.
+bool ReadNumber(std::istream& in, double& v) {
+  if (in.eof()) return false;
+  return static_cast<bool>(in >> v);
+}
+}  // namespace
+
+int RunCommand(const CommandSpec& spec, Kernel& kernel, std::istream& in) {
+  CommandContext c(kernel, in, platform::Out(), spec);
+  int lateNetwork = -1, lateLayer = -1;
+  for (int i = 0; i < kMaxArgs && spec.args[i].kind != ArgKind::End; ++i) {
+    const ArgSpec& a = spec.args[i];
+    switch (a.kind) {
+      case ArgKind::Number:
+        if (!ReadNumber(in, c.numbers[i])) return c.Missing(i);
+        continue;
+      case ArgKind::Label: {
+        double v;
+        if (!ReadNumber(in, v) || v < 0 || v > 65535 || v != static_cast<long>(v))
+          return c.Missing(i);
+        c.numbers[i] = v;
+        continue;
+      }
+      case ArgKind::ParamText:
+      case ArgKind::DataText:
+        continue;  // the action reads the rest of the input itself
+      default:
+        break;
+    }
+    if (in.eof()) return c.Missing(i);
+    in >> c.words[i];
+    if (c.words[i].empty() && a.kind != ArgKind::AnyWord) return c.Missing(i);
+    const Sstring& w = c.words[i];
+    switch (a.kind) {
+      case ArgKind::Network:
+        c.network = kernel.FindNetwork(w);
+        if (!c.network) return NotExist(c, "network", w);
+        break;
+      case ArgKind::NewNetwork:
+        if (kernel.ExistNetwork(w)) return c.Fail("network already exists");
+        break;
+      case ArgKind::LateNetwork:
+        lateNetwork = i;
+        break;
+      case ArgKind::Block:
+        c.block = c.network->FindBlock(w);
+        if (!c.block) return NotExist(c, "block", w);
+        break;
+      case ArgKind::Layer:
+        c.layer = c.block->FindLayer(w);
+        if (!c.layer) return NotExist(c, "layer", w);
+        break;
+      case ArgKind::LateLayer:
+        lateLayer = i;
+        break;
+      case ArgKind::QS:
+        c.qs = c.block->FindQS(w);
+        if (!c.qs) return NotExist(c, "QS", w);
+        break;
+      default:
+        break;
+    }
+  }
+  if (lateNetwork >= 0) {
+    c.network = kernel.FindNetwork(c.words[lateNetwork]);
+    if (!c.network) return NotExist(c, "network", c.words[lateNetwork]);
+  }
+  if (lateLayer >= 0) {
+    c.layer = c.block->FindLayer(c.words[lateLayer]);
+    if (!c.layer) return NotExist(c, "layer", c.words[lateLayer]);
+  }
+  return spec.action(c);
+}

@@ -1,0 +1,107 @@
+// The run, file and load commands.
+#include "console/RunFileLoad.h"
+
+#include <cstring>
+#include <filesystem>
+#include <ostream>
+#include <set>
+#include <string>
+
+#include "console/CommandActions.h"
+#include "console/Dispatcher.h"
+#include "model/Kernel.h"
+#include "platform/Console.h"
+#include "platform/Files.h"
+
+int CmdRun(CommandContext& c) { return c.kernel.Run(c.words[0], c.numbers[1]); }
+
+int CmdFile(CommandContext& c) {
+  std::ofstream f = platform::OpenForWriting(c.words[1].str());
+  if (!f) {
+    c.out << "file error: I can't create the file " << c.words[1] << '\n';
+    return 0;
+  }
+  c.kernel.SetDestinationFile(c.words[0], c.words[1]);
+  return 1;
+}
+
+int CmdLoad(CommandContext& c) { return LoadScript(c.kernel, c.words[0]); }
+
+namespace {
+const char* const kCommandWords[] = {"create", "remove", "connect", "disconnect", "show", "run",
+                                     "file",   "save",   "load",    "put",        "del"};
+
+// The first word of a script line: a plain run of non-blank characters.
+std::string FirstWord(const std::string& line) {
+  size_t b = line.find_first_not_of(" \t\r\n\v\f");
+  if (b == std::string::npos) return std::string();
+  size_t e = line.find_first_of(" \t\r\n\v\f", b);
+  return line.substr(b, e == std::string::npos ? std::string::npos : e - b);
+}
+
+bool IsCommandWord(const std::string& w) {
+  for (const char* k : kCommandWords)
+    if (w == k) return true;
+  return false;
+}
+
+// Files being loaded right now, so that a script that loads itself, directly
+// or through other scripts, is refused instead of recursing without end.
+std::set<std::string>& FilesBeingLoaded() {
+  static std::set<std::string> files;
+  return files;
+}
+
+std::string Identity(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::weakly_canonical(path, ec);
+  return ec ? path : p.string();
+}
+}  // namespace
+
+int LoadScript(Kernel& kernel, const Sstring& file) {
+  std::ostream& out = platform::Out();
+  std::ifstream in = platform::OpenForReading(file.str());
+  if (!in) {
+    out << "load error: I can't open the file " << file << '\n';
+    return 0;
+  }
+  const std::string id = Identity(file.str());
+  if (!FilesBeingLoaded().insert(id).second) {
+    out << "load error: the file " << file << " is already being loaded\n";
+    return 0;
+  }
+  struct Guard {
+    std::string id;
+    ~Guard() { FilesBeingLoaded().erase(id); }
+  } guard{id};
+
+  std::string pending, line;
+  bool hasPending = false;
+  long pendingLine = 0, number = 0;
+  auto execute = [&]() {
+    if (ExecuteLine(kernel, pending.c_str())) return true;
+    out << "load error: file = " << file << ",line = " << pendingLine << '\n';
+    return false;
+  };
+  while (platform::ReadLine(in, line)) {
+    ++number;
+    if (!line.empty() && line.back() == '\r') line.pop_back();  // written on another system
+    std::string word = FirstWord(line);
+    if (word.empty() || word[0] == '#') continue;
+    if (IsCommandWord(word)) {
+      if (hasPending && !execute()) return 0;
+      pending = line;
+      pendingLine = number;
+      hasPending = true;
+    } else if (hasPending) {
+      pending += '\n';
+      pending += line;
+    } else {
+      out << "load error: file = " << file << ",line = " << number << '\n';
+      return 0;
+    }
+  }
+  if (hasPending && !execute()) return 0;
+  return 1;
+}

@@ -1,0 +1,55 @@
+// Event: one scheduled happening - at a time, something of a named type is to
+// be done by a named layer (or queueing system) of a named block, possibly
+// carrying a message record. Names are interned handles; the event owns its
+// message by value, so dropping an event frees what it carries.
+#pragma once
+#include <cstdint>
+#include <iosfwd>
+#include <variant>
+
+#include "core/Cell.h"
+#include "core/Name.h"
+#include "core/Primitives.h"
+
+using Message = std::variant<std::monostate, CPCS_UnitData, SAR_UnitData, ATM_Data, Cell, PHY_Data>;
+
+// The message-type word of a record type.
+template <class R> constexpr Word kMessageWord = Word::NONE_MESSAGE;
+template <> constexpr Word kMessageWord<CPCS_UnitData> = Word::CPCS_UNITDATA;
+template <> constexpr Word kMessageWord<SAR_UnitData> = Word::SAR_UNITDATA;
+template <> constexpr Word kMessageWord<ATM_Data> = Word::ATM_DATA;
+template <> constexpr Word kMessageWord<Cell> = Word::CELL;
+template <> constexpr Word kMessageWord<PHY_Data> = Word::PHY_DATA;
+
+struct Event {
+  double time = 0.0;
+  uint64_t stamp = 0;  // insertion order, given by the event queue
+  Name type;
+  Name sourceBlock;
+  Name destinationBlock;
+  Name sourceLayer;
+  Name destinationLayer;
+  Name messageType = Word::NONE_MESSAGE;
+  Name connection = Word::UNNECESSARY;
+  Message message;
+
+  // The carried record when the message type is R's word, else nullptr.
+  template <class R>
+  R* Get() {
+    return messageType == kMessageWord<R> ? std::get_if<R>(&message) : nullptr;
+  }
+  template <class R>
+  void Set(R record) {
+    message = std::move(record);
+    messageType = kMessageWord<R>;
+  }
+
+  // Earlier time first; equal times in insertion order.
+  friend bool operator<(const Event& a, const Event& b) {
+    return a.time < b.time || (a.time == b.time && a.stamp < b.stamp);
+  }
+};
+
+// The long printout: "ATM Event" to the console, the labelled fields and the
+// message record to out.
+std::ostream& operator<<(std::ostream& out, const Event& e);

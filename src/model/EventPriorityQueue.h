@@ -1,0 +1,41 @@
+// EventPriorityQueue: the kernel's one event queue, a binary min-heap ordered
+// by (time, insertion stamp). The heap holds small keys; the events themselves
+// sit in a slot pool reused through a free list, so a warmed-up run adds and
+// removes events without allocating. Add and RemoveFirst are O(log n).
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "model/Event.h"
+
+class EventPriorityQueue {
+ public:
+  // Gives the event the next stamp and queues it.
+  void Add(Event&& e);
+  // Moves the earliest event into out; 0 when the queue is empty.
+  int RemoveFirst(Event& out);
+  // The earliest event, or nullptr.
+  const Event* First() const { return heap_.empty() ? nullptr : &pool_[heap_[0].slot]; }
+  bool IsEmpty() const { return heap_.empty(); }
+  size_t Size() const { return heap_.size(); }
+  // Discards every queued event with its message. The stamp counter goes on.
+  void Clear();
+  uint64_t NextStamp() const { return stamp_; }
+
+ private:
+  struct Key {
+    double time;
+    uint64_t stamp;
+    uint32_t slot;
+  };
+  static bool Before(const Key& a, const Key& b) {
+    return a.time < b.time || (a.time == b.time && a.stamp < b.stamp);
+  }
+  void SiftUp(size_t i);
+  void SiftDown(size_t i);
+
+  std::vector<Key> heap_;
+  std::vector<Event> pool_;
+  std::vector<uint32_t> free_;
+  uint64_t stamp_ = 0;
+};

@@ -1,0 +1,95 @@
+// Layer services: names, scheduling and the run's statistics files.
+#include "model/Layer.h"
+
+#include <ostream>
+
+#include "model/Block.h"
+#include "model/EventPriorityQueue.h"
+#include "model/Kernel.h"
+#include "model/Network.h"
+#include "platform/Console.h"
+#include "platform/Files.h"
+
+Layer::Layer(const Sstring& name, const Sstring& type, Block& block)
+    : name_(name), nameId_(name), type_(type), block_(block) {
+  SetTableName(name + "_Table");
+  SetParamBlockName(name);
+}
+
+const Sstring& Layer::GetBlockName() const { return block_.GetName(); }
+Name Layer::GetBlockNameId() const { return block_.GetNameId(); }
+const Sstring& Layer::GetBlockKind() const { return block_.GetKind(); }
+Sstring Layer::GetBlockModel() const { return block_.GetModel(); }
+Network& Layer::GetNetwork() const { return block_.GetNetwork(); }
+EventPriorityQueue& Layer::Queue() const { return block_.GetNetwork().Queue(); }
+
+Sstring Layer::NetworkPath() const {
+  Sstring path;
+  GetNetwork().GetParam("Path", path);
+  return path;
+}
+
+Event Layer::MakeEvent(double t, Name type, Name block, Name layer, Name connection) const {
+  Event e;
+  e.time = t;
+  e.type = type;
+  e.sourceBlock = GetBlockNameId();
+  e.destinationBlock = block;
+  e.sourceLayer = nameId_;
+  e.destinationLayer = layer;
+  e.connection = connection;
+  return e;
+}
+
+void Layer::Add(Event&& e) const { Queue().Add(std::move(e)); }
+
+void Layer::ScheduleSelf(double t, Name type) {
+  Add(MakeEvent(t, type, GetBlockNameId(), nameId_, Word::UNNECESSARY));
+}
+
+void Layer::ScheduleSelf(double t, Name type, Name connection) {
+  Event e = MakeEvent(t, type, GetBlockNameId(), nameId_, connection);
+  e.messageType = Word::UNNECESSARY;
+  Add(std::move(e));
+}
+
+std::string FirstLast(const Sstring& name) {
+  if (name.empty()) return std::string();
+  return std::string(1, name[0]) + name[name.length() - 1];
+}
+
+bool OpenRunFileOf(Network& net, std::ofstream& f, const std::string& shortName,
+                   const std::string& longName) {
+  std::ostream& out = platform::Out();
+  std::string path = shortName;
+  if (!net.ClaimRunFile(path)) {
+    path = longName;
+    if (!net.ClaimRunFile(path)) return false;
+    out << "run warning: " << Sstring(shortName) << " is taken by another log of this run; writing "
+        << Sstring(longName) << '\n';
+  }
+  platform::EnsureParentDirectory(path);
+  f = platform::OpenForWriting(path);
+  if (!f) {
+    out << "run warning: cannot create the file " << Sstring(path) << '\n';
+    return false;
+  }
+  return true;
+}
+
+bool Layer::OpenRunFile(std::ofstream& f, const std::string& shortName,
+                        const std::string& longName) {
+  return OpenRunFileOf(GetNetwork(), f, shortName, longName);
+}
+
+bool Layer::OpenShortNamedLog(std::ofstream& f, const char* prefix) {
+  std::string path = NetworkPath().str();
+  return OpenRunFile(f, path + FirstLast(GetBlockName()) + "_" + FirstLast(name_) + "_" + prefix + ".dat",
+                     path + GetBlockName().str() + "_" + name_.str() + "_" + prefix + ".dat");
+}
+
+void Layer::ReportBadParameter(const char* parameter) const {
+  platform::Out() << "run warning: block " << GetBlockName() << " layer " << name_
+                  << ": parameter " << Sstring(parameter)
+                  << " makes no sense; the layer stays silent in this run\n";
+}

@@ -1,0 +1,168 @@
+// Network: block registry, wiring of blocks and run support.
+#include "model/Network.h"
+
+#include <algorithm>
+
+#include "atm/BlockFactory.h"
+#include "atm/QueueingSystem.h"
+#include "model/Kernel.h"
+
+Network::Network(const Sstring& name, Kernel& kernel) : name_(name), kernel_(kernel) {
+  SetTableName("Network_Table");
+  SetParamBlockName("Network");
+  PutParam("Simulation log status", Sstring("OFF"), "Kernel file log status", "SHOW");
+  PutParam("Performance log status", Sstring("ON"), "Kernel performance file log status", "SHOW");
+  PutParam("Path", Sstring("C:\\"), "Path", "SHOW");
+}
+
+// Blocks go before the neighbour lists that point at them.
+Network::~Network() {
+  neighbours_.Clear();
+  blocks_.Clear();
+}
+
+EventPriorityQueue& Network::Queue() const { return kernel_.Queue(); }
+
+Block* Network::FindBlock(const Sstring& name) const {
+  auto* slot = blocks_.Find(name);
+  return slot ? slot->get() : nullptr;
+}
+
+int Network::CreateBlock(const Sstring& name, const Sstring& model, const Sstring&) {
+  if (blocks_.Contains(name)) return 0;
+  std::unique_ptr<Block> block = MakeBlock(model, name, *this);
+  if (!block) return 0;
+  Block& b = *block;
+  blocks_.Put(name, std::move(block));
+  return b.CreateLayers();
+}
+
+int Network::CanRemoveBlock(const Sstring& name) const {
+  for (const Sstring& nci : VccIds()) {
+    short n = 0;
+    PeekData(nci, "Number of blocks", n);
+    for (short i = 1; i <= n; ++i) {
+      Sstring b;
+      if (PeekData(nci, Sstring("Block_") + std::to_string(i).c_str(), b) && b == name) return 0;
+    }
+  }
+  for (const Sstring& dci : DcIds()) {
+    Sstring app;
+    if (PeekData(dci, "Begin application name", app) && app == name) return 0;
+    if (PeekData(dci, "End application name", app) && app == name) return 0;
+  }
+  return 1;
+}
+
+int Network::RemoveBlock(const Sstring& name) {
+  if (!blocks_.Contains(name)) return 0;
+  if (CanRemoveBlock(name) != 1) return 0;
+  // A block that was never wired has nothing to undo.
+  if (HasNeighbours(name) && DisconnectBlock(name) != 1) return 0;
+  blocks_.Erase(name);
+  return 1;
+}
+
+int Network::NumberOfNeighbours(const Sstring& name) const {
+  const auto* list = neighbours_.Find(name);
+  return list ? static_cast<int>(list->size()) : 0;
+}
+
+int Network::CountNeighboursOfKind(const Sstring& name, const Sstring& kind) const {
+  const auto* list = neighbours_.Find(name);
+  if (!list) return 0;
+  return static_cast<int>(
+      std::count_if(list->begin(), list->end(), [&](Block* b) { return b->GetKind() == kind; }));
+}
+
+int Network::AreNeighbours(const Sstring& name1, const Sstring& name2) const {
+  const auto* list1 = neighbours_.Find(name1);
+  const auto* list2 = neighbours_.Find(name2);
+  if (!list1 || !list2) return 0;
+  return std::any_of(list2->begin(), list2->end(),
+                     [&](Block* b) { return b->GetName() == name1; })
+             ? 1
+             : 0;
+}
+
+int Network::ConnectBlock(const Sstring& name1, const Sstring& name2, const Sstring& interface) {
+  Block* b1 = FindBlock(name1);
+  Block* b2 = FindBlock(name2);
+  if (!b1 || !b2) return 0;
+  short count1 = static_cast<short>(CountNeighboursOfKind(name1, b2->GetKind()));
+  if (b1->ConnectInterface(name2, b2->GetKind(), count1, interface) != 1) return 0;
+  short count2 = static_cast<short>(CountNeighboursOfKind(name2, b1->GetKind()));
+  if (b2->ConnectInterface(name1, b1->GetKind(), count2, interface) == 0) {
+    b1->DisconnectInterface(name2, b2->GetKind(), count1);
+    return 0;
+  }
+  neighbours_.GetOrInsert(name1).push_back(b2);
+  neighbours_.GetOrInsert(name2).push_back(b1);
+  connections_.emplace_back(name1, name2);
+  PutData("Interfaces", "Interface_" + name1 + "_" + name2, interface);
+  return 1;
+}
+
+int Network::DisconnectBlock(const Sstring& name) {
+  auto* list = neighbours_.Find(name);
+  Block* self = FindBlock(name);
+  if (!list || !self) return 0;
+  int result = 0;
+  std::vector<Block*> peers = *list;
+  for (Block* peer : peers) {
+    int r1 = peer->DisconnectInterface(name, self->GetKind(),
+                                       CountNeighboursOfKind(peer->GetName(), self->GetKind()));
+    if (auto* peerList = neighbours_.Find(peer->GetName())) {
+      peerList->erase(std::remove_if(peerList->begin(), peerList->end(),
+                                     [&](Block* b) { return b->GetName() == name; }),
+                      peerList->end());
+    }
+    int r2 = self->DisconnectInterface(peer->GetName(), peer->GetKind(),
+                                       CountNeighboursOfKind(name, peer->GetKind()));
+    if (r1 != 0 || r2 != 0) result = 1;
+  }
+  neighbours_.Erase(name);
+  connections_.erase(std::remove_if(connections_.begin(), connections_.end(),
+                                    [&](const std::pair<Sstring, Sstring>& c) {
+                                      return c.first == name || c.second == name;
+                                    }),
+                     connections_.end());
+  return result;
+}
+
+std::vector<Sstring> Network::VccIds() const {
+  std::vector<Sstring> ids;
+  GetKeys("Status", ids);
+  return ids;
+}
+
+std::vector<Sstring> Network::DcIds() const {
+  std::vector<Sstring> ids;
+  GetKeys("Begin application name", ids);
+  return ids;
+}
+
+void Network::StartAll() {
+  ForEachBlock([](Block& b) {
+    std::vector<Sstring> names;
+    if (b.ListLayers(names))
+      for (const Sstring& n : names) b.StartLayer(n);
+    names.clear();
+    if (b.ListQSs(names))
+      for (const Sstring& n : names) b.StartQS(n);
+  });
+}
+
+int Network::DeliverEvent(const Sstring& block, Event& e) {
+  Block* b = FindBlock(block);
+  return b ? b->RouteEvent(e) : 0;
+}
+
+void Network::PrepareRun() {
+  routable_.clear();
+  runFiles_.clear();
+  neighbours_.ForEach([&](const Sstring& name, const std::vector<Block*>&) {
+    if (Block* b = FindBlock(name)) routable_[b->GetNameId().id()] = b;
+  });
+  ForEachBlock([](Block& b) { b.ResetRoutes(); });
+}

@@ -1,0 +1,102 @@
+// Network: one simulated ATM network - its blocks by name, the record of which
+// blocks are wired to which, the VCCs, links and data connections laid over
+// them (kept in data tables), and its own settings for a run.
+#pragma once
+#include <memory>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "core/DataTable.h"
+#include "core/NewestFirstMap.h"
+#include "core/Param.h"
+#include "model/Block.h"
+
+class Kernel;
+class EventPriorityQueue;
+
+class Network : public Param, public DataTable {
+ public:
+  Network(const Sstring& name, Kernel& kernel);
+  ~Network() override;
+  Network(const Network&) = delete;
+  Network& operator=(const Network&) = delete;
+
+  const Sstring& GetName() const { return name_; }
+  Kernel& GetKernel() const { return kernel_; }
+  EventPriorityQueue& Queue() const;
+
+  // Block registry (newest first).
+  int ExistBlock(const Sstring& name) const { return blocks_.Contains(name) ? 1 : 0; }
+  Block* FindBlock(const Sstring& name) const;
+  // Makes a block of one of the three models and its fixed layers. A name
+  // already in use, or another model, is refused (0, nothing changes).
+  int CreateBlock(const Sstring& name, const Sstring& model, const Sstring& type);
+  int RemoveBlock(const Sstring& name);
+  // 1 unless the block lies on a VCC's path or is an application of a DC.
+  int CanRemoveBlock(const Sstring& name) const;
+  template <class F>
+  void ForEachBlock(F&& f) const {
+    blocks_.ForEach([&](const Sstring&, const std::unique_ptr<Block>& b) { f(*b); });
+  }
+
+  // Wiring.
+  int ConnectBlock(const Sstring& name1, const Sstring& name2, const Sstring& interface);
+  int DisconnectBlock(const Sstring& name);
+  int HasNeighbours(const Sstring& name) const { return neighbours_.Contains(name) ? 1 : 0; }
+  int NumberOfNeighbours(const Sstring& name) const;
+  int CountNeighboursOfKind(const Sstring& name, const Sstring& kind) const;
+  int AreNeighbours(const Sstring& name1, const Sstring& name2) const;
+  // The blocks a block is wired to, in the order of connection (or null).
+  const std::vector<Block*>* Neighbours(const Sstring& name) const { return neighbours_.Find(name); }
+  // Every block that has a neighbour list, newest first.
+  std::vector<Sstring> BlocksWithNeighbours() const { return neighbours_.Keys(); }
+  // The pairs of connected blocks in the order the connections were made.
+  const std::vector<std::pair<Sstring, Sstring>>& ConnectionOrder() const { return connections_; }
+
+  // VCCs, links and data connections (connections.cpp).
+  int CreateVcc(const Sstring& nci, const Sstring& category, double bandwidth,
+                const Sstring& firstBlock);
+  int ConnectVccBlock(const Sstring& nci, const Sstring& newBlock, const Sstring& keyBlock);
+  int DisconnectVccBlock(const Sstring& nci, const Sstring& oldBlock, const Sstring& keyBlock);
+  int RemoveVcc(const Sstring& nci);
+  int CreateLink(const Sstring& nci, const Sstring& name1, const Sstring& name2, unsigned vpi,
+                 unsigned vci);
+  int RemoveLink(const Sstring& nci, const Sstring& name1, const Sstring& name2);
+  int CreateDc(const Sstring& dci, const Sstring& beginApp, const Sstring& endApp);
+  int RemoveDc(const Sstring& dci);
+  // The VCC identifiers (keys holding "Status") and DC identifiers (keys
+  // holding "Begin application name"), in table order.
+  std::vector<Sstring> VccIds() const;
+  std::vector<Sstring> DcIds() const;
+
+  // Run support.
+  // Starts every layer and queueing system, blocks newest first.
+  void StartAll();
+  int DeliverEvent(const Sstring& block, Event& e);
+  int FinishAll() { return 1; }
+  // Resolves, once per run, which blocks events can reach (those with
+  // neighbour lists) and forgets routes cached by the previous run.
+  void PrepareRun();
+  // The wired block of that name for event delivery, or null.
+  Block* RoutableBlock(Name name) const {
+    auto it = routable_.find(name.id());
+    return it == routable_.end() ? nullptr : it->second;
+  }
+  // Registers a file name opened by this run; false when already taken.
+  bool ClaimRunFile(const std::string& path) { return runFiles_.insert(path).second; }
+
+ private:
+  int Blocks_Of_Vcc(const Sstring& nci, std::vector<Sstring>& blocks);
+  void RemoveHop(const Sstring& nci, const Sstring& from, const Sstring& to);
+
+  Sstring name_;
+  Kernel& kernel_;
+  NewestFirstMap<Sstring, std::vector<Block*>> neighbours_;
+  NewestFirstMap<Sstring, std::unique_ptr<Block>> blocks_;
+  std::vector<std::pair<Sstring, Sstring>> connections_;
+  std::unordered_map<uint32_t, Block*> routable_;
+  std::set<std::string> runFiles_;
+};
