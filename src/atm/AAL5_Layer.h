@@ -1,0 +1,47 @@
+// AAL5_Layer: the ATM adaptation layer of a terminal. Segments each packet
+// of a traffic source into 48-byte cell payloads for the ATM layer, and
+// reassembles the payloads indicated per connection into packets for the
+// receiving application's traffic receiver.
+#pragma once
+#include <cstdint>
+#include <unordered_map>
+
+#include "model/Layer.h"
+
+// The CPCS PDU padding for an SDU of `length` bytes: 0 to 47, so that
+// length + PAD + 8 (the trailer) is a multiple of 48.
+inline uint32_t Aal5Pad(uint64_t length) { return 47 - static_cast<uint32_t>((length + 7) % 48); }
+
+class AAL5_Layer : public Layer {
+ public:
+  AAL5_Layer(const Sstring& name, const Sstring& type, Block& block);
+
+  // Reads the packetization delay and forgets the lookups of the last run.
+  // Returns 1.
+  int Start() override;
+  // 1 for an invoke or an indication carrying its record, else 0.
+  int HandleEvent(Event& e) override;
+  int End() override { return 1; }
+
+ private:
+  int Segment(const Event& e, CPCS_UnitData& unit);
+  int Reassemble(const Event& e, ATM_Data& data);
+  // The VCC a data connection's cells travel on (empty when not set).
+  Name CellConnectionOf(Name dci);
+  // The application receiving a data connection's packets; false when the
+  // connection names none.
+  bool EndApplicationOf(Name dci, Name& application);
+
+  struct Receiver {
+    bool found = false;
+    Name application;
+  };
+
+  double delay_ = 0.000000001;  // between consecutive cells of a packet
+  // Loss-priority flag of the packet in reassembly, per data connection (a
+  // missing entry is 0).
+  std::unordered_map<Name, unsigned char> lossFlag_;
+  // Table lookups resolved once per run.
+  std::unordered_map<Name, Name> cellConnection_;
+  std::unordered_map<Name, Receiver> receiver_;
+};

@@ -1,0 +1,130 @@
+// CBPHY_Layer: the transmission slot plan, link delivery, reception filter
+// and the physical-layer cell loop.
+#include "atm/CBPHY_Layer.h"
+
+#include <cmath>
+#include <utility>
+
+#include "atm/QueueingSystem.h"
+#include "model/Block.h"
+
+namespace {
+constexpr double kCellBits = 424.0;          // 53 bytes
+constexpr unsigned kLoopCells = 26;          // cell times between physical-layer cells
+constexpr unsigned kOamEvery = 20;           // every 20th of them is an OAM cell
+constexpr int kOamPti = 4, kIdlePti = 0;     // both with VPI 0, VCI 0, CLP 1
+
+bool IsPhysicalLayerCell(const Cell& c) {
+  return c.VPI() == 0 && c.VCI() == 0 && c.CLP() == 1 &&
+         (c.PTI() == kOamPti || c.PTI() == kIdlePti);
+}
+}  // namespace
+
+CBPHY_Layer::CBPHY_Layer(const Sstring& name, const Sstring& type, Block& block)
+    : Layer(name, type, block),
+      cellTime_(kCellBits / bitRate_),
+      propagationDelay_(distance_ / speed_) {
+  PutParam("Bit rate", 155520000.0, "Bit rate (bps)", "SHOW");
+  PutParam("Signal type", Sstring("155.52 Mbps OC-3"), "Signal type", "SHOW");
+  PutParam("Distance", 10.0f, "Distance (m)", "SHOW");
+  PutParam("Propagation speed", 300000000.0f, "Propagation speed (m/s)", "SHOW");
+  PutParam("OAM transmition status", Sstring("OFF"), "OAM transmition status", "SHOW");
+}
+
+int CBPHY_Layer::Start() {
+  GetParam("Bit rate", bitRate_);
+  GetParam("Distance", distance_);
+  GetParam("Propagation speed", speed_);
+  GetParam("OAM transmition status", oamStatus_);
+  resolved_ = false;
+  silent_ = true;
+  if (!(bitRate_ > 0)) {
+    ReportBadParameter("Bit rate");
+  } else if (!(distance_ >= 0)) {
+    ReportBadParameter("Distance");
+  } else if (!(speed_ > 0)) {
+    ReportBadParameter("Propagation speed");
+  } else {
+    silent_ = false;
+  }
+  if (silent_) return 0;
+  propagationDelay_ = distance_ / speed_;
+  cellTime_ = kCellBits / bitRate_;
+  if (oamStatus_ == "ON") {
+    physicalCells_ = 1;
+    ScheduleSelf(kLoopCells * cellTime_, Word::PLCELL_LOOP);
+  }
+  return 1;
+}
+
+int CBPHY_Layer::HandleEvent(Event& e) {
+  current_ = &e;
+  if (silent_) return 0;
+  if (e.type == Word::PHY_DATA_REQUEST) {
+    if (PHY_Data* data = e.Get<PHY_Data>()) {
+      Enqueue(data->cell, e.time);
+      return 1;
+    }
+  } else if (e.type == Word::PHY_SEND_CELL) {
+    SendCell(e.time);
+  } else if (e.type == Word::RECEIVE_CELL) {
+    if (Cell* cell = e.Get<Cell>()) Receive(e.time, *cell);
+  } else if (e.type == Word::INSERT_PLCELL) {
+    if (Cell* cell = e.Get<Cell>()) Enqueue(*cell, e.time);
+  } else if (e.type == Word::PLCELL_LOOP) {
+    LoopPhysicalCell(e.time);
+  }
+  return 0;
+}
+
+// A cell that finds the interface idle starts in the next slot and leaves
+// one cell time later; any other cell leaves one cell time after the cell
+// planned before it. A discarded cell is dropped with the event.
+void CBPHY_Layer::Enqueue(Cell& cell, double t) {
+  Resolve();
+  if (!queue_ || !queue_->InsertCell(cell, t)) return;
+  if (queue_->InSystem() == 1) {
+    const double slot = std::ceil(t / cellTime_) * cellTime_;
+    nextSendTime_ = slot + cellTime_;
+    ScheduleSelf(slot, Word::PHY_SEND_CELL);
+    ScheduleSelf(nextSendTime_, Word::PHY_SEND_CELL);
+  } else {
+    nextSendTime_ = nextSendTime_ + cellTime_;
+    ScheduleSelf(nextSendTime_, Word::PHY_SEND_CELL);
+  }
+}
+
+// The cell leaving the server reaches the peer after the propagation delay;
+// without a peer it is dropped.
+void CBPHY_Layer::SendCell(double t) {
+  Resolve();
+  Cell cell;
+  if (!queue_ || !queue_->ServeCell(cell, t) || !hasPeer_) return;
+  ScheduleTo(t + static_cast<double>(propagationDelay_), Word::RECEIVE_CELL, peer_, Word::UNKNOW,
+             std::move(cell));
+}
+
+void CBPHY_Layer::Receive(double t, Cell& cell) {
+  if (IsPhysicalLayerCell(cell)) return;
+  ScheduleSibling(t, Word::PHY_DATA_INDICATION, Word::ATM, PHY_Data(std::move(cell)));
+}
+
+// Every 20th physical-layer cell is an OAM cell, the others idle cells; they
+// queue ahead of user cells (priority 0).
+void CBPHY_Layer::LoopPhysicalCell(double t) {
+  const int pti = physicalCells_ % kOamEvery == 0 ? kOamPti : kIdlePti;
+  Cell cell(t, 0, 0, 0, 0, pti, 1, 0);
+  ++physicalCells_;
+  ScheduleSelf((physicalCells_ * kLoopCells) * cellTime_, Word::PLCELL_LOOP);
+  ScheduleSibling(t, Word::INSERT_PLCELL, GetNameId(), std::move(cell));
+}
+
+void CBPHY_Layer::Resolve() {
+  if (resolved_) return;
+  Block& block = GetBlock();
+  queue_ = block.TableQS(GetName(), "PHY_QS");
+  Sstring peer;
+  hasPeer_ = block.PeekData("DBN", GetName(), peer) != 0;
+  peer_ = Name(peer);
+  resolved_ = true;
+}

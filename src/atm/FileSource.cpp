@@ -1,0 +1,149 @@
+// FileSource: reads its packet file in one event at time 0.
+#include "atm/FileSource.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <iterator>
+#include <ostream>
+#include <string>
+
+#include "platform/Console.h"
+#include "platform/Files.h"
+
+namespace {
+const SourceParam kFileParams[] = {
+    {"Packet name", "Packet read from file", "Name of the packets to be sent"},
+    {"ATM adaptation layer", "AAL5", "AAL to be used"},
+    {"Service categorie", "VBR", "Service categorie"},
+    {"Bit rate", 10000000.0, "Peak Bit Rate"},
+    {"Number of cells to be sent", 1000000.0, "Number of cells to be sent"},
+    {"Stop to send at", "END", "Stop to send at"},
+    {"Source file name", "", "Source file name"},
+};
+
+// Walks the blank-separated entries of a text, keeping entry and line numbers
+// for messages.
+class EntryReader {
+ public:
+  enum Result { kNumber, kEnd, kBad };
+  explicit EntryReader(const std::string& text) : p_(text.c_str()) {}
+
+  // The next entry as a finite number; kBad when it is anything else.
+  Result Next(double& value) {
+    while (std::isspace(static_cast<unsigned char>(*p_))) {
+      if (*p_ == '\n') ++line_;
+      ++p_;
+    }
+    if (*p_ == '\0') return kEnd;
+    ++entry_;
+    const char* end = p_;
+    while (*end != '\0' && !std::isspace(static_cast<unsigned char>(*end))) ++end;
+    char* parsed = nullptr;
+    value = std::strtod(p_, &parsed);
+    const bool whole = parsed == end;
+    p_ = end;
+    return whole && std::isfinite(value) ? kNumber : kBad;
+  }
+  unsigned long Entry() const { return entry_; }
+  unsigned long Line() const { return line_; }
+
+ private:
+  const char* p_;
+  unsigned long entry_ = 0;
+  unsigned long line_ = 1;
+};
+}  // namespace
+
+FileSource::FileSource(const Sstring& name, const Sstring& type, Block& block)
+    : TrafficSource(name, type, block) {
+  DeclareParams(kFileParams);
+}
+
+std::ostream& FileSource::Warning() const {
+  return platform::Out() << "run warning: block " << GetBlockName() << " layer " << GetName()
+                         << ": ";
+}
+
+int FileSource::Start() {
+  Sstring packetName, stop;
+  GetParam("Packet name", packetName);
+  GetParam("Source file name", fileName_);
+  GetParam("Stop to send at", stop);
+  GetParam("Number of cells to be sent", maxCells_);
+  packetName_ = Name(packetName);
+  // "MAX_BYTES" has no byte limit here: it sends the whole file, as "END".
+  mode_ = (stop == "END" || stop == "MAX_BYTES") ? StopMode::AtEnd
+          : stop == "MAX_CELLS"                  ? StopMode::MaxCells
+                                                 : StopMode::Never;
+  ResolveRoute();
+  if (file_.is_open()) file_.close();
+  file_ = platform::OpenForReading(fileName_.str());
+  if (!file_) {
+    Warning() << "cannot open the source file " << fileName_
+              << "; the layer stays silent in this run\n";
+    return 1;
+  }
+  ScheduleSelf(0.0, Word::SEND_PACKET);
+  return 1;
+}
+
+bool FileSource::Offer(double time, double length) {
+  switch (mode_) {
+    case StopMode::AtEnd:
+      Emit(time, Word::AAL5, length);
+      return true;
+    case StopMode::MaxCells:
+      if (!(cellsSent_ < maxCells_)) return false;
+      Emit(time, Word::AAL5, length);
+      // The cells of its AAL5 PDU, once per packet whatever the connections.
+      cellsSent_ += std::ceil((length + 8) / 48);
+      return cellsSent_ < maxCells_;
+    case StopMode::Never:
+      break;
+  }
+  return false;
+}
+
+int FileSource::HandleEvent(Event& e) {
+  current_ = &e;
+  if (e.type != Word::SEND_PACKET) return 0;
+  if (!file_.is_open()) return 0;
+  const std::string text{std::istreambuf_iterator<char>(file_), std::istreambuf_iterator<char>()};
+  file_.close();
+
+  EntryReader reader(text);
+  bool more = mode_ == StopMode::AtEnd || (mode_ == StopMode::MaxCells && cellsSent_ < maxCells_);
+  double time = 0, length = 0;
+  while (more) {
+    EntryReader::Result r = reader.Next(time);
+    if (r == EntryReader::kEnd) break;
+    const unsigned long timeEntry = reader.Entry(), timeLine = reader.Line();
+    if (r == EntryReader::kNumber) r = reader.Next(length);
+    if (r == EntryReader::kBad) {
+      Warning() << "entry " << reader.Entry() << " (line " << reader.Line()
+                << ") of the source file " << fileName_
+                << " is not a number; the rest of the file is skipped\n";
+      break;
+    }
+    if (r == EntryReader::kEnd) {
+      Warning() << "entry " << timeEntry << " (line " << timeLine << ") of the source file "
+                << fileName_ << " is a time without a length; it is skipped\n";
+      break;
+    }
+    // Nothing is planned before the run begins.
+    if (time < 0) {
+      Warning() << "entry " << timeEntry << " (line " << timeLine << ") of the source file "
+                << fileName_ << " is the negative time " << time
+                << "; the packet is skipped\n";
+      continue;
+    }
+    if (length > 0) more = Offer(time, length);
+  }
+  return 1;
+}
+
+int FileSource::End() {
+  if (file_.is_open()) file_.close();
+  return 1;
+}

@@ -1,0 +1,113 @@
+// Switch_ATM_Layer: label translation, output queueing and the per-port
+// fabric slot plan.
+#include "atm/Switch_ATM_Layer.h"
+
+#include <cmath>
+#include <utility>
+
+#include "atm/QueueingSystem.h"
+#include "model/Block.h"
+
+Switch_ATM_Layer::Switch_ATM_Layer(const Sstring& name, const Sstring& type, Block& block)
+    : Layer(name, type, block) {
+  PutParam("Slot time", 0.00000272633744856, "Switch fabric slot time", "SHOW");
+}
+
+int Switch_ATM_Layer::Start() {
+  GetParam("Slot time", slotTime_);
+  routes_.clear();
+  inputs_.Clear();
+  for (auto& entry : ports_) entry.second.resolved = false;
+  silent_ = !(slotTime_ > 0);
+  if (silent_) {
+    ReportBadParameter("Slot time");
+    return 0;
+  }
+  // Names no output queue, so this first slot serves nothing.
+  ScheduleSelf(slotTime_, Word::ATM_SEND_CELL);
+  return 1;
+}
+
+int Switch_ATM_Layer::HandleEvent(Event& e) {
+  current_ = &e;
+  if (silent_) return 0;
+  if (e.type == Word::PHY_DATA_INDICATION) {
+    if (PHY_Data* data = e.Get<PHY_Data>()) return Forward(e, data->cell);
+  } else if (e.type == Word::ATM_SEND_CELL) {
+    return ServePort(e);
+  }
+  return 0;
+}
+
+// Cells of unknown connections or ports go no further (0); a cell the output
+// queue refuses is dropped with the event.
+int Switch_ATM_Layer::Forward(const Event& e, Cell& cell) {
+  if (atmcell::IsManagementCell(cell)) return 1;
+  const Route& route = RouteOf(cell.VPI(), cell.VCI());
+  if (!route.found) return 0;
+  if (route.relabel) {
+    cell.SetVPI(route.vpi);
+    cell.SetVCI(route.vci);
+  }
+  if (!route.hasPort) return 0;
+  Port& port = PortOf(route.port);
+  const double t = e.time;
+  if (!port.queue || !port.queue->InsertCell(cell, t)) return 1;
+  // An idle port starts in the next slot and hands the cell on one slot
+  // later; a busy port plans one slot after its last planned slot.
+  if (port.queue->InSystem() == 1) {
+    const double slot = std::ceil(t / slotTime_) * slotTime_;
+    port.nextSendTime = slot + slotTime_;
+    ScheduleSelf(slot, Word::ATM_SEND_CELL, route.port);
+    ScheduleSelf(port.nextSendTime, Word::ATM_SEND_CELL, route.port);
+  } else {
+    port.nextSendTime = port.nextSendTime + slotTime_;
+    ScheduleSelf(port.nextSendTime, Word::ATM_SEND_CELL, route.port);
+  }
+  return 1;
+}
+
+// The event names the output port; the cell leaving its queue's server goes
+// to that port's physical layer.
+int Switch_ATM_Layer::ServePort(const Event& e) {
+  Port& port = PortOf(e.connection);
+  Cell cell;
+  if (!port.queue || !port.queue->ServeCell(cell, e.time)) return 0;
+  ScheduleSibling(e.time, Word::PHY_DATA_REQUEST, e.connection, PHY_Data(std::move(cell)));
+  return 1;
+}
+
+Switch_ATM_Layer::Port& Switch_ATM_Layer::PortOf(Name name) {
+  Port& port = ports_[name];
+  if (!port.resolved) {
+    port.queue = GetBlock().TableQS(name.str(), "ATM_QS");
+    port.resolved = true;
+  }
+  return port;
+}
+
+// The connection is the first key whose input labels match (the arrival
+// port does not matter); its output labels apply only as a pair.
+const Switch_ATM_Layer::Route& Switch_ATM_Layer::RouteOf(int vpi, int vci) {
+  const uint64_t label = atmcell::LabelKey(vpi, vci);
+  auto it = routes_.find(label);
+  if (it != routes_.end()) return it->second;
+  const Block& block = GetBlock();
+  Route route;
+  if (const Sstring* nci = inputs_.Find(block, vpi, vci)) {
+    route.found = true;
+    long long outVpi = 0, outVci = 0;
+    if (atmcell::PeekInteger(block, *nci, "Output VPI", outVpi) &&
+        atmcell::PeekInteger(block, *nci, "Output VCI", outVci)) {
+      route.relabel = true;
+      route.vpi = static_cast<int>(outVpi);
+      route.vci = static_cast<int>(outVci);
+    }
+    Sstring port;
+    if (block.PeekData(*nci, "Output port", port)) {
+      route.hasPort = true;
+      route.port = Name(port);
+    }
+  }
+  return routes_.emplace(label, route).first->second;
+}

@@ -1,0 +1,41 @@
+// TrafficReceiver: the receiving layer "TR" of an application block. It takes
+// the packets its terminal's AAL reassembles, measures their delay from
+// creation to reception, and logs the delays per packet ("Ce") and their
+// running mean and variance at a fixed interval ("SS").
+#pragma once
+#include <fstream>
+
+#include "core/Statistics.h"
+#include "model/Layer.h"
+
+class TrafficReceiver : public Layer {
+ public:
+  TrafficReceiver(const Sstring& name, const Sstring& type, Block& block);
+
+  // Reads the parameters, opens the logs that are on and plans the sampling
+  // from time 0. 1.
+  int Start() override;
+  // "CPCS_UNITDATA_SIGNAL": measures and releases the packet; 1. Writes the
+  // "SS" line on "LOG_SAMPLE_STATISTICS"; 0 for that and any other event.
+  int HandleEvent(Event& e) override;
+  // Closes the logs. 1.
+  int End() override;
+
+  double LastDelay() const { return lastDelay_; }
+  double MeanDelay() const { return mean_; }
+  double DelayVariance() const { return variance_; }
+
+ private:
+  void WriteSampleLine(double t);
+
+  // Statistics and the last delay cover every run since the layer was made.
+  Statistics delays_;
+  double mean_ = 0;
+  double variance_ = 0;
+  double lastDelay_ = 0;
+  double interval_ = 0.001;
+  bool cellOn_ = false;
+  bool sampleOn_ = false;
+  std::ofstream cellLog_;
+  std::ofstream sampleLog_;
+};

@@ -1,0 +1,81 @@
+// Program option parsing and the usage text.
+#include "console/CommandLine.h"
+
+#include <cstring>
+#include <ostream>
+
+namespace {
+
+const char kUsage[] =
+    "Celvane 0.61 - discrete-event simulator of ATM networks\n"
+    "\n"
+    "Usage: celvane [OPTIONS] [SCRIPT...]\n"
+    "\n"
+    "Builds networks of ATM terminals, switches and applications from commands\n"
+    "typed at the \">\" prompt and simulates the cells they exchange. Each SCRIPT\n"
+    "is a file of such commands, loaded in order before the prompt appears.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help      print this help and exit\n"
+    "      --version   print the version and exit\n"
+    "  -b, --batch     run the SCRIPTs and exit without reading the console\n"
+    "      --seed N    seed the random traffic sources with N instead of the clock\n"
+    "\n"
+    "At the prompt, type quit or exit to leave.\n";
+
+// Reads a whole unsigned decimal number; false if text is anything else.
+bool ParseSeed(const char* text, unsigned long long& value) {
+  if (!*text) return false;
+  unsigned long long v = 0;
+  for (const char* p = text; *p; ++p) {
+    if (*p < '0' || *p > '9') return false;
+    const unsigned digit = static_cast<unsigned>(*p - '0');
+    if (v > (~0ULL - digit) / 10) return false;
+    v = v * 10 + digit;
+  }
+  value = v;
+  return true;
+}
+
+ParsedCommandLine UsageError(std::ostream& err, const std::string& what) {
+  err << "celvane: " << what << " (try celvane --help)\n";
+  ParsedCommandLine r;
+  r.exit = true;
+  r.exitStatus = 2;
+  return r;
+}
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(int argc, const char* const argv[], std::ostream& out,
+                                   std::ostream& err) {
+  ParsedCommandLine r;
+  bool optionsEnded = false;
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    if (optionsEnded || arg[0] != '-' || std::strcmp(arg, "-") == 0) {
+      r.options.scripts.push_back(arg);
+    } else if (std::strcmp(arg, "--") == 0) {
+      optionsEnded = true;
+    } else if (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0) {
+      out << kUsage;
+      r.exit = true;
+      return r;
+    } else if (std::strcmp(arg, "--version") == 0) {
+      out << "Celvane 0.61\n";
+      r.exit = true;
+      return r;
+    } else if (std::strcmp(arg, "-b") == 0 || std::strcmp(arg, "--batch") == 0) {
+      r.options.batch = true;
+    } else if (std::strcmp(arg, "--seed") == 0 || std::strncmp(arg, "--seed=", 7) == 0) {
+      const char* value = arg[6] == '=' ? arg + 7 : (i + 1 < argc ? argv[++i] : nullptr);
+      if (!value) return UsageError(err, "option --seed needs a number");
+      if (!ParseSeed(value, r.options.seed))
+        return UsageError(err, std::string("invalid seed '") + value + "'");
+      r.options.seedGiven = true;
+    } else {
+      return UsageError(err, std::string("unknown option '") + arg + "'");
+    }
+  }
+  return r;
+}

@@ -1,0 +1,75 @@
+// Command word reading and dispatch over the command table.
+#include "console/Dispatcher.h"
+
+#include <istream>
+#include <sstream>
+#include <string>
+
+#include "console/CommandTable.h"
+#include "core/Sstring.h"
+#include "platform/Console.h"
+
+namespace {
+
+const char kIncomplete[] = "exec error: incomplete instruction ";
+const char kUnknownOption[] = "exec error: unknow option ";
+const char kUnknownInstruction[] = "exec error: unknow instruction ";
+
+int Reject(const char* message) {
+  platform::Out() << message << '\n';
+  return 0;
+}
+
+int Reject(const char* message, const Sstring& word) {
+  platform::Out() << message << word << '\n';
+  return 0;
+}
+
+// Calls the row's handler, or says in one line that the command has none yet.
+int Call(Kernel& kernel, const CommandRow& row, std::istream& in) {
+  if (row.handler) return row.handler(kernel, in);
+  std::ostream& out = platform::Out();
+  for (int i = 0; i < 3 && row.words[i]; ++i) out << (i ? " " : "") << row.words[i];
+  out << ": not available yet\n";
+  return 0;
+}
+
+}  // namespace
+
+int ExecuteLine(Kernel& kernel, const char* line) {
+  std::istringstream in(line ? line : "");
+  return Dispatch(kernel, in);
+}
+
+int Dispatch(Kernel& kernel, std::istream& in) {
+  // The command word is a plain run of non-blank characters (quotes are not
+  // special in it). Words starting with "#" are skipped, so "#note" is a
+  // comment while "# note" makes "note" the command word. A command word of
+  // any length is read whole; one longer than 99 characters cannot be a
+  // command and gets the usual unknow instruction answer.
+  std::string command;
+  do {
+    if (!in.good()) return 1;  // input has ended: nothing (more) to execute
+    command.clear();
+    in >> command;
+  } while (command.empty() || command[0] == '#');
+  in.get();  // the character separating the command word from the next word
+
+  Sstring words[3] = {Sstring(command)};
+  const CommandRow* row = FindCommand(words, 1);
+  if (!row) return Reject(kUnknownInstruction, words[0]);
+
+  // Read further words while the rows of this prefix need one; the rows say
+  // which words are allowed and how an empty third word is answered.
+  for (int depth = 1; depth < 3 && row->words[depth]; ++depth) {
+    if (in.eof()) return Reject(kIncomplete);
+    in >> words[depth];
+    if (words[depth].empty()) {
+      if (depth == 1 || row->emptyThird == EmptyThird::Incomplete) return Reject(kIncomplete);
+      if (row->emptyThird == EmptyThird::EchoSecondWord) return Reject(kUnknownOption, words[1]);
+    }
+    row = FindCommand(words, depth + 1);
+    if (!row) return Reject(kUnknownOption, words[depth]);
+  }
+  return Call(kernel, *row, in);
+}

@@ -1,0 +1,24 @@
+// Text file access through the standard streams and std::filesystem.
+#include "platform/Files.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace platform {
+
+std::ofstream OpenForWriting(const std::string& path) {
+  return std::ofstream(path, std::ios::out | std::ios::trunc);
+}
+
+std::ifstream OpenForReading(const std::string& path) { return std::ifstream(path); }
+
+bool EnsureParentDirectory(const std::string& path) {
+  namespace fs = std::filesystem;
+  const fs::path parent = fs::path(path).parent_path();
+  if (parent.empty()) return true;
+  std::error_code ec;
+  fs::create_directories(parent, ec);
+  return fs::is_directory(parent, ec);
+}
+
+}  // namespace platform

@@ -1,0 +1,155 @@
+// End-to-end runner: runs the built program on every case in e2e/cases in a
+// fresh working directory and compares its whole output byte for byte.
+//
+// Case NAME:  NAME.in      standard input (optional; empty when absent)
+//             NAME.args    program arguments, one per line (optional)
+//             NAME.out     expected standard output
+//             NAME.err     expected standard error (absent: must be empty)
+//             NAME.status  expected exit status (absent: 0)
+//             NAME.setup/  files copied into the working directory first
+//             NAME.files/  files that must then exist there with this content
+// With CELVANE_UPDATE=1 the expectations are rewritten from the actual run.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kCases = CELVANE_E2E_CASES;
+
+std::string ReadFile(const fs::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const fs::path& p, const std::string& text) {
+  fs::create_directories(p.parent_path());
+  std::ofstream(p, std::ios::binary | std::ios::trunc) << text;
+}
+
+bool Updating() {
+  const char* v = std::getenv("CELVANE_UPDATE");
+  return v && std::string(v) == "1";
+}
+
+std::vector<std::string> CaseNames() {
+  std::set<std::string> names;
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator(kCases, ec)) {
+    const fs::path p = e.path();
+    if (p.extension() == ".in" || p.extension() == ".args") names.insert(p.stem().string());
+  }
+  return {names.begin(), names.end()};
+}
+
+std::string Quote(const std::string& s) {
+  std::string r = "'";
+  for (char c : s) r += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return r + "'";
+}
+
+// One line as shown in a diff: control characters escaped, "$" at a line break.
+std::string Show(const std::string& line) {
+  std::string r;
+  for (unsigned char c : line) {
+    if (c == '\n') r += '$';
+    else if (c == '\t') r += "\\t";
+    else if (c == '\r') r += "\\r";
+    else if (c < 0x20) r += "\\x" + std::string(1, "0123456789abcdef"[c >> 4]) + "0123456789abcdef"[c & 15];
+    else r += static_cast<char>(c);
+  }
+  return r;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    end = end == std::string::npos ? text.size() : end + 1;
+    lines.push_back(text.substr(start, end - start));
+    start = end;
+  }
+  return lines;
+}
+
+// The differing middle of two texts, with a little context ("$" = line break).
+std::string Diff(const std::string& expected, const std::string& actual) {
+  const std::vector<std::string> e = Lines(expected), a = Lines(actual);
+  size_t head = 0, tail = 0;
+  while (head < e.size() && head < a.size() && e[head] == a[head]) ++head;
+  while (tail < e.size() - head && tail < a.size() - head &&
+         e[e.size() - 1 - tail] == a[a.size() - 1 - tail])
+    ++tail;
+  std::ostringstream d;
+  d << "first difference at line " << head + 1 << " (\"$\" marks a line break):\n";
+  for (size_t i = head > 3 ? head - 3 : 0; i < head; ++i) d << "  " << Show(e[i]) << '\n';
+  for (size_t i = head; i < e.size() - tail; ++i) d << "- " << Show(e[i]) << '\n';
+  for (size_t i = head; i < a.size() - tail; ++i) d << "+ " << Show(a[i]) << '\n';
+  return d.str();
+}
+
+// Compares a text with its expectation file, or rewrites the file.
+void Expect(const std::string& actual, const fs::path& file, bool optional) {
+  if (Updating()) {
+    if (optional && actual.empty()) fs::remove(file);
+    else WriteFile(file, actual);
+    return;
+  }
+  const std::string expected = fs::exists(file) || !optional ? ReadFile(file) : std::string();
+  if (!optional && !fs::exists(file)) ADD_FAILURE() << file << " is missing (CELVANE_UPDATE=1 writes it)";
+  else if (expected != actual) ADD_FAILURE() << file.filename() << " differs: " << Diff(expected, actual);
+}
+
+class E2E : public testing::TestWithParam<std::string> {};
+
+TEST_P(E2E, Run) {
+  const std::string name = GetParam();
+  const fs::path base = kCases / name;
+  std::string root = (fs::temp_directory_path() / "celvane-e2e-XXXXXX").string();
+  ASSERT_NE(mkdtemp(root.data()), nullptr);
+  const fs::path work = fs::path(root) / "work";
+  fs::create_directories(work);
+  if (fs::is_directory(base.string() + ".setup"))
+    fs::copy(base.string() + ".setup", work, fs::copy_options::recursive);
+
+  std::string command = "cd " + Quote(work.string()) + " && exec " + Quote(CELVANE_BINARY);
+  std::istringstream args(ReadFile(base.string() + ".args"));
+  for (std::string arg; std::getline(args, arg);) command += " " + Quote(arg);
+  const std::string in = fs::exists(base.string() + ".in") ? base.string() + ".in" : "/dev/null";
+  command += " <" + Quote(in) + " >" + Quote(root + "/stdout") + " 2>" + Quote(root + "/stderr");
+  const int rc = std::system(command.c_str());
+  const int status = WIFEXITED(rc) ? WEXITSTATUS(rc) : 128 + WTERMSIG(rc);
+
+  Expect(ReadFile(root + "/stdout"), base.string() + ".out", false);
+  Expect(ReadFile(root + "/stderr"), base.string() + ".err", true);
+  Expect(status ? std::to_string(status) + "\n" : "", base.string() + ".status", true);
+  const fs::path files = base.string() + ".files";
+  if (fs::is_directory(files)) {
+    for (const auto& e : fs::recursive_directory_iterator(files)) {
+      if (!e.is_regular_file()) continue;
+      const fs::path produced = work / fs::relative(e.path(), files);
+      if (!fs::exists(produced)) ADD_FAILURE() << "the run did not write " << produced;
+      else Expect(ReadFile(produced), e.path(), false);
+    }
+  }
+  if (HasFailure()) std::cout << "working directory kept: " << root << '\n';
+  else fs::remove_all(root);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, E2E, testing::ValuesIn(CaseNames()),
+                         [](const testing::TestParamInfo<std::string>& i) { return i.param; });
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(E2E);
+
+}  // namespace

@@ -1,0 +1,292 @@
+// Network model: wiring, routing, VCC/link/DC set-up and the event queue.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+
+#include "model/Block.h"
+#include "model/EventPriorityQueue.h"
+#include "model/Kernel.h"
+#include "model/Network.h"
+#include "platform/Console.h"
+
+namespace {
+
+struct Net {
+  Kernel kernel;
+  Network* n;
+  Net() {
+    kernel.CreateNetwork("lan");
+    n = kernel.FindNetwork("lan");
+  }
+  void Blocks(std::initializer_list<std::pair<const char*, const char*>> blocks) {
+    for (auto& [name, model] : blocks) ASSERT_EQ(n->CreateBlock(name, model, "t"), 1) << name;
+  }
+};
+
+TEST(Network, InterfaceNumbersAreCountedPerPeerKind) {
+  Net t;
+  t.Blocks({{"S", "ATM Switch"}, {"T1", "ATM B-TE"}, {"T2", "ATM B-TE"}, {"T3", "ATM B-TE"}});
+  for (const char* te : {"T1", "T2", "T3"})
+    ASSERT_EQ(t.n->ConnectBlock("S", te, "CB_PHYSICAL_LAYER"), 1);
+  Block* s = t.n->FindBlock("S");
+  Sstring port;
+  ASSERT_TRUE(s->PeekData("DLN", "T3", port));
+  EXPECT_EQ(port, "PHY_2");
+  EXPECT_TRUE(s->HasLayer("PHY_2") && s->HasQS("PHY_QS_2") && s->HasQS("ATM_QS_2"));
+
+  // A terminal takes four applications on their own count, and one piece of
+  // equipment.
+  for (const char* a : {"A1", "A2", "A3", "A4", "A5"}) t.n->CreateBlock(a, "ATM Generic Application", "a");
+  for (const char* a : {"A1", "A2", "A3", "A4"}) EXPECT_EQ(t.n->ConnectBlock(a, "T1", "x"), 1);
+  EXPECT_EQ(t.n->ConnectBlock("A5", "T1", "x"), 0);
+  EXPECT_EQ(t.n->HasNeighbours("A5"), 0);
+  EXPECT_EQ(t.n->CountNeighboursOfKind("T1", "ATM Application"), 4);
+  EXPECT_EQ(t.n->CountNeighboursOfKind("T1", "ATM Equipment"), 1);
+}
+
+TEST(Network, RefusedSecondSideUndoesTheFirst) {
+  Net t;
+  t.Blocks({{"S", "ATM Switch"}, {"T1", "ATM B-TE"}, {"T2", "ATM B-TE"}});
+  ASSERT_EQ(t.n->ConnectBlock("T1", "T2", "CB_PHYSICAL_LAYER"), 1);
+  // The switch accepts T1 on port 0, T1 refuses a second piece of equipment.
+  EXPECT_EQ(t.n->ConnectBlock("S", "T1", "CB_PHYSICAL_LAYER"), 0);
+  Block* s = t.n->FindBlock("S");
+  EXPECT_FALSE(s->HasLayer("PHY_0"));
+  EXPECT_FALSE(s->HasQS("PHY_QS_0"));
+  EXPECT_EQ(t.n->HasNeighbours("S"), 0);
+  EXPECT_FALSE(t.n->Peek("Interfaces", "Interface_S_T1"));
+  // Applications never attach to a switch; an unknown interface word is refused.
+  t.Blocks({{"A", "ATM Generic Application"}, {"T3", "ATM B-TE"}});
+  EXPECT_EQ(t.n->ConnectBlock("S", "A", "x"), 0);
+  EXPECT_EQ(t.n->ConnectBlock("S", "T3", "NO_SUCH_LAYER"), 0);
+  EXPECT_EQ(t.n->ConnectBlock("S", "T3", "CB_PHYSICAL_LAYER"), 1);
+  // Names are unique; other models are refused.
+  EXPECT_EQ(t.n->CreateBlock("S", "ATM Switch", "t"), 0);
+  EXPECT_EQ(t.n->CreateBlock("X", "ATM", "Switch"), 0);
+  EXPECT_EQ(t.n->ExistBlock("X"), 0);
+}
+
+TEST(Network, SwitchPortFreedByDisconnectIsReusedWithoutClobbering) {
+  Net t;
+  t.Blocks({{"S", "ATM Switch"}, {"T1", "ATM B-TE"}, {"T2", "ATM B-TE"}, {"T3", "ATM B-TE"}});
+  t.n->ConnectBlock("S", "T1", "CB_PHYSICAL_LAYER");
+  t.n->ConnectBlock("S", "T2", "CB_PHYSICAL_LAYER");
+  EXPECT_EQ(t.n->DisconnectBlock("T1"), 1);
+  ASSERT_EQ(t.n->ConnectBlock("S", "T3", "CB_PHYSICAL_LAYER"), 1);
+  Block* s = t.n->FindBlock("S");
+  Sstring peer;
+  s->PeekData("DBN", "PHY_1", peer);
+  EXPECT_EQ(peer, "T2");
+  s->PeekData("DBN", "PHY_0", peer);
+  EXPECT_EQ(peer, "T3");
+}
+
+// A layer that counts what reaches it.
+class Recorder : public Layer {
+ public:
+  using Layer::Layer;
+  int HandleEvent(Event& e) override {
+    current_ = &e;
+    ++seen;
+    return 1;
+  }
+  int seen = 0;
+};
+
+class TestBlock : public ATMEquipment {
+ public:
+  using ATMEquipment::ATMEquipment;
+  Sstring GetModel() const override { return "test"; }
+  int CreateLayers() override { return 1; }
+  int CreateLayer(const Sstring& name, const Sstring& type) override {
+    auto l = std::make_unique<Recorder>(name, type, *this);
+    last = l.get();
+    AddLayer(std::move(l));
+    return 1;
+  }
+  int ConnectInterface(const Sstring&, const Sstring&, short, const Sstring&) override { return 1; }
+  int DisconnectInterface(const Sstring&, const Sstring&, int) override { return 1; }
+  int RemoveLayers() override { return 1; }
+  Recorder* last = nullptr;
+};
+
+TEST(Block, RoutesUnknowThroughTheLayerFacingTheSender) {
+  Kernel k;
+  k.CreateNetwork("n");
+  TestBlock b("B", *k.FindNetwork("n"));
+  b.CreateLayer("PHY_3", "x");
+  Recorder* phy = b.last;
+  b.CreateQS("PHY_3");  // a queue of the same name also gets named events
+  b.PutData("DLN", "peer", Sstring("PHY_3"));
+  Event e;
+  e.sourceBlock = Name("peer");
+  e.destinationLayer = Word::UNKNOW;
+  EXPECT_EQ(b.RouteEvent(e), 1);
+  EXPECT_EQ(phy->seen, 1);
+  e.sourceBlock = Name("stranger");
+  EXPECT_EQ(b.RouteEvent(e), 0);
+  e.destinationLayer = Name("nolayer");
+  EXPECT_EQ(b.RouteEvent(e), 0);
+  std::vector<Sstring> names{"kept"};
+  TestBlock empty("E", *k.FindNetwork("n"));
+  EXPECT_EQ(empty.ListLayers(names), 0);
+  EXPECT_EQ(names.size(), 1u);
+  Cell c;
+  int result = 7;
+  EXPECT_EQ(b.TableQSPut("nokey", "PHY_QS", c, 0.0, result), 0);
+  EXPECT_EQ(result, 7);
+}
+
+// Terminal -> switch -> terminal with an application at each end.
+struct Path : Net {
+  Path() {
+    Blocks({{"T1", "ATM B-TE"}, {"S", "ATM Switch"}, {"T2", "ATM B-TE"},
+            {"A1", "ATM Generic Application"}, {"A2", "ATM Generic Application"}});
+    n->ConnectBlock("T1", "S", "CB_PHYSICAL_LAYER");
+    n->ConnectBlock("S", "T2", "CB_PHYSICAL_LAYER");
+    n->ConnectBlock("A1", "T1", "x");
+    n->ConnectBlock("A2", "T2", "x");
+  }
+  void Vcc(const char* nci, double bandwidth, const char* category = "CBR") {
+    ASSERT_EQ(n->CreateVcc(nci, category, bandwidth, "T1"), 1);
+    ASSERT_EQ(n->ConnectVccBlock(nci, "S", "T1"), 1);
+    ASSERT_EQ(n->ConnectVccBlock(nci, "T2", "S"), 1);
+    ASSERT_EQ(n->CreateLink(nci, "T1", "S", 1, 10), 1);
+    ASSERT_EQ(n->CreateLink(nci, "S", "T2", 2, 20), 1);
+  }
+  Sstring Text(const Sstring& key, const char* name) {
+    Sstring v;
+    n->PeekData(key, name, v);
+    return v;
+  }
+};
+
+TEST(Connections, DcTakesTheNewestFreeMatchingVcc) {
+  Path p;
+  p.Vcc("old", 32e6);
+  p.Vcc("new", 32e6);
+  p.Vcc("thin", 31.9e6);  // newest, but the default 32 Mbit/s source does not fit
+  ASSERT_EQ(p.n->CreateDc("d1", "A1", "A2"), 1);
+  EXPECT_EQ(p.Text("d1", "NCI"), "new");
+  EXPECT_EQ(p.Text("new", "Status"), "BUSY");
+  EXPECT_EQ(p.Text("old", "Status"), "EMPTY");
+  ASSERT_EQ(p.n->CreateDc("d2", "A1", "A2"), 1);
+  EXPECT_EQ(p.Text("d2", "NCI"), "old");
+  EXPECT_EQ(p.n->CreateDc("d3", "A1", "A2"), 0);
+  // The per-DC entries the layers search for.
+  Block* t2 = p.n->FindBlock("T2");
+  Sstring v;
+  t2->PeekData("d1", "End application name", v);
+  EXPECT_EQ(v, "A2");
+  std::vector<Sstring> outs;
+  p.n->FindBlock("A1")->FindKeys("Direction", Sstring("Output"), outs);
+  EXPECT_EQ(outs, (std::vector<Sstring>{"d2", "d1"}));
+  // Removing a DC frees its VCC for the next one.
+  EXPECT_EQ(p.n->RemoveDc("d1"), 1);
+  EXPECT_EQ(p.Text("new", "Status"), "EMPTY");
+  EXPECT_EQ(p.n->RemoveDc("Interfaces"), 0);
+  EXPECT_EQ(p.n->CreateDc("d3", "A1", "A2"), 1);
+  EXPECT_EQ(p.Text("d3", "NCI"), "new");
+}
+
+TEST(Connections, RemovingALinkKeepsTheLinksNumberedOneToCount) {
+  Path p;
+  p.Vcc("v", 1e9);
+  ASSERT_EQ(p.n->CreateLink("v", "T1", "T2", 3, 30), 1);
+  ASSERT_EQ(p.n->RemoveLink("v", "T1", "S"), 1);
+  short count = 0;
+  p.n->PeekData("v", "Number of links", count);
+  EXPECT_EQ(count, 2);
+  EXPECT_EQ(p.Text("v", "Link_1_Begin"), "S");
+  EXPECT_EQ(p.Text("v", "Link_2_End"), "T2");
+  EXPECT_FALSE(p.n->Peek("v", "Link_3_Begin"));
+  ASSERT_EQ(p.n->CreateLink("v", "T1", "S", 4, 40), 1);
+  EXPECT_EQ(p.Text("v", "Link_3_Begin"), "T1");
+  EXPECT_EQ(p.n->RemoveLink("v", "S", "T1"), 0);  // direction counts
+  // The only link of a VCC takes the count with it.
+  p.n->CreateVcc("w", "CBR", 1, "T1");
+  p.n->ConnectVccBlock("w", "S", "T1");
+  p.n->CreateLink("w", "T1", "S", 1, 1);
+  p.n->RemoveLink("w", "T1", "S");
+  EXPECT_FALSE(p.n->Peek("w", "Number of links"));
+}
+
+TEST(Connections, BlocksInUseCannotBeRemoved) {
+  Path p;
+  p.Vcc("v", 1e9);
+  p.n->CreateDc("d", "A1", "A2");
+  EXPECT_EQ(p.n->RemoveBlock("S"), 0);
+  EXPECT_EQ(p.n->RemoveBlock("A2"), 0);
+  p.Blocks({{"lonely", "ATM Switch"}});
+  EXPECT_EQ(p.n->RemoveBlock("lonely"), 1);  // never wired: nothing to undo
+  EXPECT_EQ(p.n->RemoveVcc("v"), 1);
+  EXPECT_EQ(p.n->RemoveVcc("Interfaces"), 0);
+  EXPECT_TRUE(p.n->Peek("Interfaces", "Interface_T1_S"));
+  Sstring v;
+  EXPECT_FALSE(p.n->FindBlock("S")->PeekData("v", "Output port", v));
+  EXPECT_FALSE(p.n->FindBlock("T2")->PeekData("v", "Input VPI", v));
+}
+
+TEST(Connections, DisconnectingAVccBlockCutsThePathThere) {
+  Path p;
+  p.Vcc("v", 1e9);
+  EXPECT_EQ(p.n->DisconnectVccBlock("v", "S", "T2"), 0);  // S was added after T1
+  ASSERT_EQ(p.n->DisconnectVccBlock("v", "S", "T1"), 1);
+  short n = 0;
+  p.n->PeekData("v", "Number of blocks", n);
+  EXPECT_EQ(n, 1);
+  EXPECT_FALSE(p.n->Peek("v", "Block_2"));
+  EXPECT_FALSE(p.n->Peek("v", "Number of links"));
+  Sstring port;
+  EXPECT_FALSE(p.n->FindBlock("T1")->PeekData("v", "Output port", port));
+}
+
+TEST(EventQueue, MatchesAReferenceOrderWithManyEqualTimes) {
+  EventPriorityQueue q;
+  std::multimap<std::pair<double, uint64_t>, int> reference;
+  std::mt19937 rng(7);
+  uint64_t stamp = 0;
+  Event out;
+  for (int round = 0; round < 20000; ++round) {
+    if (rng() % 3 != 0 || reference.empty()) {
+      Event e;
+      e.time = static_cast<double>(rng() % 50);
+      e.type = Name(std::to_string(round % 97).c_str());
+      reference.emplace(std::make_pair(e.time, stamp++), round % 97);
+      q.Add(std::move(e));
+    } else {
+      ASSERT_EQ(q.RemoveFirst(out), 1);
+      auto first = reference.begin();
+      ASSERT_EQ(out.time, first->first.first);
+      ASSERT_EQ(out.stamp, first->first.second);
+      reference.erase(first);
+    }
+  }
+  q.Clear();
+  EXPECT_TRUE(q.IsEmpty());
+  EXPECT_EQ(q.RemoveFirst(out), 0);
+  EXPECT_EQ(q.NextStamp(), stamp);  // the stamp counter never resets
+}
+
+TEST(Kernel, EndTimeTestComesBeforeEachEvent) {
+  Net t;
+  t.Blocks({{"T1", "ATM B-TE"}, {"T2", "ATM B-TE"}});
+  t.n->ConnectBlock("T1", "T2", "CB_PHYSICAL_LAYER");
+  t.n->PutParam("Performance log status", Sstring("OFF"));
+  t.n->PutParam("Path", Sstring(testing::TempDir()));
+  platform::CapturedOutput captured;
+  // Nothing is queued: no events.
+  t.kernel.Run("lan", 1.0);
+  EXPECT_NE(captured.Take().find("Numero de Eventos Processados: 0\n"), std::string::npos);
+  // The first event past the end time still runs (the physical layer's cell
+  // loop starts at 26 cell times); a negative end time runs none. Events left
+  // over by a run never reach the next one.
+  t.n->FindBlock("T1")->FindLayer("PHY")->PutParam("OAM transmition status", Sstring("ON"));
+  t.kernel.Run("lan", 0.0);
+  EXPECT_NE(captured.Take().find("Numero de Eventos Processados: 1\n"), std::string::npos);
+  t.kernel.Run("lan", -1.0);
+  EXPECT_NE(captured.Take().find("Numero de Eventos Processados: 0\n"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,133 @@
+// Tests of the random variates and the running mean/variance accumulator.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+
+#include "core/Random.h"
+#include "core/Statistics.h"
+
+TEST(Random, LinearCongruentialSequence) {
+  Random r;
+  // 44449 * 15625 + 22221 = 694537846; the next state wraps modulo 2^32.
+  EXPECT_EQ(r.NextRaw(), 694537846u & 0xFFFFu);
+  EXPECT_EQ(r.State(), 694537846u);
+  EXPECT_EQ(r.NextRaw(), 3066476275u & 0xFFFFu);
+  EXPECT_EQ(r.State(), 3066476275u);
+
+  r.Seed(123456789u);
+  uint64_t state = 123456789u;
+  for (int i = 0; i < 1000; ++i) {
+    state = (state * 15625u + 22221u) % (uint64_t(1) << 32);
+    ASSERT_EQ(r.NextRaw(), state & 0xFFFFu);
+  }
+}
+
+TEST(Random, FullPeriodStaysInRange) {
+  // The low 16 bits repeat every 65536 draws, so this visits every raw value,
+  // including 65535 where Uniform01() is exactly 1.
+  Random r;
+  bool sawZero = false, sawOne = false;
+  for (int i = 0; i < 65536; ++i) {
+    const double u = r.Uniform01();
+    sawZero |= (u == 0.0);
+    sawOne |= (u == 1.0);
+  }
+  EXPECT_TRUE(sawZero);
+  EXPECT_TRUE(sawOne);
+  for (int i = 0; i < 65536; ++i) ASSERT_EQ(r.UniformInt(1, 1), 1);
+  for (int i = 0; i < 65536; ++i) {
+    const long v = r.UniformInt(-3, 5);
+    ASSERT_GE(v, -3);
+    ASSERT_LE(v, 5);
+  }
+  for (int i = 0; i < 65536; ++i) {
+    const double e = r.Exponential(2.0);
+    ASSERT_TRUE(std::isfinite(e));
+    ASSERT_GE(e, 0.0);
+  }
+  int hits[4] = {0, 0, 0, 0};
+  for (int i = 0; i < 40000; ++i) ++hits[r.WeightedIndex({0, 3, 0, 1})];
+  EXPECT_EQ(hits[0] + hits[2], 0);
+  EXPECT_NEAR(double(hits[1]) / hits[3], 3.0, 0.2);
+}
+
+TEST(Random, Ran1ShuffledMinimalStandard) {
+  // Seed -1 restarts the generator at 1, so x(n) = 16807^n mod (2^31 - 1).
+  // Forty warm-up steps put x9..x40 into table[31]..table[0]; last = x40 =
+  // 784558821. First call: x41 = 530511967, j = x40 / 2^26 = 11, result
+  // table[11] = x29 = 893351816 / (2^31 - 1). Second call: j = x29 / 2^26 =
+  // 13, result table[13] = x27 = 197493099 / (2^31 - 1).
+  Random r;
+  long seed = -1;
+  EXPECT_EQ(r.Ran1(seed), static_cast<float>(893351816.0 / 2147483647.0));
+  EXPECT_EQ(seed, 530511967);
+  EXPECT_EQ(r.Ran1(seed), static_cast<float>(197493099.0 / 2147483647.0));
+
+  // A positive seed on a fresh object also starts from 1; each object keeps
+  // its own shuffle table, so interleaving two objects changes neither.
+  Random a, b;
+  long sa = 12345, sb = -1;
+  const double a1 = a.Ran1(sa);
+  const double b1 = b.Ran1(sb);
+  EXPECT_EQ(a1, b1);
+  EXPECT_EQ(a.Ran1(sa), b.Ran1(sb));
+}
+
+TEST(Random, PoissonBothBranches) {
+  // Alternating the means also exercises the cache of derived values.
+  Random r;
+  long seed = -17;
+  double sumSmall = 0, sumLarge = 0;
+  const int n = 20000;
+  for (int i = 0; i < n; ++i) {
+    const double small = r.Poisson(0.5, seed);
+    const double large = r.Poisson(20.0, seed);
+    ASSERT_GE(small, 0.0);
+    ASSERT_GE(large, 0.0);
+    ASSERT_EQ(small, std::floor(small));
+    ASSERT_EQ(large, std::floor(large));
+    sumSmall += small;
+    sumLarge += large;
+  }
+  EXPECT_NEAR(sumSmall / n, 0.5, 0.03);
+  EXPECT_NEAR(sumLarge / n, 20.0, 0.2);
+}
+
+TEST(Random, GammaLnAtIntegers) {
+  double logFactorial = 0.0;  // log((n-1)!)
+  for (int n = 1; n <= 20; ++n) {
+    if (n > 1) logFactorial += std::log(n - 1.0);
+    EXPECT_NEAR(Random::GammaLn(n), logFactorial, 1e-9 * (1 + logFactorial)) << n;
+  }
+  EXPECT_NEAR(Random::GammaLn(0.5), 0.5 * std::log(std::acos(-1.0)), 1e-9);
+}
+
+TEST(Statistics, PerSampleAndTimeWeighted) {
+  Statistics s;
+  const double means[] = {1, 1.5, 2}, variances[] = {0, 0.25, 0.625};
+  for (int i = 0; i < 3; ++i) {
+    s.AddSample(i + 1);
+    double m = -1, v = -1;
+    s.GetMeanVariance(m, v);
+    EXPECT_DOUBLE_EQ(m, means[i]);
+    EXPECT_DOUBLE_EQ(v, variances[i]);
+  }
+
+  Statistics t;
+  t.AddTimeSample(1, 5);
+  EXPECT_EQ(t.Mean(), 0.0);  // the signal was 0 up to the first sample
+  t.AddTimeSample(3, 0);
+  EXPECT_DOUBLE_EQ(t.Mean(), 10.0 / 3);
+  EXPECT_DOUBLE_EQ(t.Variance(), (5 - 10.0 / 3) * (5 - 10.0 / 3));
+
+  // Samples at time 0 (queues filling at the start of a run).
+  Statistics z;
+  z.AddTimeSample(0, 4);
+  z.AddTimeSample(0, 2);
+  EXPECT_EQ(z.Mean(), 0.0);
+  EXPECT_TRUE(std::isfinite(z.Variance()));
+  z.AddTimeSample(2, 0);
+  EXPECT_DOUBLE_EQ(z.Mean(), 2.0);
+  EXPECT_TRUE(std::isfinite(z.Variance()));
+}
