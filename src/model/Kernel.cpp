@@ -97,9 +97,11 @@ int Kernel::Run(const Sstring& networkName, double endTime) {
 
   currentTime_ = 0.0;
   unsigned long long count = 0;
+  double pending = 0.0;
   Event ev;
   while (currentTime_ <= endTime && queue_.RemoveFirst(ev)) {
     ++count;
+    pending += static_cast<double>(queue_.Size());
     currentTime_ = ev.time;
     if (logOn) {
       eventLog << count << ' ' << ev.time << ' ' << ev.type << ' ' << ev.sourceBlock << ' '
@@ -117,6 +119,8 @@ int Kernel::Run(const Sstring& networkName, double endTime) {
     }
   }
   ev = Event();
+  lastRunEvents_ = count;
+  pendingSum_ = pending;
 
   bool endOn = OpenKernelFile(endFile, prefix + "_end.dat");
   if (endOn) endFile << "NoE BeginTime EndTime SimTime TimePerEvent\n";

@@ -35,6 +35,12 @@ class Kernel {
 
   EventPriorityQueue& Queue() { return queue_; }
   double CurrentTime() const { return currentTime_; }
+  // Figures of the last run: events executed and the mean number of events
+  // waiting in the queue when one was taken.
+  unsigned long long LastRunEvents() const { return lastRunEvents_; }
+  double LastRunMeanPending() const {
+    return lastRunEvents_ ? pendingSum_ / static_cast<double>(lastRunEvents_) : 0.0;
+  }
 
   // Random streams of the traffic sources: source k (in order of
   // construction) is seeded from the base seed and k.
@@ -54,4 +60,6 @@ class Kernel {
   uint32_t baseSeed_ = 0;
   bool seedFixed_ = false;
   uint32_t sourcesSeeded_ = 0;
+  unsigned long long lastRunEvents_ = 0;
+  double pendingSum_ = 0.0;
 };
