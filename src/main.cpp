@@ -1,21 +1,22 @@
-// Program entry: options, the kernel, then the console loop.
+// Program entry: options, the kernel, the scripts named, then the console.
 #include <iostream>
 
 #include "console/CommandLine.h"
 #include "console/CommandTable.h"
 #include "console/ConsoleLoop.h"
+#include "console/RunFileLoad.h"
 #include "model/Kernel.h"
 
 int main(int argc, char** argv) {
   const ParsedCommandLine cl = ParseCommandLine(argc, argv, std::cout, std::cerr);
   if (cl.exit) return cl.exitStatus;
-  if (!cl.options.scripts.empty()) {
-    std::cerr << "celvane: loading scripts is not available yet\n";
-    return 1;
-  }
-  if (cl.options.batch) return 0;  // no scripts to run
   InstallCommandHandlers();
   Kernel kernel;
-  ConsoleLoop(kernel);
-  return 0;
+  if (cl.options.seedGiven)
+    kernel.SetBaseSeed(static_cast<uint32_t>(cl.options.seed ^ (cl.options.seed >> 32)));
+  int status = 0;
+  for (const std::string& script : cl.options.scripts)
+    if (!LoadScript(kernel, script.c_str())) status = 1;
+  if (!cl.options.batch) ConsoleLoop(kernel);
+  return status;
 }
