@@ -34,7 +34,7 @@ int AAL5_Layer::HandleEvent(Event& e) {
 int AAL5_Layer::Segment(const Event& e, CPCS_UnitData& unit) {
   const double sduLength = unit.data ? unit.data->length : 0.0;
   // Whole bytes; a length that is not positive counts as an empty SDU.
-  const uint32_t length = !(sduLength > 0)              ? 0u
+  const uint32_t length = !(sduLength > 0)            ? 0u
                           : sduLength >= 4294967295.0 ? 4294967295u
                                                       : static_cast<uint32_t>(sduLength);
   const uint32_t pad = Aal5Pad(length);
@@ -60,8 +60,10 @@ int AAL5_Layer::Reassemble(const Event& e, ATM_Data& data) {
   const unsigned char flag =
       (it != lossFlag_.end() && it->second == 1) || data.lossPriority != 0 ? 1 : 0;
   if (data.uu == 0) {
-    if (it != lossFlag_.end()) it->second = flag;
-    else if (flag) lossFlag_.emplace(dci, flag);
+    if (it != lossFlag_.end())
+      it->second = flag;
+    else if (flag)
+      lossFlag_.emplace(dci, flag);
     return 1;
   }
   if (it != lossFlag_.end()) it->second = 0;

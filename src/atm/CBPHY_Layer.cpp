@@ -9,10 +9,10 @@
 #include "model/Block.h"
 
 namespace {
-constexpr double kCellBits = 424.0;          // 53 bytes
-constexpr unsigned kLoopCells = 26;          // cell times between physical-layer cells
-constexpr unsigned kOamEvery = 20;           // every 20th of them is an OAM cell
-constexpr int kOamPti = 4, kIdlePti = 0;     // both with VPI 0, VCI 0, CLP 1
+constexpr double kCellBits = 424.0;       // 53 bytes
+constexpr unsigned kLoopCells = 26;       // cell times between physical-layer cells
+constexpr unsigned kOamEvery = 20;        // every 20th of them is an OAM cell
+constexpr int kOamPti = 4, kIdlePti = 0;  // both with VPI 0, VCI 0, CLP 1
 
 bool IsPhysicalLayerCell(const Cell& c) {
   return c.VPI() == 0 && c.VCI() == 0 && c.CLP() == 1 &&

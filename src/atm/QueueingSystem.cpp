@@ -13,17 +13,12 @@
 #include "platform/Console.h"
 
 namespace {
-const char* const kCounterColumns[] = {"Time", "NoSRC", "NoBQC", "NoBDC", "BS",
-                                       "NoBC", "DoBC",  "SS",    "NoSC",  "DoSC"};
-
 void WriteCounterHeader(std::ostream& f) {
-  WriteDatHeader(f, {kCounterColumns[0], kCounterColumns[1], kCounterColumns[2],
-                     kCounterColumns[3], kCounterColumns[4], kCounterColumns[5],
-                     kCounterColumns[6], kCounterColumns[7], kCounterColumns[8],
-                     kCounterColumns[9]});
+  WriteDatHeader(f,
+                 {"Time", "NoSRC", "NoBQC", "NoBDC", "BS", "NoBC", "DoBC", "SS", "NoSC", "DoSC"});
 }
 
-// A time-weighted or plain sample taken, the mean and variance copied out.
+// A time-weighted sample taken, the mean and variance copied out.
 void Level(Statistics& s, double t, double x, double& mean, double& variance) {
   s.AddTimeSample(t, x);
   s.GetMeanVariance(mean, variance);
@@ -64,8 +59,8 @@ int QueueingSystem::Start() {
   if (timeOn_ && OpenLog(ti_, "Ti")) WriteCounterHeader(ti_);
   if (cellOn_ && OpenLog(ce_, "Ce")) WriteCounterHeader(ce_);
   if (statsOn_ && OpenLog(ssLog_, "SS"))
-    WriteDatHeader(ssLog_, {"Time", "SMNoBC", "SVNoBC", "SMDoBC", "SVDoBC", "SMNoSC", "SVNoSC",
-                            "DoSC"});
+    WriteDatHeader(ssLog_,
+                   {"Time", "SMNoBC", "SVNoBC", "SMDoBC", "SVDoBC", "SMNoSC", "SVNoSC", "DoSC"});
 
   if (timeOn_) Schedule(0.0, Word::LOG_BY_TIME);
   if (cellOn_) WriteCounters(ce_, 0.0);

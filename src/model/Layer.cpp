@@ -74,6 +74,7 @@ bool OpenRunFileOf(Network& net, std::ofstream& f, const std::string& shortName,
     out << "run warning: cannot create the file " << Sstring(path) << '\n';
     return false;
   }
+  net.AddRunStream(&f);
   return true;
 }
 

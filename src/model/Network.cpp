@@ -2,6 +2,7 @@
 #include "model/Network.h"
 
 #include <algorithm>
+#include <ostream>
 
 #include "atm/BlockFactory.h"
 #include "atm/QueueingSystem.h"
@@ -158,9 +159,16 @@ int Network::DeliverEvent(const Sstring& block, Event& e) {
   return b ? b->RouteEvent(e) : 0;
 }
 
+int Network::FinishAll() {
+  for (std::ostream* f : runStreams_) f->flush();
+  runStreams_.clear();
+  return 1;
+}
+
 void Network::PrepareRun() {
   routable_.clear();
   runFiles_.clear();
+  runStreams_.clear();
   neighbours_.ForEach([&](const Sstring& name, const std::vector<Block*>&) {
     if (Block* b = FindBlock(name)) routable_[b->GetNameId().id()] = b;
   });

@@ -76,7 +76,9 @@ class Network : public Param, public DataTable {
   // Starts every layer and queueing system, blocks newest first.
   void StartAll();
   int DeliverEvent(const Sstring& block, Event& e);
-  int FinishAll() { return 1; }
+  // Flushes every statistics file the run opened, so that the files are
+  // complete once the run is over (the layers keep them open until they end).
+  int FinishAll();
   // Resolves, once per run, which blocks events can reach (those with
   // neighbour lists) and forgets routes cached by the previous run.
   void PrepareRun();
@@ -87,6 +89,8 @@ class Network : public Param, public DataTable {
   }
   // Registers a file name opened by this run; false when already taken.
   bool ClaimRunFile(const std::string& path) { return runFiles_.insert(path).second; }
+  // Remembers a file opened for this run, to flush it when the run ends.
+  void AddRunStream(std::ostream* f) { runStreams_.push_back(f); }
 
  private:
   int Blocks_Of_Vcc(const Sstring& nci, std::vector<Sstring>& blocks);
@@ -99,4 +103,5 @@ class Network : public Param, public DataTable {
   std::vector<std::pair<Sstring, Sstring>> connections_;
   std::unordered_map<uint32_t, Block*> routable_;
   std::set<std::string> runFiles_;
+  std::vector<std::ostream*> runStreams_;
 };
