@@ -26,10 +26,7 @@ int Application::CreateLayers() {
 }
 
 int Application::CreateLayer(const Sstring& name, const Sstring& type) {
-  std::unique_ptr<Layer> layer = MakeFromTable(kLayers, name, type, *this);
-  if (!layer) return 0;
-  AddLayer(std::move(layer));
-  return 1;
+  return AddMadeLayer(MakeFromTable(kLayers, name, type, *this));
 }
 
 int Application::ConnectInterface(const Sstring& peer, const Sstring& peerKind, short number,

@@ -25,10 +25,7 @@ int BTE::CreateLayers() {
 }
 
 int BTE::CreateLayer(const Sstring& name, const Sstring& type) {
-  std::unique_ptr<Layer> layer = MakeFromTable(kLayers, name, type, *this);
-  if (!layer) return 0;
-  AddLayer(std::move(layer));
-  return 1;
+  return AddMadeLayer(MakeFromTable(kLayers, name, type, *this));
 }
 
 int BTE::RemoveLayers() {

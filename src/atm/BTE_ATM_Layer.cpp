@@ -1,6 +1,7 @@
 // BTE_ATM_Layer: cell labelling downwards, delay measurement and connection
 // lookup upwards, the cell-delay logs; the shared input-label search.
 #include "atm/BTE_ATM_Layer.h"
+#include "atm/DelayLogParameters.h"
 
 #include <climits>
 #include <ostream>
@@ -70,9 +71,7 @@ void PrioritiesOf(const Sstring& category, short (&priority)[2]) {
 
 BTE_ATM_Layer::BTE_ATM_Layer(const Sstring& name, const Sstring& type, Block& block)
     : Layer(name, type, block) {
-  PutParam("Trigger by cell status", Sstring("OFF"), "Trigger by cell status", "SHOW");
-  PutParam("Sample statistics status", Sstring("OFF"), "Sample statistics status", "SHOW");
-  PutParam("Logging every x secs", 0.001, "Logging every x secs", "SHOW");
+  DeclareDelayLogParameters(*this);
 }
 
 int BTE_ATM_Layer::Start() {

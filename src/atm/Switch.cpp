@@ -28,10 +28,7 @@ int Switch::CreateLayers() {
 }
 
 int Switch::CreateLayer(const Sstring& name, const Sstring& type) {
-  std::unique_ptr<Layer> layer = MakeFromTable(kLayers, name, type, *this);
-  if (!layer) return 0;
-  AddLayer(std::move(layer));
-  return 1;
+  return AddMadeLayer(MakeFromTable(kLayers, name, type, *this));
 }
 
 // Ports are taken in connection order. When a disconnection has freed a port

@@ -1,5 +1,6 @@
 // TrafficReceiver: packet delays, per packet and as sample statistics.
 #include "atm/TrafficReceiver.h"
+#include "atm/DelayLogParameters.h"
 
 #include <cmath>
 
@@ -7,9 +8,7 @@
 
 TrafficReceiver::TrafficReceiver(const Sstring& name, const Sstring& type, Block& block)
     : Layer(name, type, block) {
-  PutParam("Trigger by cell status", Sstring("OFF"), "Trigger by cell status", "SHOW");
-  PutParam("Sample statistics status", Sstring("OFF"), "Sample statistics status", "SHOW");
-  PutParam("Logging every x secs", 0.001, "Logging every x secs", "SHOW");
+  DeclareDelayLogParameters(*this);
 }
 
 int TrafficReceiver::Start() {

@@ -145,42 +145,26 @@ QueueingSystem* Block::TableQS(const Sstring& key, const Sstring& name) {
 
 int Block::TableQSPut(const Sstring& key, const Sstring& name, Cell& cell, double t,
                       int& result) {
-  QueueingSystem* q = TableQS(key, name);
-  if (!q) return 0;
-  result = q->InsertCell(cell, t);
-  return 1;
+  return WithTableQS(key, name, [&](QueueingSystem& q) { result = q.InsertCell(cell, t); });
 }
 int Block::TableQSServe(const Sstring& key, const Sstring& name, Cell& cell, double t,
                         int& result) {
-  QueueingSystem* q = TableQS(key, name);
-  if (!q) return 0;
-  result = q->ServeCell(cell, t);
-  return 1;
+  return WithTableQS(key, name, [&](QueueingSystem& q) { result = q.ServeCell(cell, t); });
 }
 int Block::TableQSBuffered(const Sstring& key, const Sstring& name, unsigned& count) {
-  QueueingSystem* q = TableQS(key, name);
-  if (!q) return 0;
-  count = q->Buffered();
-  return 1;
+  return WithTableQS(key, name, [&](QueueingSystem& q) { count = q.Buffered(); });
 }
 int Block::TableQSInServer(const Sstring& key, const Sstring& name, unsigned& count) {
-  QueueingSystem* q = TableQS(key, name);
-  if (!q) return 0;
-  count = q->InServer();
-  return 1;
+  return WithTableQS(key, name, [&](QueueingSystem& q) { count = q.InServer(); });
 }
 int Block::TableQSInSystem(const Sstring& key, const Sstring& name, unsigned& count) {
-  QueueingSystem* q = TableQS(key, name);
-  if (!q) return 0;
-  count = q->InSystem();
-  return 1;
+  return WithTableQS(key, name, [&](QueueingSystem& q) { count = q.InSystem(); });
 }
 int Block::TableQSCounts(const Sstring& key, const Sstring& name, unsigned& total,
                          unsigned& buffered, unsigned& inServer) {
-  QueueingSystem* q = TableQS(key, name);
-  if (!q) return 0;
-  total = q->InSystem();
-  buffered = q->Buffered();
-  inServer = q->InServer();
-  return 1;
+  return WithTableQS(key, name, [&](QueueingSystem& q) {
+    total = q.InSystem();
+    buffered = q.Buffered();
+    inServer = q.InServer();
+  });
 }

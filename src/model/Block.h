@@ -79,6 +79,12 @@ class Block : public Param, public DataTable {
  protected:
   // Stores a layer under its name, replacing one held there.
   void AddLayer(std::unique_ptr<Layer> layer);
+  // AddLayer for a layer a factory may not have made: 1 when it was, else 0.
+  int AddMadeLayer(std::unique_ptr<Layer> layer) {
+    if (!layer) return 0;
+    AddLayer(std::move(layer));
+    return 1;
+  }
   void AddQS(std::unique_ptr<QueueingSystem> qs);
 
  private:
@@ -88,6 +94,14 @@ class Block : public Param, public DataTable {
   };
   void RebuildTargets();
   Layer* LayerFacing(Name sender);
+  // Calls f on the queueing system named by (key, name); 0 when there is none.
+  template <class F>
+  int WithTableQS(const Sstring& key, const Sstring& name, F&& f) {
+    QueueingSystem* q = TableQS(key, name);
+    if (!q) return 0;
+    f(*q);
+    return 1;
+  }
 
   Sstring name_;
   Name nameId_;

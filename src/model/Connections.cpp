@@ -25,6 +25,14 @@ int Network::Blocks_Of_Vcc(const Sstring& nci, std::vector<Sstring>& blocks) {
   return 1;
 }
 
+bool Network::OnVccPath(const Sstring& nci, const Sstring& block) {
+  std::vector<Sstring> path;
+  Blocks_Of_Vcc(nci, path);
+  for (const Sstring& b : path)
+    if (b == block) return true;
+  return false;
+}
+
 int Network::CreateVcc(const Sstring& nci, const Sstring& category, double bandwidth,
                        const Sstring& firstBlock) {
   PutData(nci, "Status", Sstring("EMPTY"));
@@ -138,16 +146,9 @@ int Network::RemoveVcc(const Sstring& nci) {
 // tables that a run reads.
 int Network::CreateLink(const Sstring& nci, const Sstring& name1, const Sstring& name2,
                         unsigned vpi, unsigned vci) {
-  std::vector<Sstring> path;
-  Blocks_Of_Vcc(nci, path);
-  auto onPath = [&](const Sstring& b) {
-    for (const Sstring& p : path)
-      if (p == b) return true;
-    return false;
-  };
   Block* b1 = FindBlock(name1);
   Block* b2 = FindBlock(name2);
-  if (!onPath(name1) || !onPath(name2) || !b1 || !b2) return 0;
+  if (!OnVccPath(nci, name1) || !OnVccPath(nci, name2) || !b1 || !b2) return 0;
   short j = 0;
   GetData(nci, "Number of links", j);
   ++j;
@@ -166,14 +167,7 @@ int Network::CreateLink(const Sstring& nci, const Sstring& name1, const Sstring&
 // The links above the removed one move down by one, so links 1 .. "Number of
 // links" always all exist.
 int Network::RemoveLink(const Sstring& nci, const Sstring& name1, const Sstring& name2) {
-  std::vector<Sstring> path;
-  Blocks_Of_Vcc(nci, path);
-  auto onPath = [&](const Sstring& b) {
-    for (const Sstring& p : path)
-      if (p == b) return true;
-    return false;
-  };
-  if (!onPath(name1) || !onPath(name2)) return 0;
+  if (!OnVccPath(nci, name1) || !OnVccPath(nci, name2)) return 0;
   short m = 0;
   PeekData(nci, "Number of links", m);
   int found = 0;

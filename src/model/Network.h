@@ -94,6 +94,7 @@ class Network : public Param, public DataTable {
 
  private:
   int Blocks_Of_Vcc(const Sstring& nci, std::vector<Sstring>& blocks);
+  bool OnVccPath(const Sstring& nci, const Sstring& block);
   void RemoveHop(const Sstring& nci, const Sstring& from, const Sstring& to);
 
   Sstring name_;
