@@ -1,30 +1,45 @@
 // Binary heap of event keys over a pool of events.
 #include "model/EventPriorityQueue.h"
 
-void EventPriorityQueue::Add(Event&& e) {
-  e.stamp = stamp_++;
-  uint32_t slot;
+uint32_t EventPriorityQueue::Slot() {
   if (!free_.empty()) {
-    slot = free_.back();
+    uint32_t slot = free_.back();
     free_.pop_back();
-    pool_[slot] = std::move(e);
-  } else {
-    slot = static_cast<uint32_t>(pool_.size());
-    pool_.push_back(std::move(e));
+    return slot;
   }
-  heap_.push_back(Key{pool_[slot].time, pool_[slot].stamp, slot});
+  pool_.emplace_back();
+  return static_cast<uint32_t>(pool_.size() - 1);
+}
+
+void EventPriorityQueue::Push(uint32_t slot) {
+  Event& e = pool_[slot];
+  e.stamp = stamp_++;
+  heap_.push_back(Key{e.time, e.stamp, slot});
   SiftUp(heap_.size() - 1);
 }
 
-int EventPriorityQueue::RemoveFirst(Event& out) {
-  if (heap_.empty()) return 0;
-  uint32_t slot = heap_[0].slot;
-  out = std::move(pool_[slot]);
-  pool_[slot].message = std::monostate{};
-  free_.push_back(slot);
+void EventPriorityQueue::Add(Event&& e) {
+  uint32_t slot = Slot();
+  pool_[slot] = std::move(e);
+  Push(slot);
+}
+
+bool EventPriorityQueue::TakeFirst(Taken& taken) {
+  if (heap_.empty()) return false;
+  taken.slot = heap_[0].slot;
+  taken.event = &pool_[taken.slot];
   heap_[0] = heap_.back();
   heap_.pop_back();
   if (!heap_.empty()) SiftDown(0);
+  return true;
+}
+
+int EventPriorityQueue::RemoveFirst(Event& out) {
+  Taken taken;
+  if (!TakeFirst(taken)) return 0;
+  // The slot keeps a moved-from event, which holds nothing any more.
+  out = std::move(*taken.event);
+  Release(taken);
   return 1;
 }
 

@@ -98,8 +98,9 @@ int Kernel::Run(const Sstring& networkName, double endTime) {
   currentTime_ = 0.0;
   unsigned long long count = 0;
   double pending = 0.0;
-  Event ev;
-  while (currentTime_ <= endTime && queue_.RemoveFirst(ev)) {
+  EventPriorityQueue::Taken taken;
+  while (currentTime_ <= endTime && queue_.TakeFirst(taken)) {
+    Event& ev = *taken.event;
     ++count;
     pending += static_cast<double>(queue_.Size());
     currentTime_ = ev.time;
@@ -117,8 +118,8 @@ int Kernel::Run(const Sstring& networkName, double endTime) {
       perfFile << count << ' ' << delay << ' ' << currentTime_ << '\n';
       checkpoint = now;
     }
+    queue_.Release(taken);
   }
-  ev = Event();
   lastRunEvents_ = count;
   pendingSum_ = pending;
 

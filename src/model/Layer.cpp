@@ -29,8 +29,7 @@ Sstring Layer::NetworkPath() const {
   return path;
 }
 
-Event Layer::MakeEvent(double t, Name type, Name block, Name layer, Name connection) const {
-  Event e;
+void Layer::Fill(Event& e, double t, Name type, Name block, Name layer, Name connection) const {
   e.time = t;
   e.type = type;
   e.sourceBlock = GetBlockNameId();
@@ -38,19 +37,24 @@ Event Layer::MakeEvent(double t, Name type, Name block, Name layer, Name connect
   e.sourceLayer = nameId_;
   e.destinationLayer = layer;
   e.connection = connection;
-  return e;
 }
 
-void Layer::Add(Event&& e) const { Queue().Add(std::move(e)); }
+void Layer::SchedulePlain(double t, Name type, Name connection, Name messageType) {
+  EventPriorityQueue& q = Queue();
+  uint32_t slot = q.Slot();
+  Event& e = q.At(slot);
+  Fill(e, t, type, GetBlockNameId(), nameId_, connection);
+  e.messageType = messageType;
+  e.message = std::monostate{};
+  q.Push(slot);
+}
 
 void Layer::ScheduleSelf(double t, Name type) {
-  Add(MakeEvent(t, type, GetBlockNameId(), nameId_, Word::UNNECESSARY));
+  SchedulePlain(t, type, Word::UNNECESSARY, Word::NONE_MESSAGE);
 }
 
 void Layer::ScheduleSelf(double t, Name type, Name connection) {
-  Event e = MakeEvent(t, type, GetBlockNameId(), nameId_, connection);
-  e.messageType = Word::UNNECESSARY;
-  Add(std::move(e));
+  SchedulePlain(t, type, connection, Word::UNNECESSARY);
 }
 
 std::string FirstLast(const Sstring& name) {

@@ -8,6 +8,7 @@
 #include "core/DataTable.h"
 #include "core/Param.h"
 #include "model/Event.h"
+#include "model/EventPriorityQueue.h"
 
 class Block;
 class Network;
@@ -54,9 +55,12 @@ class Layer : public Param, public DataTable {
   template <class R>
   void ScheduleTo(double t, Name type, Name block, Name layer, R&& record,
                   Name connection = Word::UNNECESSARY) {
-    Event e = MakeEvent(t, type, block, layer, connection);
+    EventPriorityQueue& q = Queue();
+    uint32_t slot = q.Slot();
+    Event& e = q.At(slot);
+    Fill(e, t, type, block, layer, connection);
     e.Set(std::forward<R>(record));
-    Add(std::move(e));
+    q.Push(slot);
   }
   // To a layer of the own block, with a message record.
   template <class R>
@@ -80,8 +84,9 @@ class Layer : public Param, public DataTable {
   const Event* current_ = nullptr;
 
  private:
-  Event MakeEvent(double t, Name type, Name block, Name layer, Name connection) const;
-  void Add(Event&& e) const;
+  void SchedulePlain(double t, Name type, Name connection, Name messageType);
+  // Sets every field of a pooled event but the message and the stamp.
+  void Fill(Event& e, double t, Name type, Name block, Name layer, Name connection) const;
 
   Sstring name_;
   Name nameId_;
