@@ -52,15 +52,44 @@ int Block::RemoveQS(const Sstring& name) {
   return result;
 }
 
+namespace {
+// Name id -> dense number of that name as a layer or queue name (-1: none).
+std::vector<int>& TargetNumbers() {
+  static std::vector<int> numbers;
+  return numbers;
+}
+int TargetNumber(Name n, bool assign) {
+  static int next = 0;
+  std::vector<int>& numbers = TargetNumbers();
+  if (n.id() >= numbers.size()) {
+    if (!assign) return -1;
+    numbers.resize(n.id() + 1, -1);
+  }
+  if (numbers[n.id()] < 0 && assign) numbers[n.id()] = next++;
+  return numbers[n.id()];
+}
+}  // namespace
+
 void Block::RebuildTargets() {
   targets_.clear();
   dlnCache_.clear();
+  auto slot = [&](Name n) -> Target& {
+    size_t i = static_cast<size_t>(TargetNumber(n, true));
+    if (i >= targets_.size()) targets_.resize(i + 1);
+    return targets_[i];
+  };
   layers_.ForEach([&](const Sstring&, const std::unique_ptr<Layer>& l) {
-    targets_[l->GetNameId().id()].layer = l.get();
+    slot(l->GetNameId()).layer = l.get();
   });
   qss_.ForEach([&](const Sstring&, const std::unique_ptr<QueueingSystem>& q) {
-    targets_[q->GetNameId().id()].qs = q.get();
+    slot(q->GetNameId()).qs = q.get();
   });
+}
+
+const Block::Target* Block::TargetOf(Name layer) const {
+  int i = TargetNumber(layer, false);
+  return i >= 0 && static_cast<size_t>(i) < targets_.size() ? &targets_[static_cast<size_t>(i)]
+                                                            : nullptr;
 }
 
 Layer* Block::LayerFacing(Name sender) {
@@ -78,17 +107,17 @@ int Block::RouteEvent(Event& e) {
     Layer* l = LayerFacing(e.sourceBlock);
     return l ? l->HandleEvent(e) : 0;
   }
-  auto it = targets_.find(e.destinationLayer.id());
-  if (it == targets_.end()) return 0;
+  const Target* t = TargetOf(e.destinationLayer);
+  if (!t) return 0;
   int result = 0;
-  if (it->second.layer) result = it->second.layer->HandleEvent(e);
-  if (it->second.qs) result = it->second.qs->HandleEvent(e);
+  if (t->layer) result = t->layer->HandleEvent(e);
+  if (t->qs) result = t->qs->HandleEvent(e);
   return result;
 }
 
 int ATMApplication::RouteEvent(Event& e) {
-  Layer* l = FindLayer(e.destinationLayer.str());
-  return l ? l->HandleEvent(e) : 0;
+  const Target* t = TargetOf(e.destinationLayer);
+  return t && t->layer ? t->layer->HandleEvent(e) : 0;
 }
 
 Layer* Block::FindLayer(const Sstring& name) const {

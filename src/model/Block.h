@@ -77,6 +77,12 @@ class Block : public Param, public DataTable {
   void ResetRoutes() { dlnCache_.clear(); }
 
  protected:
+  struct Target {
+    Layer* layer = nullptr;
+    QueueingSystem* qs = nullptr;
+  };
+  // The layer and queueing system named, or null when the block has neither.
+  const Target* TargetOf(Name layer) const;
   // Stores a layer under its name, replacing one held there.
   void AddLayer(std::unique_ptr<Layer> layer);
   // AddLayer for a layer a factory may not have made: 1 when it was, else 0.
@@ -88,10 +94,6 @@ class Block : public Param, public DataTable {
   void AddQS(std::unique_ptr<QueueingSystem> qs);
 
  private:
-  struct Target {
-    Layer* layer = nullptr;
-    QueueingSystem* qs = nullptr;
-  };
   void RebuildTargets();
   Layer* LayerFacing(Name sender);
   // Calls f on the queueing system named by (key, name); 0 when there is none.
@@ -109,7 +111,10 @@ class Block : public Param, public DataTable {
   Network& network_;
   NewestFirstMap<Sstring, std::unique_ptr<Layer>> layers_;
   NewestFirstMap<Sstring, std::unique_ptr<QueueingSystem>> qss_;
-  std::unordered_map<uint32_t, Target> targets_;       // by interned name
+  // Layers and queues by the dense number of their name among all layer and
+  // queue names (few and shared by every block), so that delivering an
+  // event is two array reads.
+  std::vector<Target> targets_;
   std::unordered_map<uint32_t, Layer*> dlnCache_;      // sender -> facing layer
 };
 

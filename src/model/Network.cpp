@@ -166,7 +166,7 @@ int Network::FinishAll() {
 }
 
 void Network::PrepareRun() {
-  routable_.clear();
+  routable_.assign(Name::Count(), nullptr);
   runFiles_.clear();
   runStreams_.clear();
   neighbours_.ForEach([&](const Sstring& name, const std::vector<Block*>&) {

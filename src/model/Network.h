@@ -84,8 +84,7 @@ class Network : public Param, public DataTable {
   void PrepareRun();
   // The wired block of that name for event delivery, or null.
   Block* RoutableBlock(Name name) const {
-    auto it = routable_.find(name.id());
-    return it == routable_.end() ? nullptr : it->second;
+    return name.id() < routable_.size() ? routable_[name.id()] : nullptr;
   }
   // Registers a file name opened by this run; false when already taken.
   bool ClaimRunFile(const std::string& path) { return runFiles_.insert(path).second; }
@@ -102,7 +101,7 @@ class Network : public Param, public DataTable {
   NewestFirstMap<Sstring, std::vector<Block*>> neighbours_;
   NewestFirstMap<Sstring, std::unique_ptr<Block>> blocks_;
   std::vector<std::pair<Sstring, Sstring>> connections_;
-  std::unordered_map<uint32_t, Block*> routable_;
+  std::vector<Block*> routable_;  // by name id
   std::set<std::string> runFiles_;
   std::vector<std::ostream*> runStreams_;
 };
