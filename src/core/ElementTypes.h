@@ -39,6 +39,13 @@ CELVANE_ELEMENT(float, "float", 8)
 
 constexpr int kElementTypeCount = 9;
 
+// True for the nine element types only.
+template <class T>
+constexpr bool kIsElement =
+    std::is_same_v<T, int> || std::is_same_v<T, double> || std::is_same_v<T, Complex> ||
+    std::is_same_v<T, long> || std::is_same_v<T, Sstring> || std::is_same_v<T, unsigned char> ||
+    std::is_same_v<T, short> || std::is_same_v<T, unsigned int> || std::is_same_v<T, float>;
+
 // Calls f(T{}) for the element type whose keyword is `keyword`; returns false
 // when the keyword names none of the nine.
 template <class F>

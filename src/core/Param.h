@@ -46,18 +46,19 @@ class Param {
     Install(name, Joker(values, lines, cols), description, option);
   }
 
-  // 1 and the value (converted as Joker::Get allows), or 0.
-  template <class T>
+  // 1 and the value (converted as Joker::Get allows), or 0. Only the nine
+  // element types qualify, so that GetParam(name, stream) prints.
+  template <class T, class = std::enable_if_t<kIsElement<T>>>
   int GetParam(const Sstring& name, T& out) const {
     const Parameter* p = GetParameter(name);
     return p ? p->value.Get(out) : 0;
   }
-  template <class T>
+  template <class T, class = std::enable_if_t<kIsElement<T>>>
   int GetParam(const Sstring& name, T* out) const {
     const Parameter* p = GetParameter(name);
     return p ? p->value.Get(out) : 0;
   }
-  template <class T>
+  template <class T, class = std::enable_if_t<kIsElement<T>>>
   int GetParam(const Sstring& name, T** out) const {
     const Parameter* p = GetParameter(name);
     return p ? p->value.Get(out) : 0;
