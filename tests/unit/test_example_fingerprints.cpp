@@ -29,6 +29,8 @@ struct Example {
 const Example kExamples[] = {
     {"two_terminals.txt", "direct", 3030, "548f14ac84b46bce"},
     {"switched.txt", "lan", 13337, "ce654337267dc4b9"},
+    {"vbr.txt", "vbr", 33379, "6255736830c09ff2"},
+    {"file_source.txt", "file", 1787, "6f2abc3c5367ab21"},
 };
 
 // FNV-1a, 64 bits, as 16 hexadecimal digits.
@@ -58,6 +60,8 @@ TEST(Examples, EventLogFingerprints) {
     std::string path = (dir / "").string();
     for (std::string line; std::getline(in, line);) {
       line = std::regex_replace(line, std::regex("\"results/[^\"]*\""), "\"" + path + "\"");
+      line = std::regex_replace(line, std::regex("(^| )examples/"),
+                                std::string("$1") + CELVANE_EXAMPLES + "/");
       if (line.rfind("run ", 0) == 0)
         script << "put parameter network " << ex.network
                << " \"Simulation log status\" string 1 1 ON d SHOW\n";
@@ -65,6 +69,7 @@ TEST(Examples, EventLogFingerprints) {
     }
     std::ofstream(dir / "script.txt") << script.str();
     Kernel kernel;
+    kernel.SetBaseSeed(1);
     platform::CapturedOutput captured;
     ASSERT_EQ(LoadScript(kernel, (dir / "script.txt").string().c_str()), 1) << captured.Take();
     std::ifstream log(dir / (std::string(ex.network) + "_events.log"));
