@@ -83,7 +83,8 @@ int BTE_ATM_Layer::Start() {
   outgoing_.clear();
   upward_.clear();
   inputs_.Clear();
-  if (statsOn_ && !(loggingInterval_ > 0))
+  periodOk_ = UsablePeriod(GetNetwork(), loggingInterval_);
+  if (statsOn_ && !periodOk_)
     platform::Out() << "run warning: block " << GetBlockName() << " layer " << GetName()
                     << ": parameter " << Sstring("Logging every x secs")
                     << " makes no sense; its log keeps only its first line in this run\n";
@@ -100,7 +101,7 @@ int BTE_ATM_Layer::HandleEvent(Event& e) {
   current_ = &e;
   if (e.type == Word::LOG_SAMPLE_STATISTICS) {
     WriteDatLine(statsLog_, {e.time, smcd_, svcd_});
-    if (loggingInterval_ > 0) ScheduleSelf(e.time + loggingInterval_, Word::LOG_SAMPLE_STATISTICS);
+    if (periodOk_) ScheduleSelf(e.time + loggingInterval_, Word::LOG_SAMPLE_STATISTICS);
   } else if (e.type == Word::ATM_DATA_REQUEST) {
     if (ATM_Data* data = e.Get<ATM_Data>()) return SendDown(e, *data);
   } else if (e.type == Word::INSERT_ATMCELL) {

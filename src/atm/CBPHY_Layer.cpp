@@ -38,7 +38,10 @@ int CBPHY_Layer::Start() {
   GetParam("OAM transmition status", oamStatus_);
   resolved_ = false;
   silent_ = true;
-  if (!(bitRate_ > 0)) {
+  // With physical-layer cells on, the layer repeats its cell loop every 26
+  // cell times for the whole run.
+  if (!(bitRate_ > 0) ||
+      (oamStatus_ == "ON" && !UsablePeriod(GetNetwork(), kLoopCells * kCellBits / bitRate_))) {
     ReportBadParameter("Bit rate");
   } else if (!(distance_ >= 0)) {
     ReportBadParameter("Distance");

@@ -86,7 +86,7 @@ int CBRSource::Start() {
   sane = Require(NonNegative(startTime_), "Start time") && sane;
   if (!sane) return 0;
   interval_ = packetLength_ * 8 / bitRate_;
-  if (!Require(Positive(interval_), "Bit rate")) return 0;  // over- or underflow
+  if (!Require(UsablePeriod(GetNetwork(), interval_), "Bit rate")) return 0;
 
   // Far beyond any run; the clamp only keeps the conversion defined.
   const double packets = std::ceil(bytesToSend_ / packetLength_);

@@ -54,7 +54,8 @@ int QueueingSystem::Start() {
   timeOn_ = timeTrigger_ == "ON";
   cellOn_ = cellTrigger_ == "ON";
   statsOn_ = sampleStatistics_ == "ON";
-  if ((timeOn_ || statsOn_) && !(loggingInterval_ > 0)) ReportBadInterval();
+  periodOk_ = UsablePeriod(block_.GetNetwork(), loggingInterval_);
+  if ((timeOn_ || statsOn_) && !periodOk_) ReportBadInterval();
 
   if (timeOn_ && OpenLog(ti_, "Ti")) WriteCounterHeader(ti_);
   if (cellOn_ && OpenLog(ce_, "Ce")) WriteCounterHeader(ce_);
@@ -78,10 +79,10 @@ int QueueingSystem::HandleEvent(Event& e) {
   // A non-positive interval keeps the first line only (reported at Start).
   if (e.type == Word::LOG_BY_TIME) {
     WriteCounters(ti_, e.time);
-    if (loggingInterval_ > 0) Schedule(e.time + loggingInterval_, Word::LOG_BY_TIME);
+    if (periodOk_) Schedule(e.time + loggingInterval_, Word::LOG_BY_TIME);
   } else if (e.type == Word::LOG_SAMPLE_STATISTICS) {
     WriteStatisticsLine(e.time);
-    if (loggingInterval_ > 0) Schedule(e.time + loggingInterval_, Word::LOG_SAMPLE_STATISTICS);
+    if (periodOk_) Schedule(e.time + loggingInterval_, Word::LOG_SAMPLE_STATISTICS);
   }
   return 1;
 }

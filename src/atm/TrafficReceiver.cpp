@@ -25,7 +25,7 @@ int TrafficReceiver::Start() {
   }
   if (sampleOn_) {
     WriteDatHeader(sampleLog_, {"Time", "SMPD", "SVPD"});
-    if (std::isfinite(interval_) && interval_ > 0) {
+    if (UsablePeriod(GetNetwork(), interval_)) {
       ScheduleSelf(0.0, Word::LOG_SAMPLE_STATISTICS);
     } else {
       ReportBadParameter("Logging every x secs");

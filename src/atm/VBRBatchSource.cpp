@@ -53,7 +53,7 @@ int VBRBatchSource::Start() {
   logOn_ = logStatus == "ON" && OpenPacketLog(log_);
   if (logOn_) WriteDatHeader(log_, {"Time", "IBP", "NoC", "PL"});
 
-  bool sane = Require(std::isfinite(meanInterval_) && meanInterval_ > 0,
+  bool sane = Require(UsablePeriod(GetNetwork(), meanInterval_),
                       "Mean interval between batches");
   sane = Require(NonNegative(meanCells_) && meanCells_ <= kMaxMeanCells,
                  "Mean number of ATM cells") && sane;

@@ -78,6 +78,7 @@ int Kernel::Run(const Sstring& networkName, double endTime) {
   // Events left by an earlier run (of any network) would double its sources
   // or leak into this network: every run starts from an empty queue.
   queue_.Clear();
+  runEndTime_ = endTime;
   net->PrepareRun();
 
   std::ofstream eventLog, perfFile, endFile;

@@ -34,6 +34,8 @@ class Kernel {
   int Run(const Sstring& network, double endTime);
 
   EventPriorityQueue& Queue() { return queue_; }
+  // The end time of the run under way (or of the last one).
+  double RunEndTime() const { return runEndTime_; }
   double CurrentTime() const { return currentTime_; }
   // Figures of the last run: events executed and the mean number of events
   // waiting in the queue when one was taken.
@@ -54,6 +56,7 @@ class Kernel {
 
  private:
   double currentTime_ = 0.0;
+  double runEndTime_ = 0.0;
   EventPriorityQueue queue_;
   NewestFirstMap<Sstring, std::unique_ptr<Network>> networks_;
   NewestFirstMap<Sstring, Sstring> files_;

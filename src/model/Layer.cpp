@@ -1,6 +1,7 @@
 // Layer services: names, scheduling and the run's statistics files.
 #include "model/Layer.h"
 
+#include <cmath>
 #include <ostream>
 
 #include "model/Block.h"
@@ -60,6 +61,13 @@ void Layer::ScheduleSelf(double t, Name type, Name connection) {
 std::string FirstLast(const Sstring& name) {
   if (name.empty()) return std::string();
   return std::string(1, name[0]) + name[name.length() - 1];
+}
+
+bool UsablePeriod(const Network& net, double period) {
+  constexpr double kMaxRepetitions = 1e9;
+  if (!std::isfinite(period) || !(period > 0)) return false;
+  double end = net.GetKernel().RunEndTime();
+  return !(end > 0) || end / period <= kMaxRepetitions;
 }
 
 bool OpenRunFileOf(Network& net, std::ofstream& f, const std::string& shortName,

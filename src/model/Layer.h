@@ -98,6 +98,12 @@ class Layer : public Param, public DataTable {
 // characters (a one-character name supplies both).
 std::string FirstLast(const Sstring& name);
 
+// Whether a layer or queue can repeat something every `period` seconds in the
+// run being started: the period must be positive and finite, and the run must
+// not need more than a billion repetitions of it (a period that small would
+// make the run last practically forever, or stop the clock from advancing).
+bool UsablePeriod(const Network& net, double period);
+
 // Opens a statistics file of the current run of net (see Layer::OpenRunFile).
 bool OpenRunFileOf(Network& net, std::ofstream& f, const std::string& shortName,
                    const std::string& longName);

@@ -119,7 +119,12 @@ std::string StableText(const std::string& text, const fs::path& file) {
   std::string out;
   for (const std::string& line : Lines(text)) {
     if (line.rfind("-> Tempo", 0) == 0) {
-      out += MaskNumbers(line);
+      // Everything after the label goes: the clock is padded differently
+      // before and after ten o'clock.
+      size_t colon = line.find(": ");
+      out += colon == std::string::npos ? MaskNumbers(line)
+                                        : line.substr(0, colon + 2) + "#" +
+                                              (line.back() == '\n' ? "\n" : "");
     } else if ((endFile || perfFile) && !line.empty() && std::isdigit(static_cast<unsigned char>(line[0]))) {
       // Keep the event count (and, in the performance file, the simulated time).
       std::istringstream fields(line);

@@ -10,6 +10,8 @@
 #include <regex>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "console/CommandTable.h"
 #include "console/RunFileLoad.h"
 #include "model/Kernel.h"
@@ -51,7 +53,8 @@ TEST(Examples, EventLogFingerprints) {
   for (const Example& ex : kExamples) {
     // The example as written, with its files sent to a scratch folder and the
     // event log switched on before its run command.
-    fs::path dir = fs::path(testing::TempDir()) / (std::string("fp_") + ex.network);
+    fs::path dir = fs::path(testing::TempDir()) /
+                   (std::string("fp_") + ex.network + "_" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     std::ifstream in(fs::path(CELVANE_EXAMPLES) / ex.file);
@@ -80,6 +83,7 @@ TEST(Examples, EventLogFingerprints) {
     if (print) std::printf("%s %llu %s\n", ex.file, events, fp.c_str());
     EXPECT_EQ(events, ex.events) << ex.file;
     EXPECT_EQ(fp, ex.fingerprint) << ex.file;
+    fs::remove_all(dir);
   }
 }
 

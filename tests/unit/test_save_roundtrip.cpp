@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "atm/QueueingSystem.h"
 #include "console/CommandTable.h"
 #include "console/Dispatcher.h"
@@ -30,7 +32,7 @@ class SaveRoundTrip : public testing::Test {
  protected:
   void SetUp() override {
     InstallCommandHandlers();
-    dir_ = fs::path(testing::TempDir()) / "celvane_save";
+    dir_ = fs::path(testing::TempDir()) / ("celvane_save_" + std::to_string(::getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
@@ -107,6 +109,8 @@ class SaveRoundTrip : public testing::Test {
     };
     EXPECT_EQ(sortedLines(first), sortedLines(second));
   }
+
+  void TearDown() override { fs::remove_all(dir_); }
 
   fs::path dir_;
   platform::CapturedOutput captured_;
