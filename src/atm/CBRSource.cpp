@@ -64,20 +64,23 @@ CBRSource::CBRSource(const Sstring& name, const Sstring& type, Block& block)
   DeclareParams(kCBRParams);
 }
 
-int CBRSource::Start() {
+void TrafficSource::ReadCommonParameters(std::initializer_list<const char*> logColumns) {
   Sstring packetName, aal, logStatus;
-  GetParam("Bit rate", bitRate_);
-  GetParam("Packet length", packetLength_);
-  GetParam("Number of bytes to be sent", bytesToSend_);
   GetParam("Start time", startTime_);
   GetParam("Packet name", packetName);
   GetParam("ATM adaptation layer", aal);
   GetParam("Log packet time status", logStatus);
   packetName_ = Name(packetName);
   aal_ = Name(aal);
-
   logOn_ = logStatus == "ON" && OpenPacketLog(log_);
-  if (logOn_) WriteDatHeader(log_, {"Time", "PacketLength", "PacketNumber"});
+  if (logOn_) WriteDatHeader(log_, logColumns);
+}
+
+int CBRSource::Start() {
+  GetParam("Bit rate", bitRate_);
+  GetParam("Packet length", packetLength_);
+  GetParam("Number of bytes to be sent", bytesToSend_);
+  ReadCommonParameters({"Time", "PacketLength", "PacketNumber"});
 
   // Every bad value is reported, not only the first.
   bool sane = Require(Positive(bitRate_), "Bit rate");

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <fstream>
+#include <initializer_list>
 #include <string>
 #include <variant>
 #include <vector>
@@ -48,8 +49,17 @@ class TrafficSource : public Layer {
   // Reports the parameter on the console unless ok; returns ok.
   bool Require(bool ok, const char* parameter) const;
 
+  // Reads the parameters every batch or CBR source has ("Start time",
+  // "Packet name", "ATM adaptation layer", "Log packet time status") and
+  // opens the packet log with these column names when the log is on.
+  void ReadCommonParameters(std::initializer_list<const char*> logColumns);
+
   std::string path_;  // the network's "Path" when the source was made
   Name packetName_;   // interned at every Start
+  double startTime_ = 0;
+  Name aal_;
+  bool logOn_ = false;
+  std::ofstream log_;
 
  private:
   Name destination_;
@@ -79,11 +89,7 @@ class CBRSource : public TrafficSource {
   double bitRate_ = 0;
   double packetLength_ = 0;
   double bytesToSend_ = 0;
-  double startTime_ = 0;
-  Name aal_;
   double interval_ = 0;
   uint64_t numberOfPackets_ = 0;
   uint64_t packetsSent_ = 0;  // carries over into later runs
-  bool logOn_ = false;
-  std::ofstream log_;
 };

@@ -39,19 +39,10 @@ VBRBatchSource::VBRBatchSource(const Sstring& name, const Sstring& type, Block& 
 }
 
 int VBRBatchSource::Start() {
-  Sstring packetName, aal, logStatus;
   GetParam("Number of bytes to be sent", bytesToSend_);
   GetParam("Mean number of ATM cells", meanCells_);
   GetParam("Mean interval between batches", meanInterval_);
-  GetParam("Start time", startTime_);
-  GetParam("Packet name", packetName);
-  GetParam("ATM adaptation layer", aal);
-  GetParam("Log packet time status", logStatus);
-  packetName_ = Name(packetName);
-  aal_ = Name(aal);
-
-  logOn_ = logStatus == "ON" && OpenPacketLog(log_);
-  if (logOn_) WriteDatHeader(log_, {"Time", "IBP", "NoC", "PL"});
+  ReadCommonParameters({"Time", "IBP", "NoC", "PL"});
 
   bool sane = Require(UsablePeriod(GetNetwork(), meanInterval_),
                       "Mean interval between batches");

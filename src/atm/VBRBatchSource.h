@@ -32,12 +32,8 @@ class VBRBatchSource : public TrafficSource {
   double meanCells_ = 0;
   double meanInterval_ = 0;
   double bytesToSend_ = 0;
-  double startTime_ = 0;
-  Name aal_;
   double bytesSent_ = 0;  // carries over into later runs
   double lastGap_ = 0;    // the inter-batch period drawn last
   Random random_;
   long poissonSeed_;      // state word of the Poisson draws
-  bool logOn_ = false;
-  std::ofstream log_;
 };
