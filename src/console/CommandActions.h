@@ -1,7 +1,7 @@
 // The actions of the console commands, one unit per command family. Each runs
 // after RunCommand has read and checked the command's arguments.
 #pragma once
-#include "console/CommandSpec.h"
+#include "console/CommandReader.h"
 
 // Topology (TopologyCommands.cpp).
 int CmdCreateNetwork(CommandContext& c);

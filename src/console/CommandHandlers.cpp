@@ -5,6 +5,6 @@
 // one `void RegisterXxxCommands()` that calls RegisterHandler for its rows;
 // declare it here and call it below. Nothing else changes to add a unit.
 
-#include "console/CommandSpec.h"
+#include "console/CommandReader.h"
 
-void InstallCommandHandlers() { RegisterSpecCommands(); }
+void InstallCommandHandlers() { RegisterArgumentCommands(); }

@@ -19,7 +19,7 @@ DataTable& TargetTable(CommandContext& c) {
 // Position of the argument after the target names.
 int TextPosition(const CommandContext& c) {
   int i = 0;
-  while (c.spec.args[i].kind != ArgKind::ParamText) ++i;
+  while (c.rule.args[i].kind != ArgKind::ParamText) ++i;
   return i;
 }
 }  // namespace

@@ -3,7 +3,7 @@
 #include "model/Kernel.h"
 #include "model/Network.h"
 
-// Argument positions follow the command's row in CommandSpecs.cpp.
+// Argument positions follow the command's row in CommandArguments.cpp.
 int CmdCreateNetwork(CommandContext& c) { return c.kernel.CreateNetwork(c.words[0]); }
 int CmdRemoveNetwork(CommandContext& c) { return c.kernel.RemoveNetwork(c.words[0]); }
 int CmdCreateBlock(CommandContext& c) {

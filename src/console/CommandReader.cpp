@@ -1,5 +1,5 @@
 // The argument reader shared by every command.
-#include "console/CommandSpec.h"
+#include "console/CommandReader.h"
 
 #include <istream>
 #include <ostream>
@@ -11,21 +11,21 @@
 #include "platform/Console.h"
 
 int CommandContext::Fail(const char* text) const {
-  out << spec.prefix << "error: " << text << '\n';
+  out << rule.prefix << "error: " << text << '\n';
   return 0;
 }
 
 // "missing parameter 'x'" or "missing parameters 'x y z'" naming argument i
 // and every named argument after it, unless the row words it otherwise.
 int CommandContext::Missing(int i) const {
-  const ArgSpec& a = spec.args[i];
+  const ArgRule& a = rule.args[i];
   if (a.message) return Fail(a.message);
   std::string names;
   int count = 0;
-  for (int k = i; k < kMaxArgs && spec.args[k].kind != ArgKind::End; ++k) {
-    if (!spec.args[k].name) continue;
+  for (int k = i; k < kMaxArgs && rule.args[k].kind != ArgKind::End; ++k) {
+    if (!rule.args[k].name) continue;
     names += (count++ ? " " : "");
-    names += spec.args[k].name;
+    names += rule.args[k].name;
   }
   std::string text = std::string(count > 1 ? "missing parameters '" : "missing parameter '") +
                      names + "'";
@@ -34,7 +34,7 @@ int CommandContext::Missing(int i) const {
 
 namespace {
 int NotExist(const CommandContext& c, const char* what, const Sstring& name) {
-  c.out << c.spec.prefix << "error: " << what << ' ' << name << " not exist\n";
+  c.out << c.rule.prefix << "error: " << what << ' ' << name << " not exist\n";
   return 0;
 }
 
@@ -45,11 +45,11 @@ bool ReadNumber(std::istream& in, double& v) {
 }
 }  // namespace
 
-int RunCommand(const CommandSpec& spec, Kernel& kernel, std::istream& in) {
-  CommandContext c(kernel, in, platform::Out(), spec);
+int RunCommand(const CommandRule& rule, Kernel& kernel, std::istream& in) {
+  CommandContext c(kernel, in, platform::Out(), rule);
   int lateNetwork = -1, lateLayer = -1;
-  for (int i = 0; i < kMaxArgs && spec.args[i].kind != ArgKind::End; ++i) {
-    const ArgSpec& a = spec.args[i];
+  for (int i = 0; i < kMaxArgs && rule.args[i].kind != ArgKind::End; ++i) {
+    const ArgRule& a = rule.args[i];
     switch (a.kind) {
       case ArgKind::Number:
         if (!ReadNumber(in, c.numbers[i])) return c.Missing(i);
@@ -109,5 +109,5 @@ int RunCommand(const CommandSpec& spec, Kernel& kernel, std::istream& in) {
     c.layer = c.block->FindLayer(c.words[lateLayer]);
     if (!c.layer) return NotExist(c, "layer", c.words[lateLayer]);
   }
-  return spec.action(c);
+  return rule.action(c);
 }

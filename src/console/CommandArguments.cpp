@@ -9,20 +9,20 @@
 #include "console/CommandTable.h"
 
 namespace {
-constexpr ArgSpec kEnd{ArgKind::End, nullptr, nullptr};
-constexpr ArgSpec kNet{ArgKind::Network, "network_name", nullptr};
-constexpr ArgSpec kBlock{ArgKind::Block, "block_name", nullptr};
-constexpr ArgSpec kLayer{ArgKind::Layer, "layer_name", nullptr};
-constexpr ArgSpec kQS{ArgKind::QS, "QS_name", nullptr};
-constexpr ArgSpec W(const char* name, const char* message = nullptr) {
-  return ArgSpec{ArgKind::Word, name, message};
+constexpr ArgRule kEnd{ArgKind::End, nullptr, nullptr};
+constexpr ArgRule kNet{ArgKind::Network, "network_name", nullptr};
+constexpr ArgRule kBlock{ArgKind::Block, "block_name", nullptr};
+constexpr ArgRule kLayer{ArgKind::Layer, "layer_name", nullptr};
+constexpr ArgRule kQS{ArgKind::QS, "QS_name", nullptr};
+constexpr ArgRule W(const char* name, const char* message = nullptr) {
+  return ArgRule{ArgKind::Word, name, message};
 }
-constexpr ArgSpec kParamText{
+constexpr ArgRule kParamText{
     ArgKind::ParamText, nullptr,
     "missing parameters ... 'parameter_name type lines columns values description option'  "};
-constexpr ArgSpec kDataText{ArgKind::DataText, nullptr, nullptr};
+constexpr ArgRule kDataText{ArgKind::DataText, nullptr, nullptr};
 
-const CommandSpec kSpecs[] = {
+const CommandRule kRules[] = {
     // Topology.
     {"CmdCreateNetwork", "create network ", {{ArgKind::NewNetwork, "network_name", nullptr}, kEnd},
      CmdCreateNetwork},
@@ -132,13 +132,13 @@ const CommandSpec kSpecs[] = {
 
 template <size_t I>
 int Handle(Kernel& kernel, std::istream& in) {
-  return RunCommand(kSpecs[I], kernel, in);
+  return RunCommand(kRules[I], kernel, in);
 }
 
 template <size_t... I>
 void RegisterAll(std::index_sequence<I...>) {
-  (RegisterHandler(kSpecs[I].handlerName, &Handle<I>), ...);
+  (RegisterHandler(kRules[I].handlerName, &Handle<I>), ...);
 }
 }  // namespace
 
-void RegisterSpecCommands() { RegisterAll(std::make_index_sequence<std::size(kSpecs)>()); }
+void RegisterArgumentCommands() { RegisterAll(std::make_index_sequence<std::size(kRules)>()); }

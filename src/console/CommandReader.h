@@ -1,4 +1,4 @@
-// CommandSpec: what a command reads and how it words its errors, as data.
+// CommandRule: what a command reads and how it words its errors, as data.
 // One routine (RunCommand) walks a command's argument list, prints the
 // missing-parameter and not-exist messages built from the row, resolves the
 // network, block, layer or queueing system named, and then calls the
@@ -31,7 +31,7 @@ enum class ArgKind {
   DataText,     // the rest: one data record
 };
 
-struct ArgSpec {
+struct ArgRule {
   ArgKind kind;
   const char* name;     // as the messages name it; null for the text kinds
   const char* message;  // the missing-parameter message when it departs from the rule
@@ -42,21 +42,21 @@ using CommandAction = int (*)(CommandContext& c);
 
 constexpr int kMaxArgs = 7;
 
-struct CommandSpec {
+struct CommandRule {
   const char* handlerName;  // the dispatcher's row, e.g. "CmdCreateBlock"
   const char* prefix;       // the message prefix before "error: ", e.g. "create vcc  "
-  ArgSpec args[kMaxArgs];
+  ArgRule args[kMaxArgs];
   CommandAction action;
 };
 
 // Everything a command read, for its action.
 struct CommandContext {
-  CommandContext(Kernel& k, std::istream& i, std::ostream& o, const CommandSpec& s)
-      : kernel(k), in(i), out(o), spec(s) {}
+  CommandContext(Kernel& k, std::istream& i, std::ostream& o, const CommandRule& r)
+      : kernel(k), in(i), out(o), rule(r) {}
   Kernel& kernel;
   std::istream& in;
   std::ostream& out;
-  const CommandSpec& spec;
+  const CommandRule& rule;
   Network* network = nullptr;
   Block* block = nullptr;
   Layer* layer = nullptr;
@@ -72,14 +72,14 @@ struct CommandContext {
   // Position of the last argument of the command.
   int LastArg() const {
     int i = 0;
-    while (i + 1 < kMaxArgs && spec.args[i + 1].kind != ArgKind::End) ++i;
+    while (i + 1 < kMaxArgs && rule.args[i + 1].kind != ArgKind::End) ++i;
     return i;
   }
 };
 
-// Reads the arguments of spec from in, checking and resolving them in order,
+// Reads the arguments of the rule from in, checking and resolving them in order,
 // and calls its action. Returns the action's result, or 0 after a message.
-int RunCommand(const CommandSpec& spec, Kernel& kernel, std::istream& in);
+int RunCommand(const CommandRule& rule, Kernel& kernel, std::istream& in);
 
-// Installs the handlers of every command that has a spec.
-void RegisterSpecCommands();
+// Installs the handlers of every command that has a rule in CommandArguments.cpp.
+void RegisterArgumentCommands();
