@@ -52,6 +52,28 @@ std::set<std::string>& FilesBeingLoaded() {
   return files;
 }
 
+// Script lines longer than this are refused: a file without line breaks (or
+// an endless one) must not exhaust the memory.
+constexpr size_t kMaxScriptLine = size_t(1) << 24;
+
+// Reads one line of at most kMaxScriptLine characters; false at the end of
+// the file. tooLong is set when the limit was reached before a line break.
+bool ReadScriptLine(std::istream& in, std::string& line, bool& tooLong) {
+  line.clear();
+  tooLong = false;
+  std::streambuf* sb = in.rdbuf();
+  for (;;) {
+    int c = sb->sbumpc();
+    if (c == std::char_traits<char>::eof()) return !line.empty();
+    if (c == '\n') return true;
+    if (line.size() >= kMaxScriptLine) {
+      tooLong = true;
+      return true;
+    }
+    line.push_back(static_cast<char>(c));
+  }
+}
+
 std::string Identity(const std::string& path) {
   std::error_code ec;
   std::filesystem::path p = std::filesystem::weakly_canonical(path, ec);
@@ -61,8 +83,9 @@ std::string Identity(const std::string& path) {
 
 int LoadScript(Kernel& kernel, const Sstring& file) {
   std::ostream& out = platform::Out();
+  std::error_code ec;
   std::ifstream in = platform::OpenForReading(file.str());
-  if (!in) {
+  if (!in || std::filesystem::is_directory(file.str(), ec)) {
     out << "load error: I can't open the file " << file << '\n';
     return 0;
   }
@@ -84,8 +107,13 @@ int LoadScript(Kernel& kernel, const Sstring& file) {
     out << "load error: file = " << file << ",line = " << pendingLine << '\n';
     return false;
   };
-  while (platform::ReadLine(in, line)) {
+  bool tooLong = false;
+  while (ReadScriptLine(in, line, tooLong)) {
     ++number;
+    if (tooLong) {
+      out << "load error: file = " << file << ",line = " << number << " is too long\n";
+      return 0;
+    }
     if (!line.empty() && line.back() == '\r') line.pop_back();  // written on another system
     std::string word = FirstWord(line);
     if (word.empty() || word[0] == '#') continue;
