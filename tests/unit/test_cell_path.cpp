@@ -1,6 +1,8 @@
 // Tests of the cell path through a network: AAL5 segmentation and reassembly,
 // the terminal ATM layer, the cell-based physical layer's slot plan and the
 // switch ATM layer's translation and per-port fabric plan.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -28,7 +30,8 @@ Cell UserCell(short priority, int vpi, int vci, int pti = 0, double birth = 0) {
 struct Bench {
   Kernel k;
   Network* n;
-  std::string dir = (std::filesystem::temp_directory_path() / "celvane_path/").string();
+  std::string dir = (std::filesystem::temp_directory_path() /
+                     ("celvane_path_" + std::to_string(::getpid()) + "/")).string();  // one per process
   std::vector<Event> seen;
   Bench(std::initializer_list<std::pair<const char*, const char*>> wires, const char* alone = "") {
     std::filesystem::remove_all(dir);

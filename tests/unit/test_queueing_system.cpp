@@ -1,5 +1,7 @@
 // Tests of the queueing system: buffer limits, service order, conservation of
 // cells, and the lines of its statistics logs.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -19,7 +21,8 @@ namespace {
 struct QsBench {
   Kernel k;
   Network* n;
-  std::string dir = (std::filesystem::temp_directory_path() / "celvane_qs/").string();
+  std::string dir = (std::filesystem::temp_directory_path() /
+                     ("celvane_qs_" + std::to_string(::getpid()) + "/")).string();  // one per process
   QsBench() {
     std::filesystem::remove_all(dir);
     k.CreateNetwork("q");

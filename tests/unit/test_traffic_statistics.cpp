@@ -4,6 +4,8 @@
 // runs at a fixed seed, so a failure is a change of behaviour, not bad luck;
 // the bounds sit about 4 standard errors out (or at 0.1% points), so that a
 // correct model would fail them at another seed only rarely.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -86,7 +88,8 @@ struct Net {
   Network* n = nullptr;
   fs::path dir;
   Net(const std::string& tag, uint32_t seed)
-      : dir(fs::path(testing::TempDir()) / ("celvane-stats-" + tag)) {
+      : dir(fs::path(testing::TempDir()) /
+            ("celvane-stats-" + tag + "-" + std::to_string(::getpid()))) {
     fs::remove_all(dir);
     k.SetBaseSeed(seed);
     k.CreateNetwork("n");
