@@ -11,7 +11,6 @@
 
 #include "core/DatFormat.h"
 #include "model/Block.h"
-#include "platform/Console.h"
 
 namespace atmcell {
 
@@ -85,9 +84,8 @@ int BTE_ATM_Layer::Start() {
   inputs_.Clear();
   periodOk_ = UsablePeriod(GetNetwork(), loggingInterval_);
   if (statsOn_ && !periodOk_)
-    platform::Out() << "run warning: block " << GetBlockName() << " layer " << GetName()
-                    << ": parameter " << Sstring("Logging every x secs")
-                    << " makes no sense; its log keeps only its first line in this run\n";
+    ReportNonsense(GetBlockName(), "layer", GetName(), "Logging every x secs",
+                   "its log keeps only its first line in this run");
 
   if (cellOn_ && OpenShortNamedLog(cellLog_, "Ce")) WriteDatHeader(cellLog_, {"Time", "CellDelay"});
   if (statsOn_ && OpenShortNamedLog(statsLog_, "SS"))

@@ -10,7 +10,6 @@
 #include "model/EventPriorityQueue.h"
 #include "model/Layer.h"
 #include "model/Network.h"
-#include "platform/Console.h"
 
 namespace {
 void WriteCounterHeader(std::ostream& f) {
@@ -166,16 +165,13 @@ void QueueingSystem::Schedule(double t, Name type) {
   block_.GetNetwork().Queue().Add(std::move(e));
 }
 
+// The queue's "Path" is the one it was made with.
 bool QueueingSystem::OpenLog(std::ofstream& f, const char* prefix) {
-  const std::string& path = outputPath_.str();
-  const std::string tail = std::string("_") + prefix + ".dat";
-  return OpenRunFileOf(block_.GetNetwork(), f,
-                       path + FirstLast(block_.GetName()) + "_" + FirstLast(name_) + tail,
-                       path + block_.GetName().str() + "_" + name_.str() + tail);
+  return OpenShortNamedLogOf(block_.GetNetwork(), f, outputPath_.str(), block_.GetName(), name_,
+                             prefix);
 }
 
 void QueueingSystem::ReportBadInterval() const {
-  platform::Out() << "run warning: block " << block_.GetName() << " queueing system " << name_
-                  << ": parameter " << Sstring("Logging every x secs")
-                  << " makes no sense; its logs keep only their first line in this run\n";
+  ReportNonsense(block_.GetName(), "queueing system", name_, "Logging every x secs",
+                 "its logs keep only their first line in this run");
 }

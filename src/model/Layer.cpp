@@ -95,14 +95,24 @@ bool Layer::OpenRunFile(std::ofstream& f, const std::string& shortName,
   return OpenRunFileOf(GetNetwork(), f, shortName, longName);
 }
 
+bool OpenShortNamedLogOf(Network& net, std::ofstream& f, const std::string& path,
+                         const Sstring& block, const Sstring& owner, const char* prefix) {
+  const std::string tail = std::string("_") + prefix + ".dat";
+  return OpenRunFileOf(net, f, path + FirstLast(block) + "_" + FirstLast(owner) + tail,
+                       path + block.str() + "_" + owner.str() + tail);
+}
+
 bool Layer::OpenShortNamedLog(std::ofstream& f, const char* prefix) {
-  std::string path = NetworkPath().str();
-  return OpenRunFile(f, path + FirstLast(GetBlockName()) + "_" + FirstLast(name_) + "_" + prefix + ".dat",
-                     path + GetBlockName().str() + "_" + name_.str() + "_" + prefix + ".dat");
+  return OpenShortNamedLogOf(GetNetwork(), f, NetworkPath().str(), GetBlockName(), name_, prefix);
+}
+
+void ReportNonsense(const Sstring& block, const char* kind, const Sstring& owner,
+                    const char* parameter, const char* consequence) {
+  platform::Out() << "run warning: block " << block << ' ' << kind << ' ' << owner
+                  << ": parameter " << Sstring(parameter) << " makes no sense; " << consequence
+                  << '\n';
 }
 
 void Layer::ReportBadParameter(const char* parameter) const {
-  platform::Out() << "run warning: block " << GetBlockName() << " layer " << name_
-                  << ": parameter " << Sstring(parameter)
-                  << " makes no sense; the layer stays silent in this run\n";
+  ReportNonsense(GetBlockName(), "layer", name_, parameter, "the layer stays silent in this run");
 }

@@ -107,3 +107,12 @@ bool UsablePeriod(const Network& net, double period);
 // Opens a statistics file of the current run of net (see Layer::OpenRunFile).
 bool OpenRunFileOf(Network& net, std::ofstream& f, const std::string& shortName,
                    const std::string& longName);
+// Opens the log `prefix` of `owner`, a layer or queueing system of `block`:
+// path + first and last characters of the block name + "_" + those of the
+// owner's name + "_" + prefix + ".dat", or the full names when that is taken.
+bool OpenShortNamedLogOf(Network& net, std::ofstream& f, const std::string& path,
+                         const Sstring& block, const Sstring& owner, const char* prefix);
+// One console line: a parameter of `owner` (a "layer" or "queueing system",
+// the kind) makes no sense; `consequence` says what the owner does instead.
+void ReportNonsense(const Sstring& block, const char* kind, const Sstring& owner,
+                    const char* parameter, const char* consequence);
