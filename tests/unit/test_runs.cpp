@@ -2,6 +2,8 @@
 // fixed clock, the queues of a CBR stream below and above the link rate, and
 // two connections crossing one switch.
 #include <gtest/gtest.h>
+
+#include "TestFiles.h"
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,12 +21,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Slurp(const fs::path& p) {
-  std::stringstream s;
-  s << std::ifstream(p).rdbuf();
-  return s.str();
-}
 
 std::string TestName() { return testing::UnitTest::GetInstance()->current_test_info()->name(); }
 

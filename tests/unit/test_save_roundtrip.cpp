@@ -2,6 +2,8 @@
 // same parameter values to the last bit, every DC on the VCC it had.
 #include <gtest/gtest.h>
 
+#include "TestFiles.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -21,13 +23,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadAll(const fs::path& p) {
-  std::ifstream f(p);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
 class SaveRoundTrip : public testing::Test {
  protected:
   void SetUp() override {
@@ -46,7 +41,7 @@ class SaveRoundTrip : public testing::Test {
   std::string Save(Kernel& k, const std::string& net, const std::string& file) {
     std::string path = (dir_ / file).string();
     Run(k, "file \"" + net + "\" \"" + path + "\"\nsave \"" + net + "\"");
-    return ReadAll(path);
+    return Slurp(path);
   }
   std::string Load(Kernel& k, const std::string& file) {
     EXPECT_EQ(LoadScript(k, (dir_ / file).string()), 1) << captured_.Take();

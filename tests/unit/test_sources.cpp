@@ -2,6 +2,8 @@
 // to the terminal's AAL, when, on which connections, and what they log.
 #include <gtest/gtest.h>
 
+#include "TestFiles.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -20,12 +22,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-std::string Slurp(const fs::path& p) {
-  std::stringstream s;
-  s << std::ifstream(p).rdbuf();
-  return s.str();
-}
-
 // Applications A1.. with the given source on terminals T1.., each with the
 // outgoing connection D1; files go to a directory of the test.
 struct Net {

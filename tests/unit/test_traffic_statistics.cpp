@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "TestFiles.h"
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -73,12 +75,6 @@ std::vector<std::vector<double>> ReadDat(const fs::path& p) {
     for (double x; s >> x;) rows.back().push_back(x);
   }
   return rows;
-}
-
-std::string Slurp(const fs::path& p) {
-  std::stringstream s;
-  s << std::ifstream(p).rdbuf();
-  return s.str();
 }
 
 // A network with its files in a scratch folder, built through the model's
