@@ -56,8 +56,20 @@ const SourceParam kCBRParams[] = {
 };
 
 bool Positive(double x) { return std::isfinite(x) && x > 0; }
-bool NonNegative(double x) { return std::isfinite(x) && x >= 0; }
 }  // namespace
+
+bool TrafficSource::NonNegative(double x) { return std::isfinite(x) && x >= 0; }
+
+bool TrafficSource::CommonParametersSane() const {
+  bool sane = Require(NonNegative(bytesToSend_), "Number of bytes to be sent");
+  return Require(NonNegative(startTime_), "Start time") && sane;
+}
+
+int TrafficSource::End() {
+  if (log_.is_open()) log_.close();
+  logOn_ = false;
+  return 1;
+}
 
 CBRSource::CBRSource(const Sstring& name, const Sstring& type, Block& block)
     : TrafficSource(name, type, block) {
@@ -66,6 +78,7 @@ CBRSource::CBRSource(const Sstring& name, const Sstring& type, Block& block)
 
 void TrafficSource::ReadCommonParameters(std::initializer_list<const char*> logColumns) {
   Sstring packetName, aal, logStatus;
+  GetParam("Number of bytes to be sent", bytesToSend_);
   GetParam("Start time", startTime_);
   GetParam("Packet name", packetName);
   GetParam("ATM adaptation layer", aal);
@@ -79,14 +92,12 @@ void TrafficSource::ReadCommonParameters(std::initializer_list<const char*> logC
 int CBRSource::Start() {
   GetParam("Bit rate", bitRate_);
   GetParam("Packet length", packetLength_);
-  GetParam("Number of bytes to be sent", bytesToSend_);
   ReadCommonParameters({"Time", "PacketLength", "PacketNumber"});
 
   // Every bad value is reported, not only the first.
   bool sane = Require(Positive(bitRate_), "Bit rate");
   sane = Require(Positive(packetLength_), "Packet length") && sane;
-  sane = Require(NonNegative(bytesToSend_), "Number of bytes to be sent") && sane;
-  sane = Require(NonNegative(startTime_), "Start time") && sane;
+  sane = CommonParametersSane() && sane;
   if (!sane) return 0;
   interval_ = packetLength_ * 8 / bitRate_;
   if (!Require(UsablePeriod(GetNetwork(), interval_), "Bit rate")) return 0;
@@ -111,11 +122,5 @@ int CBRSource::HandleEvent(Event& e) {
   ++packetsSent_;
   if (logOn_) WriteDatLine(log_, {e.time, packetLength_, packetsSent_});
   ScheduleSelf(e.time + interval_, Word::SEND_PACKET);
-  return 1;
-}
-
-int CBRSource::End() {
-  if (log_.is_open()) log_.close();
-  logOn_ = false;
   return 1;
 }

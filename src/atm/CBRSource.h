@@ -22,6 +22,8 @@ struct SourceParam {
 class TrafficSource : public Layer {
  public:
   TrafficSource(const Sstring& name, const Sstring& type, Block& block);
+  // Closes the packet log. 1.
+  int End() override;
 
  protected:
   template <size_t N>
@@ -49,13 +51,19 @@ class TrafficSource : public Layer {
   // Reports the parameter on the console unless ok; returns ok.
   bool Require(bool ok, const char* parameter) const;
 
-  // Reads the parameters every batch or CBR source has ("Start time",
-  // "Packet name", "ATM adaptation layer", "Log packet time status") and
-  // opens the packet log with these column names when the log is on.
+  // Reads the parameters every batch or CBR source has ("Number of bytes to
+  // be sent", "Start time", "Packet name", "ATM adaptation layer", "Log
+  // packet time status") and opens the packet log with these column names
+  // when the log is on.
   void ReadCommonParameters(std::initializer_list<const char*> logColumns);
+  // Reports a negative or non-finite byte count or start time (both, when
+  // both are bad); true when they are usable.
+  bool CommonParametersSane() const;
+  static bool NonNegative(double x);
 
   std::string path_;  // the network's "Path" when the source was made
   Name packetName_;   // interned at every Start
+  double bytesToSend_ = 0;
   double startTime_ = 0;
   Name aal_;
   bool logOn_ = false;
@@ -78,8 +86,6 @@ class CBRSource : public TrafficSource {
   // the next. 1 when a packet left; 0 once all are sent, without a route, or
   // for any other event.
   int HandleEvent(Event& e) override;
-  // Closes the log. 1.
-  int End() override;
 
   uint64_t PacketsSent() const { return packetsSent_; }
   uint64_t NumberOfPackets() const { return numberOfPackets_; }
@@ -88,7 +94,6 @@ class CBRSource : public TrafficSource {
  private:
   double bitRate_ = 0;
   double packetLength_ = 0;
-  double bytesToSend_ = 0;
   double interval_ = 0;
   uint64_t numberOfPackets_ = 0;
   uint64_t packetsSent_ = 0;  // carries over into later runs

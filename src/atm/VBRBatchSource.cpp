@@ -24,8 +24,6 @@ const SourceParam kVBRParams[] = {
 // Batches beyond this mean are no ATM traffic, and would drive the Poisson
 // rejection method's arithmetic toward overflow.
 constexpr double kMaxMeanCells = 1e12;
-
-bool NonNegative(double x) { return std::isfinite(x) && x >= 0; }
 }  // namespace
 
 VBRBatchSource::VBRBatchSource(const Sstring& name, const Sstring& type, Block& block)
@@ -39,7 +37,6 @@ VBRBatchSource::VBRBatchSource(const Sstring& name, const Sstring& type, Block& 
 }
 
 int VBRBatchSource::Start() {
-  GetParam("Number of bytes to be sent", bytesToSend_);
   GetParam("Mean number of ATM cells", meanCells_);
   GetParam("Mean interval between batches", meanInterval_);
   ReadCommonParameters({"Time", "IBP", "NoC", "PL"});
@@ -48,8 +45,7 @@ int VBRBatchSource::Start() {
                       "Mean interval between batches");
   sane = Require(NonNegative(meanCells_) && meanCells_ <= kMaxMeanCells,
                  "Mean number of ATM cells") && sane;
-  sane = Require(NonNegative(bytesToSend_), "Number of bytes to be sent") && sane;
-  sane = Require(NonNegative(startTime_), "Start time") && sane;
+  sane = CommonParametersSane() && sane;
   if (!sane || bytesToSend_ == 0) return 0;
 
   ResolveRoute();
@@ -75,11 +71,5 @@ int VBRBatchSource::HandleEvent(Event& e) {
     if (logOn_) WriteDatLine(log_, {e.time, lastGap_, cells, length});
   }
   PlanBatch(e.time);
-  return 1;
-}
-
-int VBRBatchSource::End() {
-  if (log_.is_open()) log_.close();
-  logOn_ = false;
   return 1;
 }

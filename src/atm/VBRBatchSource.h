@@ -20,8 +20,6 @@ class VBRBatchSource : public TrafficSource {
   // connection and plans the next batch. 1, or 0 once the bytes are sent and
   // for any other event.
   int HandleEvent(Event& e) override;
-  // Closes the log. 1.
-  int End() override;
 
   double BytesSent() const { return bytesSent_; }
 
@@ -31,7 +29,6 @@ class VBRBatchSource : public TrafficSource {
 
   double meanCells_ = 0;
   double meanInterval_ = 0;
-  double bytesToSend_ = 0;
   double bytesSent_ = 0;  // carries over into later runs
   double lastGap_ = 0;    // the inter-batch period drawn last
   Random random_;
