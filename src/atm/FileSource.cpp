@@ -8,7 +8,6 @@
 #include <ostream>
 #include <string>
 
-#include "platform/Console.h"
 #include "platform/Files.h"
 
 namespace {
@@ -60,10 +59,7 @@ FileSource::FileSource(const Sstring& name, const Sstring& type, Block& block)
   DeclareParams(kFileParams);
 }
 
-std::ostream& FileSource::Warning() const {
-  return platform::Out() << "run warning: block " << GetBlockName() << " layer " << GetName()
-                         << ": ";
-}
+std::ostream& FileSource::Warning() const { return RunWarning(GetBlockName(), "layer", GetName()); }
 
 int FileSource::Start() {
   Sstring packetName, stop;

@@ -106,11 +106,14 @@ bool Layer::OpenShortNamedLog(std::ofstream& f, const char* prefix) {
   return OpenShortNamedLogOf(GetNetwork(), f, NetworkPath().str(), GetBlockName(), name_, prefix);
 }
 
+std::ostream& RunWarning(const Sstring& block, const char* kind, const Sstring& owner) {
+  return platform::Out() << "run warning: block " << block << ' ' << kind << ' ' << owner << ": ";
+}
+
 void ReportNonsense(const Sstring& block, const char* kind, const Sstring& owner,
                     const char* parameter, const char* consequence) {
-  platform::Out() << "run warning: block " << block << ' ' << kind << ' ' << owner
-                  << ": parameter " << Sstring(parameter) << " makes no sense; " << consequence
-                  << '\n';
+  RunWarning(block, kind, owner) << "parameter " << Sstring(parameter) << " makes no sense; "
+                                 << consequence << '\n';
 }
 
 void Layer::ReportBadParameter(const char* parameter) const {

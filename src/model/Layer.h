@@ -112,7 +112,10 @@ bool OpenRunFileOf(Network& net, std::ofstream& f, const std::string& shortName,
 // owner's name + "_" + prefix + ".dat", or the full names when that is taken.
 bool OpenShortNamedLogOf(Network& net, std::ofstream& f, const std::string& path,
                          const Sstring& block, const Sstring& owner, const char* prefix);
-// One console line: a parameter of `owner` (a "layer" or "queueing system",
-// the kind) makes no sense; `consequence` says what the owner does instead.
+// Starts a console warning about `owner`, a "layer" or "queueing system"
+// (the kind) of `block`: "run warning: block B kind O: "; the caller ends the line.
+std::ostream& RunWarning(const Sstring& block, const char* kind, const Sstring& owner);
+// One console line: a parameter of `owner` makes no sense; `consequence`
+// says what the owner does instead.
 void ReportNonsense(const Sstring& block, const char* kind, const Sstring& owner,
                     const char* parameter, const char* consequence);
