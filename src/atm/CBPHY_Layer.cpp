@@ -2,7 +2,6 @@
 // and the physical-layer cell loop.
 #include "atm/CBPHY_Layer.h"
 
-#include <cmath>
 #include <utility>
 
 #include "atm/QueueingSystem.h"
@@ -80,21 +79,13 @@ int CBPHY_Layer::HandleEvent(Event& e) {
   return 0;
 }
 
-// A cell that finds the interface idle starts in the next slot and leaves
-// one cell time later; any other cell leaves one cell time after the cell
-// planned before it. A discarded cell is dropped with the event.
+// Cells leave at consecutive cell-time slots; a discarded cell is dropped
+// with the event.
 void CBPHY_Layer::Enqueue(Cell& cell, double t) {
   Resolve();
   if (!queue_ || !queue_->InsertCell(cell, t)) return;
-  if (queue_->InSystem() == 1) {
-    const double slot = std::ceil(t / cellTime_) * cellTime_;
-    nextSendTime_ = slot + cellTime_;
-    ScheduleSelf(slot, Word::PHY_SEND_CELL);
-    ScheduleSelf(nextSendTime_, Word::PHY_SEND_CELL);
-  } else {
-    nextSendTime_ = nextSendTime_ + cellTime_;
-    ScheduleSelf(nextSendTime_, Word::PHY_SEND_CELL);
-  }
+  plan_.CellQueued(queue_->InSystem() == 1, t, cellTime_,
+                   [&](double at) { ScheduleSelf(at, Word::PHY_SEND_CELL); });
 }
 
 // The cell leaving the server reaches the peer after the propagation delay;

@@ -4,6 +4,7 @@
 // them to the peer block after the propagation delay, passes received cells
 // up without idle and physical-layer OAM cells, and can insert those itself.
 #pragma once
+#include "atm/SlotPlan.h"
 #include "model/Layer.h"
 
 class QueueingSystem;
@@ -35,7 +36,7 @@ class CBPHY_Layer : public Layer {
   float distance_ = 10.0f;
   float speed_ = 300000000.0f;
   Sstring oamStatus_ = "OFF";
-  double nextSendTime_ = 0;  // the slot plan, kept across runs
+  SlotPlan plan_;  // kept across runs
   double cellTime_;
   float propagationDelay_;
   unsigned physicalCells_ = 0;  // counts the physical-layer cells made

@@ -2,7 +2,6 @@
 // fabric slot plan.
 #include "atm/Switch_ATM_Layer.h"
 
-#include <cmath>
 #include <utility>
 
 #include "atm/QueueingSystem.h"
@@ -53,17 +52,8 @@ int Switch_ATM_Layer::Forward(const Event& e, Cell& cell) {
   Port& port = PortOf(route.port);
   const double t = e.time;
   if (!port.queue || !port.queue->InsertCell(cell, t)) return 1;
-  // An idle port starts in the next slot and hands the cell on one slot
-  // later; a busy port plans one slot after its last planned slot.
-  if (port.queue->InSystem() == 1) {
-    const double slot = std::ceil(t / slotTime_) * slotTime_;
-    port.nextSendTime = slot + slotTime_;
-    ScheduleSelf(slot, Word::ATM_SEND_CELL, route.port);
-    ScheduleSelf(port.nextSendTime, Word::ATM_SEND_CELL, route.port);
-  } else {
-    port.nextSendTime = port.nextSendTime + slotTime_;
-    ScheduleSelf(port.nextSendTime, Word::ATM_SEND_CELL, route.port);
-  }
+  port.plan.CellQueued(port.queue->InSystem() == 1, t, slotTime_,
+                       [&](double at) { ScheduleSelf(at, Word::ATM_SEND_CELL, route.port); });
   return 1;
 }
 

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "atm/BTE_ATM_Layer.h"
+#include "atm/SlotPlan.h"
 #include "model/Layer.h"
 
 class QueueingSystem;
@@ -29,7 +30,7 @@ class Switch_ATM_Layer : public Layer {
   struct Port {
     bool resolved = false;
     QueueingSystem* queue = nullptr;
-    double nextSendTime = 0;
+    SlotPlan plan;
   };
   // How cells arriving with one (VPI, VCI) are switched, resolved once per run.
   struct Route {
