@@ -42,8 +42,7 @@ int CmdSave(CommandContext& c) {
   out << "create network " << net.GetName() << "\n\n";
   ShowNetworkParameters(out, net, mode);
   net.ForEachBlock([&](const Block& b) {
-    out << "create block " << net.GetName() << ' ' << b.GetName() << ' ' << b.GetModel() << ' '
-        << b.GetKind() << "\n\n";
+    ShowBlock(out, net, b, mode);
     ShowOneBlockParameters(out, net, b.GetName(), mode);
   });
   ShowConnections(out, net, mode);

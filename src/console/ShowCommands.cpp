@@ -46,12 +46,14 @@ std::string PutParameter(const char* what, std::initializer_list<Sstring> names)
 }
 }  // namespace
 
+void ShowBlock(std::ostream& out, const Network& net, const Block& b, ShowMode mode) {
+  if (mode == ShowMode::File) out << "create block ";
+  out << net.GetName() << ' ' << b.GetName() << ' ' << b.GetModel() << ' ' << b.GetKind()
+      << (mode == ShowMode::File ? kFileEnd : "\n");
+}
+
 void ShowBlocks(std::ostream& out, const Network& net, ShowMode mode) {
-  net.ForEachBlock([&](const Block& b) {
-    if (mode == ShowMode::File) out << "create block ";
-    out << net.GetName() << ' ' << b.GetName() << ' ' << b.GetModel() << ' ' << b.GetKind()
-        << (mode == ShowMode::File ? kFileEnd : "\n");
-  });
+  net.ForEachBlock([&](const Block& b) { ShowBlock(out, net, b, mode); });
 }
 
 // Pairs in the order the connections were made, each once; a pair without an
@@ -181,8 +183,7 @@ int CmdShowNetwork(CommandContext& c) {
   return 1;
 }
 int CmdShowBlock(CommandContext& c) {
-  c.out << c.network->GetName() << ' ' << c.block->GetName() << ' ' << c.block->GetModel() << ' '
-        << c.block->GetKind() << '\n';
+  ShowBlock(c.out, *c.network, *c.block, ShowMode::Screen);
   return 1;
 }
 int CmdShowConnections(CommandContext& c) {

@@ -7,10 +7,13 @@
 
 #include "core/Sstring.h"
 
+class Block;
 class Network;
 
 enum class ShowMode { Screen, File };
 
+// One block's line (file mode: its "create block" command).
+void ShowBlock(std::ostream& out, const Network& net, const Block& b, ShowMode mode);
 void ShowBlocks(std::ostream& out, const Network& net, ShowMode mode);
 void ShowConnections(std::ostream& out, const Network& net, ShowMode mode);
 // VCC lists take the VCC identifiers in the order to write them.
