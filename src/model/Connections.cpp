@@ -13,7 +13,7 @@ Sstring LinkEntry(int j, const char* part) { return Numbered("Link_", j, part); 
 const char* const kLinkParts[] = {"_Begin", "_End", "_VPI", "_VCI"};
 }  // namespace
 
-int Network::Blocks_Of_Vcc(const Sstring& nci, std::vector<Sstring>& blocks) {
+int Network::BlocksOfVcc(const Sstring& nci, std::vector<Sstring>& blocks) {
   blocks.clear();
   short n = 0;
   if (!PeekData(nci, "Number of blocks", n)) return 0;
@@ -27,7 +27,7 @@ int Network::Blocks_Of_Vcc(const Sstring& nci, std::vector<Sstring>& blocks) {
 
 bool Network::OnVccPath(const Sstring& nci, const Sstring& block) {
   std::vector<Sstring> path;
-  Blocks_Of_Vcc(nci, path);
+  BlocksOfVcc(nci, path);
   for (const Sstring& b : path)
     if (b == block) return true;
   return false;
@@ -80,7 +80,7 @@ void Network::RemoveHop(const Sstring& nci, const Sstring& from, const Sstring& 
 int Network::DisconnectVccBlock(const Sstring& nci, const Sstring& oldBlock,
                                 const Sstring& keyBlock) {
   std::vector<Sstring> path;
-  if (!HasKey(nci) || !Blocks_Of_Vcc(nci, path)) return 0;
+  if (!HasKey(nci) || !BlocksOfVcc(nci, path)) return 0;
   int pos = 0;
   for (size_t i = 0; i < path.size(); ++i)
     if (path[i] == oldBlock) {
@@ -131,7 +131,7 @@ int Network::RemoveVcc(const Sstring& nci) {
       RemoveLink(nci, begin, end);
   }
   std::vector<Sstring> path;
-  Blocks_Of_Vcc(nci, path);
+  BlocksOfVcc(nci, path);
   for (const Sstring& name : path)
     if (Block* b = FindBlock(name)) {
       b->DelData(nci, "Output port");

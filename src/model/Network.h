@@ -92,7 +92,7 @@ class Network : public Param, public DataTable {
   void AddRunStream(std::ostream* f) { runStreams_.push_back(f); }
 
  private:
-  int Blocks_Of_Vcc(const Sstring& nci, std::vector<Sstring>& blocks);
+  int BlocksOfVcc(const Sstring& nci, std::vector<Sstring>& blocks);
   bool OnVccPath(const Sstring& nci, const Sstring& block);
   void RemoveHop(const Sstring& nci, const Sstring& from, const Sstring& to);
 
