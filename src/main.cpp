@@ -4,19 +4,30 @@
 #include "console/CommandLine.h"
 #include "console/CommandTable.h"
 #include "console/ConsoleLoop.h"
+#include "console/Diagnostics.h"
 #include "console/RunFileLoad.h"
 #include "model/Kernel.h"
+#include "platform/Interrupt.h"
 
 int main(int argc, char** argv) {
   const ParsedCommandLine cl = ParseCommandLine(argc, argv, std::cout, std::cerr);
   if (cl.exit) return cl.exitStatus;
   InstallCommandHandlers();
+  diag::SetStrict(cl.options.strict);
+  platform::CatchInterrupts();
   Kernel kernel;
   if (cl.options.seedGiven)
     kernel.SetBaseSeed(static_cast<uint32_t>(cl.options.seed ^ (cl.options.seed >> 32)));
   int status = 0;
-  for (const std::string& script : cl.options.scripts)
+  for (const std::string& script : cl.options.scripts) {
     if (!LoadScript(kernel, script.c_str())) status = 1;
-  if (!cl.options.batch) ConsoleLoop(kernel);
+    if (platform::InterruptRequested()) break;  // the scripts after it are not run
+  }
+  if (platform::InterruptRequested()) {
+    if (cl.options.batch) return platform::kInterruptedStatus;
+    platform::ClearInterrupt();
+  }
+  if (!cl.options.batch && ConsoleLoop(kernel) == platform::kInterruptedStatus)
+    return platform::kInterruptedStatus;
   return status;
 }

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 missing=()
-for pkg in cmake g++ make libgtest-dev googletest; do
+for pkg in cmake g++ make pkg-config libgtest-dev googletest libedit-dev python3; do
   dpkg -s "$pkg" >/dev/null 2>&1 || missing+=("$pkg")
 done
 if ((${#missing[@]})); then

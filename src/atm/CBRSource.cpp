@@ -23,6 +23,7 @@ void TrafficSource::ResolveRoute() {
 size_t TrafficSource::Emit(double t, Name aal, double length) {
   const size_t n = outputs_.size();
   if (destination_.empty() || n == 0) return 0;
+  ++packetsEmitted_;
   auto sdu = std::make_shared<UserSDU>(t, packetName_, length);
   for (size_t i = 0; i + 1 < n; ++i)
     ScheduleTo(t, Word::CPCS_UNITDATA_INVOKE, destination_, aal, CPCS_UnitData(sdu, 0, 0, 0, 0, 0),

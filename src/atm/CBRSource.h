@@ -25,6 +25,9 @@ class TrafficSource : public Layer {
   // Closes the packet log. 1.
   int End() override;
 
+  // Packets handed to the adaptation layer since the source was made.
+  unsigned long long PacketsEmitted() const { return packetsEmitted_; }
+
  protected:
   template <size_t N>
   void DeclareParams(const SourceParam (&rows)[N]) {
@@ -72,6 +75,7 @@ class TrafficSource : public Layer {
  private:
   Name destination_;
   std::vector<Name> outputs_;
+  unsigned long long packetsEmitted_ = 0;
 };
 
 class CBRSource : public TrafficSource {

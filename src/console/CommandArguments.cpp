@@ -2,6 +2,7 @@
 // reported as prefix + "error: missing parameter(s) '" + the names of it and
 // of every named argument after it + "'"; the `message` column holds the few
 // texts that depart from that rule.
+#include <cstring>
 #include <iterator>
 #include <utility>
 
@@ -140,5 +141,11 @@ void RegisterAll(std::index_sequence<I...>) {
   (RegisterHandler(kRules[I].handlerName, &Handle<I>), ...);
 }
 }  // namespace
+
+const CommandRule* FindRule(const char* handlerName) {
+  for (const CommandRule& rule : kRules)
+    if (std::strcmp(rule.handlerName, handlerName) == 0) return &rule;
+  return nullptr;
+}
 
 void RegisterArgumentCommands() { RegisterAll(std::make_index_sequence<std::size(kRules)>()); }

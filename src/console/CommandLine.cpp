@@ -20,8 +20,9 @@ const char kUsage[] =
     "      --version   print the version and exit\n"
     "  -b, --batch     run the SCRIPTs and exit without reading the console\n"
     "      --seed N    seed the random traffic sources with N instead of the clock\n"
+    "      --strict    count every warning as a failure of its command\n"
     "\n"
-    "At the prompt, type quit or exit to leave.\n";
+    "At the prompt, type help to list the commands, quit or exit to leave.\n";
 
 // Reads a whole unsigned decimal number; false if text is anything else.
 bool ParseSeed(const char* text, unsigned long long& value) {
@@ -67,6 +68,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const argv[], std::ostr
       return r;
     } else if (std::strcmp(arg, "-b") == 0 || std::strcmp(arg, "--batch") == 0) {
       r.options.batch = true;
+    } else if (std::strcmp(arg, "--strict") == 0) {
+      r.options.strict = true;
     } else if (std::strcmp(arg, "--seed") == 0 || std::strncmp(arg, "--seed=", 7) == 0) {
       const char* value = arg[6] == '=' ? arg + 7 : (i + 1 < argc ? argv[++i] : nullptr);
       if (!value) return UsageError(err, "option --seed needs a number");

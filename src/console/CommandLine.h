@@ -7,6 +7,7 @@
 
 struct ProgramOptions {
   bool batch = false;             // -b/--batch: run the scripts, skip the console
+  bool strict = false;            // --strict: warnings fail their command
   bool seedGiven = false;         // --seed N was given
   unsigned long long seed = 0;    // its N
   std::vector<std::string> scripts;  // SCRIPT arguments, in order

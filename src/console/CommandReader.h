@@ -81,5 +81,8 @@ struct CommandContext {
 // and calls its action. Returns the action's result, or 0 after a message.
 int RunCommand(const CommandRule& rule, Kernel& kernel, std::istream& in);
 
+// The argument rule of a command row's handler name; nullptr if it has none.
+const CommandRule* FindRule(const char* handlerName);
+
 // Installs the handlers of every command that has a rule in CommandArguments.cpp.
 void RegisterArgumentCommands();

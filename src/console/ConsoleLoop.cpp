@@ -4,8 +4,11 @@
 #include <ostream>
 #include <string>
 
+#include "console/Completion.h"
 #include "console/Dispatcher.h"
 #include "platform/Console.h"
+#include "platform/Interrupt.h"
+#include "platform/LineEditor.h"
 
 namespace {
 
@@ -20,17 +23,54 @@ const char kBanner[] =
     "\n"
     "\n";
 
-}  // namespace
-
-int ConsoleLoop(Kernel& kernel) {
-  std::ostream& out = platform::Out();
-  out << kBanner;
+// At a terminal: libedit reads the line (editing, history, completion).
+int EditedLoop(Kernel& kernel) {
+  platform::LineEditor editor(
+      "celvane", platform::HistoryFileInHome(".celvane_history"),
+      [&kernel](const std::string& before) { return CompleteCommandLine(kernel, before); });
   std::string line;
   for (;;) {
-    out << '>' << std::flush;
-    // End of input ends the session exactly as "quit" would.
-    if (!platform::ReadLine(platform::In(), line)) return 1;
+    platform::ClearInterrupt();
+    switch (editor.Read(">", line)) {
+      case platform::LineEditor::Status::Cancelled:
+        continue;
+      case platform::LineEditor::Status::End:
+        platform::Out() << '\n';
+        return 1;
+      case platform::LineEditor::Status::Terminated:
+        return platform::kInterruptedStatus;
+      case platform::LineEditor::Status::Line:
+        break;
+    }
     if (line == "quit" || line == "exit") return 1;
     ExecuteLine(kernel, line.c_str());
   }
+}
+
+// Input from a file or a pipe: read exactly as it always was. While it waits
+// for a line, an interrupt ends the program as it always did; during a
+// command it stops that command (a run ends at the next event).
+int PlainLoop(Kernel& kernel) {
+  std::ostream& out = platform::Out();
+  std::string line;
+  for (;;) {
+    out << '>' << std::flush;
+    platform::DefaultInterrupts();
+    if (platform::InterruptRequested()) return platform::kInterruptedStatus;
+    const bool read = platform::ReadLine(platform::In(), line);
+    platform::CatchInterrupts();
+    // End of input ends the session exactly as "quit" would.
+    if (!read) return 1;
+    if (line == "quit" || line == "exit") return 1;
+    ExecuteLine(kernel, line.c_str());
+    platform::ClearInterrupt();
+  }
+}
+
+}  // namespace
+
+int ConsoleLoop(Kernel& kernel) {
+  platform::Out() << kBanner;
+  if (platform::InputIsTerminal() && platform::OutputIsTerminal()) return EditedLoop(kernel);
+  return PlainLoop(kernel);
 }

@@ -5,5 +5,6 @@ class Kernel;
 
 // Prints the banner, then prompts with ">" and executes each line read from
 // the console until a line is exactly "quit" or "exit", or input ends.
-// Returns 1.
+// At a terminal the line is edited with history and completion. Returns 1,
+// or kInterruptedStatus (130) when a signal ended the session.
 int ConsoleLoop(Kernel& kernel);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "console/CommandTable.h"
+#include "console/Help.h"
 #include "core/Sstring.h"
 #include "platform/Console.h"
 
@@ -57,7 +58,10 @@ int Dispatch(Kernel& kernel, std::istream& in) {
 
   Sstring words[3] = {Sstring(command)};
   const CommandRow* row = FindCommand(words, 1);
-  if (!row) return Reject(kUnknownInstruction, words[0]);
+  if (!row) {
+    if (words[0] == "help") return CmdHelp(kernel, in);
+    return Reject(kUnknownInstruction, words[0]);
+  }
 
   // Read further words while the rows of this prefix need one; the rows say
   // which words are allowed and how an empty third word is answered.

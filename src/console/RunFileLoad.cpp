@@ -6,14 +6,50 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "console/CommandActions.h"
+#include "console/Diagnostics.h"
 #include "console/Dispatcher.h"
+#include "atm/CBRSource.h"
 #include "model/Kernel.h"
+#include "model/Network.h"
 #include "platform/Console.h"
 #include "platform/Files.h"
+#include "platform/Interrupt.h"
 
-int CmdRun(CommandContext& c) { return c.kernel.Run(c.words[0], c.numbers[1]); }
+namespace {
+// Packets every traffic source of the network has sent so far.
+unsigned long long PacketsSent(const Network& net) {
+  unsigned long long sent = 0;
+  net.ForEachBlock([&](const Block& b) {
+    std::vector<Sstring> names;
+    if (!b.ListLayers(names)) return;
+    for (const Sstring& n : names)
+      if (const auto* source = dynamic_cast<const TrafficSource*>(b.FindLayer(n)))
+        sent += source->PacketsEmitted();
+  });
+  return sent;
+}
+}  // namespace
+
+int CmdRun(CommandContext& c) {
+  const Network& net = *c.network;
+  const unsigned long long sentBefore = PacketsSent(net);
+  const int result = c.kernel.Run(c.words[0], c.numbers[1]);
+  if (!result || platform::InterruptRequested()) return result;
+  // A run that moved no traffic is almost always a forgotten DC or a source
+  // that could not start.
+  const std::string name = '"' + c.words[0].str() + '"';
+  bool fail = false;
+  if (net.DcIds().empty())
+    fail = diag::Warning("run: network " + name +
+                         " has no DC, so no traffic flowed (bind two applications with create dc)");
+  else if (PacketsSent(net) == sentBefore)
+    fail = diag::Warning("run: no source of network " + name +
+                         " sent a packet (check the sources' parameters, files and start times)");
+  return fail ? 0 : result;
+}
 
 int CmdFile(CommandContext& c) {
   std::ofstream f = platform::OpenForWriting(c.words[1].str());
@@ -102,8 +138,14 @@ int LoadScript(Kernel& kernel, const Sstring& file) {
   std::string pending, line;
   bool hasPending = false;
   long pendingLine = 0, number = 0;
+  diag::ScriptScope position(file.str());
   auto execute = [&]() {
-    if (ExecuteLine(kernel, pending.c_str())) return true;
+    position.SetLine(pendingLine);
+    const int result = ExecuteLine(kernel, pending.c_str());
+    // An interrupt stops the script after the command it came in; the run
+    // it stopped has said so already.
+    if (platform::InterruptRequested()) return false;
+    if (result) return true;
     out << "load error: file = " << file << ",line = " << pendingLine << '\n';
     return false;
   };

@@ -9,6 +9,8 @@
 #include "platform/Clock.h"
 #include "platform/Console.h"
 #include "platform/Files.h"
+#include "platform/Interrupt.h"
+#include "platform/Progress.h"
 
 Kernel::Kernel() : baseSeed_(static_cast<uint32_t>(platform::SecondsSinceEpoch())) {}
 
@@ -100,7 +102,10 @@ int Kernel::Run(const Sstring& networkName, double endTime) {
   unsigned long long count = 0;
   double pending = 0.0;
   EventPriorityQueue::Taken taken;
-  while (currentTime_ <= endTime && queue_.TakeFirst(taken)) {
+  platform::RunProgress progress(endTime);
+  // An interrupt (Ctrl-C, SIGTERM) ends the run before the next event; the
+  // files are then closed and the report written as at a normal end.
+  while (currentTime_ <= endTime && !platform::InterruptRequested() && queue_.TakeFirst(taken)) {
     Event& ev = *taken.event;
     ++count;
     pending += static_cast<double>(queue_.Size());
@@ -115,12 +120,18 @@ int Kernel::Run(const Sstring& networkName, double endTime) {
       double now = platform::Now().Hundredths();
       double delay = now - checkpoint;
       if (delay < 0) delay += kHundredthsPerDay;
+      progress.Erase();
       out << count << ' ' << delay << ' ' << currentTime_ << '\n';
       perfFile << count << ' ' << delay << ' ' << currentTime_ << '\n';
       checkpoint = now;
     }
     queue_.Release(taken);
+    if ((count & platform::RunProgress::kTickMask) == 0) progress.Tick(currentTime_, count);
   }
+  progress.Erase();
+  if (platform::InterruptRequested())
+    platform::Err() << "run: interrupted; network " << networkName << " stopped at simulated time "
+                    << currentTime_ << " s of " << endTime << " s, after " << count << " events\n";
   lastRunEvents_ = count;
   pendingSum_ = pending;
 

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "core/NewestFirstMap.h"
 #include "core/Sstring.h"
@@ -22,6 +23,8 @@ class Kernel {
   int RemoveNetwork(const Sstring& name);
   int ExistNetwork(const Sstring& name) const { return networks_.Contains(name) ? 1 : 0; }
   Network* FindNetwork(const Sstring& name) const;
+  // The names of the networks, newest first.
+  std::vector<Sstring> NetworkNames() const { return networks_.Keys(); }
 
   // Destination files of save, by network name (entries are never removed).
   void SetDestinationFile(const Sstring& network, const Sstring& file) {

@@ -12,12 +12,15 @@ namespace platform {
 namespace {
 std::ostream* gOut = nullptr;
 std::istream* gIn = nullptr;
+std::ostream* gErr = nullptr;
 }  // namespace
 
 std::ostream& Out() { return gOut ? *gOut : std::cout; }
 std::istream& In() { return gIn ? *gIn : std::cin; }
 void SetOut(std::ostream* out) { gOut = out; }
 void SetIn(std::istream* in) { gIn = in; }
+std::ostream& Err() { return gErr ? *gErr : std::cerr; }
+void SetErr(std::ostream* err) { gErr = err; }
 
 bool ReadLine(std::istream& in, std::string& line) {
   return static_cast<bool>(std::getline(in, line));
@@ -26,6 +29,22 @@ bool ReadLine(std::istream& in, std::string& line) {
 bool OutputIsTerminal() {
 #ifdef CELVANE_HAVE_ISATTY
   return gOut == nullptr && isatty(STDOUT_FILENO) == 1;
+#else
+  return false;
+#endif
+}
+
+bool InputIsTerminal() {
+#ifdef CELVANE_HAVE_ISATTY
+  return gIn == nullptr && isatty(STDIN_FILENO) == 1;
+#else
+  return false;
+#endif
+}
+
+bool ErrorIsTerminal() {
+#ifdef CELVANE_HAVE_ISATTY
+  return gErr == nullptr && isatty(STDERR_FILENO) == 1;
 #else
   return false;
 #endif

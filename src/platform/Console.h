@@ -11,9 +11,12 @@ namespace platform {
 std::ostream& Out();
 // Stream console lines are read from (standard input by default).
 std::istream& In();
+// Stream of diagnostics, interruption notes and progress (standard error).
+std::ostream& Err();
 // Redirect Out() / In(); nullptr restores the standard stream.
 void SetOut(std::ostream* out);
 void SetIn(std::istream* in);
+void SetErr(std::ostream* err);
 
 // Reads one line of any length up to the line break, which is consumed and
 // not stored. Returns false when input has ended before any character.
@@ -21,6 +24,10 @@ bool ReadLine(std::istream& in, std::string& line);
 
 // True when Out() is the real standard output and that is a terminal.
 bool OutputIsTerminal();
+// True when In() is the real standard input and that is a terminal.
+bool InputIsTerminal();
+// True when Err() is the real standard error and that is a terminal.
+bool ErrorIsTerminal();
 // Clears the screen, only when OutputIsTerminal(); otherwise writes nothing,
 // so redirected output stays free of control sequences.
 void ClearScreen();

@@ -1,0 +1,48 @@
+// Progress: the one line on a terminal's standard error that tells how far a
+// long run has got - simulated time reached as a share of the end time,
+// events per second and the wall-clock time left - rewritten in place and
+// erased when the run ends. Silent when standard error is not a terminal.
+#pragma once
+#include <chrono>
+#include <string>
+
+namespace platform {
+
+class RunProgress {
+ public:
+  // The run goes from simulated time 0 to endTime.
+  explicit RunProgress(double endTime);
+  ~RunProgress() { Erase(); }
+  RunProgress(const RunProgress&) = delete;
+  RunProgress& operator=(const RunProgress&) = delete;
+
+  // How often the run loop should call Tick: every kTickEvents events.
+  static constexpr unsigned long long kTickMask = 4095;
+
+  // Redraws the line when the run has lasted a second and the last drawing
+  // is a quarter of a second old.
+  void Tick(double simulatedTime, unsigned long long events) {
+    if (enabled_) Draw(simulatedTime, events);
+  }
+  // Removes the line (before other console output, and at the end).
+  void Erase();
+
+  // The line's text (tests); fraction < 0 when the end time gives no share.
+  static std::string Format(double fraction, double eventsPerSecond, double secondsLeft);
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  void Draw(double simulatedTime, unsigned long long events);
+
+  bool enabled_;
+  bool shown_ = false;
+  double endTime_;
+  Clock::time_point start_;
+  Clock::time_point lastDraw_;
+};
+
+// Forces the line on or off whatever standard error is (tests; -1 = decide
+// from the terminal again).
+void ForceProgress(int on);
+
+}  // namespace platform
