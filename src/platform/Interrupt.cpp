@@ -45,6 +45,11 @@ bool WaitForInput(int fd) {
     }
     if (n < 0 && errno != EINTR) break;
   }
+  // Input and a signal can arrive together (a typed Ctrl-C and the keys after
+  // it); the signal, still held back, goes first.
+  sigset_t pending;
+  sigpending(&pending);
+  if (sigismember(&pending, SIGINT) || sigismember(&pending, SIGTERM)) ready = false;
   sigprocmask(SIG_SETMASK, &previous, nullptr);
   return ready;
 }

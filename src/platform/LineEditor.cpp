@@ -70,8 +70,11 @@ int GetChar(EditLine*, wchar_t* out) {
   }
 }
 
+// Ctrl-C: the line is dropped; it stays on the screen, marked as shells do.
 unsigned char Cancel(EditLine* el, int) {
   StateOf(el).cancelled = true;
+  std::fputs("^C\n", stdout);
+  std::fflush(stdout);
   return CC_NEWLINE;
 }
 
