@@ -67,23 +67,31 @@ std::vector<TypedWord> SplitWords(const std::string& line, bool& quoted) {
   }
 }
 
+// Names matching the word typed so far, quoted as the command reader wants
+// them: all of them when one holds a blank or the word began with a quote,
+// so that they share the typed prefix.
 class Candidates {
  public:
-  Candidates(const std::string& prefix, bool quoted) : prefix_(prefix), quoted_(quoted) {}
+  Candidates(const std::string& prefix, bool quoted) : prefix_(prefix), quote_(quoted) {}
   void Add(const std::string& name) {
     if (name.compare(0, prefix_.size(), prefix_) != 0) return;
-    const bool quote = quoted_ || name.empty() || name.find_first_of(" \t\"") != std::string::npos;
-    names_.insert(quote ? '"' + name + '"' : name);
+    if (name.empty() || name.find_first_of(" \t\"") != std::string::npos) quote_ = true;
+    names_.insert(name);
   }
   void Add(const Sstring& name) { Add(name.str()); }
   void Add(const char* name) { Add(std::string(name)); }
-  void AddRaw(const std::string& text) { names_.insert(text); }
-  std::vector<std::string> Take() const { return {names_.begin(), names_.end()}; }
+  // A text put in as it is (file paths).
+  void AddRaw(const std::string& text) { raw_.insert(text); }
+  std::vector<std::string> Take() const {
+    std::set<std::string> all = raw_;
+    for (const std::string& n : names_) all.insert(quote_ ? '"' + n + '"' : n);
+    return {all.begin(), all.end()};
+  }
 
  private:
   std::string prefix_;
-  bool quoted_;
-  std::set<std::string> names_;
+  bool quote_;
+  std::set<std::string> names_, raw_;
 };
 
 void AddFiles(const std::string& prefix, bool quoted, Candidates& out) {
