@@ -123,12 +123,13 @@ int Kernel::Run(const Sstring& networkName, double endTime) {
       progress.Erase();
       out << count << ' ' << delay << ' ' << currentTime_ << '\n';
       perfFile << count << ' ' << delay << ' ' << currentTime_ << '\n';
+      progress.Redraw();
       checkpoint = now;
     }
     queue_.Release(taken);
     if ((count & platform::RunProgress::kTickMask) == 0) progress.Tick(currentTime_, count);
   }
-  progress.Erase();
+  progress.Finish();
   if (platform::InterruptRequested())
     platform::Err() << "run: interrupted; network " << networkName << " stopped at simulated time "
                     << currentTime_ << " s of " << endTime << " s, after " << count << " events\n";

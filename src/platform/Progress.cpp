@@ -54,8 +54,14 @@ void RunProgress::Draw(double simulatedTime, unsigned long long events) {
     left = fraction > 0 ? elapsed * (1.0 - fraction) / fraction : 0.0;
   }
   // One write: carriage return, the text, erase to the end of the line.
-  Err() << ('\r' + Format(fraction, static_cast<double>(events) / elapsed, left) + "\033[K")
-        << std::flush;
+  text_ = '\r' + Format(fraction, static_cast<double>(events) / elapsed, left) + "\033[K";
+  Err() << text_ << std::flush;
+  shown_ = true;
+}
+
+void RunProgress::Redraw() {
+  if (shown_ || text_.empty()) return;
+  Err() << text_ << std::flush;
   shown_ = true;
 }
 

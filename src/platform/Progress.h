@@ -12,11 +12,11 @@ class RunProgress {
  public:
   // The run goes from simulated time 0 to endTime.
   explicit RunProgress(double endTime);
-  ~RunProgress() { Erase(); }
+  ~RunProgress() { Finish(); }
   RunProgress(const RunProgress&) = delete;
   RunProgress& operator=(const RunProgress&) = delete;
 
-  // How often the run loop should call Tick: every kTickEvents events.
+  // The run loop calls Tick when (events & kTickMask) == 0.
   static constexpr unsigned long long kTickMask = 4095;
 
   // Redraws the line when the run has lasted a second and the last drawing
@@ -26,6 +26,13 @@ class RunProgress {
   }
   // Removes the line (before other console output, and at the end).
   void Erase();
+  // Shows the line erased by Erase again, if there was one.
+  void Redraw();
+  // Erases the line for good: the run is over.
+  void Finish() {
+    Erase();
+    text_.clear();
+  }
 
   // The line's text (tests); fraction < 0 when the end time gives no share.
   static std::string Format(double fraction, double eventsPerSecond, double secondsLeft);
@@ -36,6 +43,7 @@ class RunProgress {
 
   bool enabled_;
   bool shown_ = false;
+  std::string text_;  // the line last drawn
   double endTime_;
   Clock::time_point start_;
   Clock::time_point lastDraw_;
