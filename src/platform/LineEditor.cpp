@@ -161,8 +161,10 @@ LineEditor::LineEditor(const char* program, const std::string& historyFile, Comp
   el_set(s.el, EL_HIST, history, s.history);
   el_set(s.el, EL_PROMPT, &Prompt);
   el_set(s.el, EL_GETCFN, &GetChar);
-  el_set(s.el, EL_ADDFN, "celvane-complete", "Complete the word", &Complete);
-  el_set(s.el, EL_ADDFN, "celvane-cancel", "Drop the line", &Cancel);
+  // The wide form keeps the static names; the narrow one copies them and
+  // never frees the copies.
+  el_wset(s.el, EL_ADDFN, L"celvane-complete", L"Complete the word", &Complete);
+  el_wset(s.el, EL_ADDFN, L"celvane-cancel", L"Drop the line", &Cancel);
   el_set(s.el, EL_BIND, "^I", "celvane-complete", nullptr);
   el_set(s.el, EL_BIND, "^C", "celvane-cancel", nullptr);
   el_source(s.el, nullptr);  // the user's own bindings (~/.editrc), if any
