@@ -2,7 +2,6 @@
 #include <iostream>
 
 #include "console/CommandLine.h"
-#include "console/CommandTable.h"
 #include "console/ConsoleLoop.h"
 #include "console/RunFileLoad.h"
 #include "model/Kernel.h"
@@ -10,7 +9,6 @@
 int main(int argc, char** argv) {
   const ParsedCommandLine cl = ParseCommandLine(argc, argv, std::cout, std::cerr);
   if (cl.exit) return cl.exitStatus;
-  InstallCommandHandlers();
   Kernel kernel;
   if (cl.options.seedGiven)
     kernel.SetBaseSeed(static_cast<uint32_t>(cl.options.seed ^ (cl.options.seed >> 32)));
