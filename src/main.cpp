@@ -1,13 +1,12 @@
 // Program entry: options, the kernel, the scripts named, then the console.
-#include <iostream>
-
 #include "console/CommandLine.h"
 #include "console/ConsoleLoop.h"
 #include "console/RunFileLoad.h"
 #include "model/Kernel.h"
+#include "platform/Console.h"
 
 int main(int argc, char** argv) {
-  const ParsedCommandLine cl = ParseCommandLine(argc, argv, std::cout, std::cerr);
+  const ParsedCommandLine cl = ParseCommandLine(argc, argv, platform::Out(), platform::Err());
   if (cl.exit) return cl.exitStatus;
   Kernel kernel;
   if (cl.options.seedGiven)
