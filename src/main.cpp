@@ -1,18 +1,15 @@
 // Program entry: options, the kernel, the scripts named, then the console.
-#include <iostream>
-
 #include "console/CommandLine.h"
-#include "console/CommandTable.h"
 #include "console/ConsoleLoop.h"
 #include "console/Diagnostics.h"
 #include "console/RunFileLoad.h"
 #include "model/Kernel.h"
+#include "platform/Console.h"
 #include "platform/Interrupt.h"
 
 int main(int argc, char** argv) {
-  const ParsedCommandLine cl = ParseCommandLine(argc, argv, std::cout, std::cerr);
+  const ParsedCommandLine cl = ParseCommandLine(argc, argv, platform::Out(), platform::Err());
   if (cl.exit) return cl.exitStatus;
-  InstallCommandHandlers();
   diag::SetStrict(cl.options.strict);
   platform::CatchInterrupts();
   Kernel kernel;

@@ -121,12 +121,12 @@ void AddParams(const Param* p, Candidates& out) {
 // before it.
 void AddArgument(const Kernel& kernel, const CommandEntry& entry, const std::vector<TypedWord>& args,
                  size_t index, Candidates& out) {
-  const CommandRule& rule = *entry.rule;
+  const Command& command = *entry.command;
   const Network* net = nullptr;
   const Block* block = nullptr;
   const Param* object = nullptr;  // the last network, block, layer or QS named
   for (size_t i = 0; i < index && i < size_t(kMaxArgs); ++i) {
-    const ArgRule& a = rule.args[i];
+    const ArgRule& a = command.args[i];
     const Sstring w(args[i].text);
     if (a.kind == ArgKind::Network || a.kind == ArgKind::LateNetwork) {
       net = kernel.FindNetwork(w);
@@ -143,7 +143,7 @@ void AddArgument(const Kernel& kernel, const CommandEntry& entry, const std::vec
     }
   }
   if (index >= size_t(kMaxArgs)) return;
-  const ArgRule& a = rule.args[index];
+  const ArgRule& a = command.args[index];
   const std::string name = a.name ? a.name : "";
   std::vector<Sstring> names;
   switch (a.kind) {
@@ -234,7 +234,7 @@ platform::LineEditor::Completion CompleteCommandLine(const Kernel& kernel,
       if (!match) continue;
       if (typed < e.words.size()) {
         out.Add(e.words[typed]);
-      } else if (e.rule) {
+      } else {
         std::vector<TypedWord> args(words.begin() + static_cast<long>(e.words.size()), words.end());
         AddArgument(kernel, e, args, args.size() - 1, out);
         break;

@@ -6,6 +6,7 @@
 
 #include "console/Completion.h"
 #include "console/Dispatcher.h"
+#include "core/Version.h"
 #include "platform/Console.h"
 #include "platform/Interrupt.h"
 #include "platform/LineEditor.h"
@@ -13,7 +14,7 @@
 namespace {
 
 const char kBanner[] =
-    "Celvane 0.61 - Simulador de Redes ATM\n"
+    "Celvane " CELVANE_VERSION " - Simulador de Redes ATM\n"
     "\n"
     "Simulador de eventos discretos de redes ATM em modo texto\n"
     "Equipamentos: terminal B-TE, comutador ATM e aplicacao generica\n"

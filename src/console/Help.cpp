@@ -9,6 +9,7 @@
 
 #include "atm/QueueingSystem.h"
 #include "console/CommandCatalog.h"
+#include "console/CommandReader.h"
 #include "console/Diagnostics.h"
 #include "core/NumberFormat.h"
 #include "model/Kernel.h"
@@ -106,9 +107,8 @@ void WriteKind(std::ostream& out, const Kind& kind) {
   WriteBlock(out, b, seen);
 }
 
-}  // namespace
-
-int CmdHelp(Kernel&, std::istream& in) {
+int Help(CommandContext& c) {
+  std::istream& in = c.in;
   std::vector<std::string> words;
   for (Sstring w; in >> w;) words.push_back(w.str());
   std::ostream& out = platform::Out();
@@ -128,13 +128,13 @@ int CmdHelp(Kernel&, std::istream& in) {
     for (size_t i = 0; i < words.size() && match; ++i) match = e.words[i] == words[i];
     if (!match) continue;
     if (!shown++ && words.empty()) out << "commands (help WORD... narrows the list):\n";
-    std::string line = "  ";
-    for (const std::string& w : e.words) line += w + ' ';
-    out << line << ArgumentSynopsis(e) << '\n';
+    out << "  " << CommandUsage(*e.command) << '\n';
   }
   if (words.empty()) {
     out << "  help [COMMAND WORDS | network | bte | switch | application]\n"
            "  quit | exit\n"
+           "parameter_record: parameter_name type lines columns values description option\n"
+           "data_record: key name type value\n"
            "block models: \"ATM B-TE\", \"ATM Switch\", \"ATM Generic Application\"\n";
   }
   if (!shown) {
@@ -144,4 +144,11 @@ int CmdHelp(Kernel&, std::istream& in) {
                        "\"; try help, or help network, bte, switch, application");
   }
   return 1;
+}
+
+}  // namespace
+
+const Command& HelpCommand() {
+  static const Command help{{"help", nullptr, nullptr}, "help ", {}, &Help};
+  return help;
 }

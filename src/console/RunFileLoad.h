@@ -1,8 +1,18 @@
-// Script loading, shared by the load command and the program's arguments.
+// The run, file and load commands. Script loading is shared by `load` and the
+// program's arguments.
 #pragma once
 #include "core/Sstring.h"
 
 class Kernel;
+struct CommandContext;
+
+// run: runs the network, then warns when the run moved no traffic (no DC, or
+// no source sent a packet); with --strict such a run fails.
+int RunNetwork(CommandContext& c);
+
+// file: checks that the file can be created and makes it the destination of
+// the network's save; 0 after a message when it cannot be created.
+int SetDestinationFile(CommandContext& c);
 
 // Executes the commands of a script file; 1 when every command succeeded.
 // Failures print the command's own message and a "load error" line.

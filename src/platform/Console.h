@@ -11,9 +11,9 @@ namespace platform {
 std::ostream& Out();
 // Stream console lines are read from (standard input by default).
 std::istream& In();
-// Stream of diagnostics, interruption notes and progress (standard error).
+// Standard error: diagnostics that are not part of the console's output.
 std::ostream& Err();
-// Redirect Out() / In(); nullptr restores the standard stream.
+// Redirect Out() / In() / Err(); nullptr restores the standard stream.
 void SetOut(std::ostream* out);
 void SetIn(std::istream* in);
 void SetErr(std::ostream* err);

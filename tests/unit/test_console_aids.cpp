@@ -25,7 +25,6 @@ Names Complete(const Kernel& k, const std::string& line, size_t* start = nullptr
 }
 
 TEST(Completion, OffersCommandWordsAndTheNamesEachArgumentTakes) {
-  InstallCommandHandlers();
   platform::CapturedOutput quiet;
   Kernel k;
   for (const char* line :
@@ -85,7 +84,6 @@ TEST(Diagnostics, NameTheScriptLineAndFailInStrictMode) {
 }
 
 TEST(Help, ListsCommandsFromTheTableAndParametersOfAKind) {
-  InstallCommandHandlers();
   platform::CapturedOutput out;
   std::ostringstream err;
   platform::SetErr(&err);
