@@ -112,7 +112,10 @@ const Command kCommands[] = {
     {{"show", "vcc", "blocks"}, "show vcc  blocks ", {kNet, W("NCI")},
      [](C& c) { ShowVccsBlocks(c.out, *c.network, {c.words[1]}, true); return 1; }, E::EchoIt},
     {{"show", "vcc", "link"}, "show VCC link ", {kNet, W("NCI"), W("name1"), W("name2")},
-     [](C& c) { ShowVccsLinks(c.out, *c.network, {c.words[1]}, &c.words[2], &c.words[3]); return 1; },
+     [](C& c) {
+       ShowVccsLinks(c.out, *c.network, {c.words[1]}, &c.words[2], &c.words[3]);
+       return 1;
+     },
      E::EchoIt},
     {{"show", "vcc", "links"}, "show VCC links ", {kNet, W("NCI")},
      [](C& c) { ShowVccsLinks(c.out, *c.network, {c.words[1]}); return 1; }, E::EchoIt},
@@ -130,7 +133,8 @@ const Command kCommands[] = {
     {{"show", "table", "block"}, "show table block ", {kNet, kBlock}, ShowTargetTable},
     {{"show", "table", "layer"}, "show table layer ", {kNet, kBlock, kLayer}, ShowTargetTable},
     {{"show", "parameters", "network"}, "show parameter network ", {kNet}, ShowTargetParameters},
-    {{"show", "parameters", "block"}, "show parameter block ", {kNet, kBlock}, ShowTargetParameters},
+    {{"show", "parameters", "block"}, "show parameter block ", {kNet, kBlock},
+     ShowTargetParameters},
     {{"show", "parameters", "layer"}, "show parameter layer ", {kNet, kBlock, kLayer},
      ShowTargetParameters},
     {{"show", "parameters", "QS"}, "show parameter QS ", {kNet, kBlock, kQS}, ShowTargetParameters},

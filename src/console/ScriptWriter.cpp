@@ -82,8 +82,8 @@ void VccPaths(std::ostream& out, const Network& net, const std::vector<Sstring>&
     if (!net.PeekData(nci, "Number of blocks", n)) continue;
     for (int k = 1; k < n; ++k)
       out << "connect vcc block " << net.GetName() << ' ' << nci << ' '
-          << Text(net, nci, Numbered("Block_", k + 1)) << ' ' << Text(net, nci, Numbered("Block_", k))
-          << kEnd;
+          << Text(net, nci, Numbered("Block_", k + 1)) << ' '
+          << Text(net, nci, Numbered("Block_", k)) << kEnd;
   }
 }
 
