@@ -1,6 +1,7 @@
 // Program entry: options, the kernel, the scripts named, then the console.
 #include <iostream>
 
+#include "atm/AtmModels.h"
 #include "console/CommandLine.h"
 #include "console/CommandTable.h"
 #include "console/ConsoleLoop.h"
@@ -10,6 +11,7 @@
 int main(int argc, char** argv) {
   const ParsedCommandLine cl = ParseCommandLine(argc, argv, std::cout, std::cerr);
   if (cl.exit) return cl.exitStatus;
+  RegisterAtmModels();
   InstallCommandHandlers();
   Kernel kernel;
   if (cl.options.seedGiven)

@@ -4,6 +4,9 @@
 #include <cstring>
 #include <ostream>
 
+#include "atm/AtmModels.h"
+#include "model/ParameterTable.h"
+
 namespace {
 
 const char kUsage[] =
@@ -63,6 +66,12 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const argv[], std::ostr
       return r;
     } else if (std::strcmp(arg, "--version") == 0) {
       out << "Celvane 0.61\n";
+      r.exit = true;
+      return r;
+    } else if (std::strcmp(arg, "--list-parameters") == 0) {
+      // Every parameter of every kind of object, one tab-separated row each.
+      RegisterAtmModels();
+      WriteParameterKinds(out);
       r.exit = true;
       return r;
     } else if (std::strcmp(arg, "-b") == 0 || std::strcmp(arg, "--batch") == 0) {

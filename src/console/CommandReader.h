@@ -12,7 +12,7 @@ class Kernel;
 class Network;
 class Block;
 class Layer;
-class QueueingSystem;
+class Component;
 
 enum class ArgKind {
   End,          // marks the end of the argument list
@@ -60,7 +60,7 @@ struct CommandContext {
   Network* network = nullptr;
   Block* block = nullptr;
   Layer* layer = nullptr;
-  QueueingSystem* qs = nullptr;
+  Component* qs = nullptr;
   Sstring words[kMaxArgs];  // by argument position
   double numbers[kMaxArgs] = {};
   bool fileMode = false;    // show commands: write rebuilding commands

@@ -1,5 +1,4 @@
 // Parameter, data and key commands on networks, blocks, layers and queues.
-#include "atm/QueueingSystem.h"
 #include "console/CommandActions.h"
 #include "model/Network.h"
 

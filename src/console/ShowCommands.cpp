@@ -4,10 +4,10 @@
 #include <ostream>
 #include <string>
 
-#include "atm/QueueingSystem.h"
 #include "console/CommandActions.h"
 #include "core/NumberFormat.h"
 #include "model/Network.h"
+#include "model/VccRecord.h"
 
 namespace {
 const char* const kFileEnd = "\n\n";  // a command line and the empty line after it
@@ -20,10 +20,6 @@ Sstring Text(const DataTable& t, const Sstring& key, const Sstring& name) {
   Sstring v;
   t.PeekData(key, name, v);
   return v;
-}
-
-Sstring Numbered(const char* prefix, int n, const char* suffix = "") {
-  return Sstring(std::string(prefix) + std::to_string(n) + suffix);
 }
 
 // Writes every parameter of a set: its listing on the screen, or one
@@ -78,7 +74,7 @@ void ShowVccs(std::ostream& out, const Network& net, const std::vector<Sstring>&
     net.PeekData(nci, "Bandwidth", bandwidth);
     if (mode == ShowMode::File) out << "create vcc  ";
     out << net.GetName() << ' ' << nci << ' ' << Text(net, nci, "Service categorie") << ' '
-        << Number(bandwidth, mode) << ' ' << Text(net, nci, "Block_1")
+        << Number(bandwidth, mode) << ' ' << VccRecord(net, nci).Block(1)
         << (mode == ShowMode::File ? kFileEnd : "\n");
   }
 }
@@ -86,12 +82,12 @@ void ShowVccs(std::ostream& out, const Network& net, const std::vector<Sstring>&
 void ShowVccsBlocks(std::ostream& out, const Network& net, const std::vector<Sstring>& vccs,
                     ShowMode mode, bool trailingBlank) {
   for (const Sstring& nci : vccs) {
+    const VccRecord vcc(net, nci);
     short n = 0;
-    if (!net.PeekData(nci, "Number of blocks", n)) continue;
+    if (!vcc.BlockCount(n)) continue;
     for (int k = 1; k < n; ++k) {
       if (mode == ShowMode::File) out << "connect vcc block ";
-      out << net.GetName() << ' ' << nci << ' ' << Text(net, nci, Numbered("Block_", k + 1)) << ' '
-          << Text(net, nci, Numbered("Block_", k));
+      out << net.GetName() << ' ' << nci << ' ' << vcc.Block(k + 1) << ' ' << vcc.Block(k);
       out << (mode == ShowMode::File ? kFileEnd : (trailingBlank ? " \n" : "\n"));
     }
   }
@@ -100,17 +96,15 @@ void ShowVccsBlocks(std::ostream& out, const Network& net, const std::vector<Sst
 void ShowVccsLinks(std::ostream& out, const Network& net, const std::vector<Sstring>& vccs,
                    ShowMode mode, const Sstring* from, const Sstring* to) {
   for (const Sstring& nci : vccs) {
+    const VccRecord vcc(net, nci);
     short m = 0;
-    if (!net.PeekData(nci, "Number of links", m)) continue;
+    if (!vcc.LinkCount(m)) continue;
     for (int k = 1; k <= m; ++k) {
-      Sstring begin = Text(net, nci, Numbered("Link_", k, "_Begin"));
-      Sstring end = Text(net, nci, Numbered("Link_", k, "_End"));
-      if (from && (begin != *from || end != *to)) continue;
-      unsigned vpi = 0, vci = 0;
-      net.PeekData(nci, Numbered("Link_", k, "_VPI"), vpi);
-      net.PeekData(nci, Numbered("Link_", k, "_VCI"), vci);
+      const VccLink link = vcc.Link(k);
+      if (from && (link.begin != *from || link.end != *to)) continue;
       if (mode == ShowMode::File) out << "create link ";
-      out << net.GetName() << ' ' << nci << ' ' << begin << ' ' << end << ' ' << vpi << ' ' << vci
+      out << net.GetName() << ' ' << nci << ' ' << link.begin << ' ' << link.end << ' ' << link.vpi
+          << ' ' << link.vci
           << (mode == ShowMode::File ? kFileEnd : "\n");
     }
   }

@@ -14,6 +14,7 @@
 
 #include "console/CommandTable.h"
 #include "console/RunFileLoad.h"
+#include "atm/AtmModels.h"
 #include "model/Kernel.h"
 #include "platform/Console.h"
 
@@ -48,6 +49,7 @@ std::string Fnv1a(const std::string& text) {
 }
 
 TEST(Examples, EventLogFingerprints) {
+  RegisterAtmModels();
   InstallCommandHandlers();
   const bool print = std::getenv("CELVANE_PRINT_FINGERPRINTS") != nullptr;
   for (const Example& ex : kExamples) {

@@ -11,6 +11,7 @@
 
 #include <unistd.h>
 
+#include "atm/AtmModels.h"
 #include "atm/QueueingSystem.h"
 #include "console/CommandTable.h"
 #include "console/Dispatcher.h"
@@ -26,6 +27,7 @@ namespace {
 class SaveRoundTrip : public testing::Test {
  protected:
   void SetUp() override {
+    RegisterAtmModels();
     InstallCommandHandlers();
     dir_ = fs::path(testing::TempDir()) / ("celvane_save_" + std::to_string(::getpid()));
     fs::remove_all(dir_);
