@@ -249,7 +249,8 @@ int Network::RemoveDc(const Sstring& dci) {
   if (Block* b = FindBlock(endBlock))
     for (const Sstring* n : {&kNCI, &kAalLayer, &kEndApplication}) b->DelData(dci, *n);
   if (Peek(nci, kStatus)) PutData(nci, kStatus, Sstring("EMPTY"));
-  for (const Sstring* n : {&kNCI, &kBeginApplication, &kEndApplication, &kBeginBlock, &kEndBlock, &kBandwidth, &kCategory})
+  for (const Sstring* n : {&kNCI, &kBeginApplication, &kEndApplication, &kBeginBlock, &kEndBlock,
+                           &kBandwidth, &kCategory})
     DelData(dci, *n);
   return 1;
 }
