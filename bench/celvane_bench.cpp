@@ -15,9 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "atm/AtmModels.h"
 #include "atm/QueueingSystem.h"
-#include "console/CommandTable.h"
 #include "console/Dispatcher.h"
 #include "model/Kernel.h"
 #include "model/Network.h"
@@ -70,8 +68,6 @@ void AddConnection(Kernel& k, int i, int j, double rate) {
 // `terminals` terminals around one 16-port switch; connection i runs from
 // terminal i to terminal i + 1 (modulo the number of terminals).
 int RunNetwork(int terminals, int connections, double rate, double seconds) {
-  RegisterAtmModels();
-  InstallCommandHandlers();
   Kernel k;
   Exec(k, "create network net");
   Exec(k, "put parameter network net \"Performance log status\" string 1 1 OFF d SHOW");

@@ -5,12 +5,13 @@
 #include <ostream>
 
 #include "atm/AtmModels.h"
+#include "core/Version.h"
 #include "model/ParameterTable.h"
 
 namespace {
 
 const char kUsage[] =
-    "Celvane 0.61 - discrete-event simulator of ATM networks\n"
+    "Celvane " CELVANE_VERSION " - discrete-event simulator of ATM networks\n"
     "\n"
     "Usage: celvane [OPTIONS] [SCRIPT...]\n"
     "\n"
@@ -65,7 +66,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const argv[], std::ostr
       r.exit = true;
       return r;
     } else if (std::strcmp(arg, "--version") == 0) {
-      out << "Celvane 0.61\n";
+      out << "Celvane " CELVANE_VERSION "\n";
       r.exit = true;
       return r;
     } else if (std::strcmp(arg, "--list-parameters") == 0) {

@@ -12,9 +12,7 @@
 
 #include <unistd.h>
 
-#include "console/CommandTable.h"
 #include "console/RunFileLoad.h"
-#include "atm/AtmModels.h"
 #include "model/Kernel.h"
 #include "platform/Console.h"
 
@@ -49,8 +47,6 @@ std::string Fnv1a(const std::string& text) {
 }
 
 TEST(Examples, EventLogFingerprints) {
-  RegisterAtmModels();
-  InstallCommandHandlers();
   const bool print = std::getenv("CELVANE_PRINT_FINGERPRINTS") != nullptr;
   for (const Example& ex : kExamples) {
     // The example as written, with its files sent to a scratch folder and the

@@ -11,9 +11,7 @@
 
 #include <unistd.h>
 
-#include "atm/AtmModels.h"
 #include "atm/QueueingSystem.h"
-#include "console/CommandTable.h"
 #include "console/Dispatcher.h"
 #include "console/RunFileLoad.h"
 #include "model/Kernel.h"
@@ -27,8 +25,6 @@ namespace {
 class SaveRoundTrip : public testing::Test {
  protected:
   void SetUp() override {
-    RegisterAtmModels();
-    InstallCommandHandlers();
     dir_ = fs::path(testing::TempDir()) / ("celvane_save_" + std::to_string(::getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
