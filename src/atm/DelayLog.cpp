@@ -61,7 +61,7 @@ void DelayLog::Add(double t, double delay) {
   }
 }
 
-bool DelayLog::Handle(Component& owner, const Event& e) {
+bool DelayLog::WriteSample(Component& owner, const Event& e) {
   return sampleLog_.Handle(owner, e, [&](std::ofstream& f, double t) {
     WriteDatLine(f, {t, mean_, variance_});
   });

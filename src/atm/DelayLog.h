@@ -70,8 +70,10 @@ class DelayLog {
   // A delay measured at t.
   void Add(double t, double delay);
   // "LOG_SAMPLE_STATISTICS": writes the "SS" line and plans the next; true
-  // when the event was this log's.
-  bool Handle(Component& owner, const Event& e);
+  // when the event was this log's. Inline: the owners call it on every event.
+  bool Handle(Component& owner, const Event& e) {
+    return e.type == Word::LOG_SAMPLE_STATISTICS && WriteSample(owner, e);
+  }
   // Closes the logs.
   void End();
 
@@ -81,6 +83,8 @@ class DelayLog {
   double Variance() const { return variance_; }
 
  private:
+  bool WriteSample(Component& owner, const Event& e);
+
   DelayLogSettings settings_;
   bool cellOn_ = false, sampleOn_ = false;
   std::ofstream cellLog_;
