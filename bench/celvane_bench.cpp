@@ -92,7 +92,7 @@ int RunNetwork(int terminals, int connections, double rate, double seconds) {
     Sstring port, qs;
     s->PeekData("DLN", Sstring(Id("T", (i + 1) % terminals)), port);
     s->PeekData(port, "PHY_QS", qs);
-    if (QueueingSystem* q = s->FindQS(qs)) delivered += q->Served();
+    if (QueueingSystem* q = FindQueueingSystem(*s, qs)) delivered += q->Served();
   }
   unsigned long long events = k.LastRunEvents();
   std::printf("events=%llu wall_s=%.4f events_per_s=%.0f cells=%llu cells_per_s=%.0f "

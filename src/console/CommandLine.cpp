@@ -4,7 +4,9 @@
 #include <cstring>
 #include <ostream>
 
+#include "atm/AtmModels.h"
 #include "core/Version.h"
+#include "model/ParameterTable.h"
 
 namespace {
 
@@ -66,6 +68,12 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const argv[], std::ostr
       return r;
     } else if (std::strcmp(arg, "--version") == 0) {
       out << "Celvane " CELVANE_VERSION "\n";
+      r.exit = true;
+      return r;
+    } else if (std::strcmp(arg, "--list-parameters") == 0) {
+      // Every parameter of every kind of object, one tab-separated row each.
+      RegisterAtmModels();
+      WriteParameterKinds(out);
       r.exit = true;
       return r;
     } else if (std::strcmp(arg, "-b") == 0 || std::strcmp(arg, "--batch") == 0) {

@@ -5,7 +5,6 @@
 #include <ostream>
 #include <string>
 
-#include "atm/QueueingSystem.h"
 #include "model/Kernel.h"
 #include "model/Network.h"
 #include "platform/Console.h"

@@ -11,7 +11,7 @@ class Kernel;
 class Network;
 class Block;
 class Layer;
-class QueueingSystem;
+class Component;
 class Param;
 class DataTable;
 
@@ -26,7 +26,7 @@ struct CommandContext {
   Network* network = nullptr;
   Block* block = nullptr;
   Layer* layer = nullptr;
-  QueueingSystem* qs = nullptr;
+  Component* qs = nullptr;
   Sstring words[kMaxArgs];  // by argument position
   double numbers[kMaxArgs] = {};
 

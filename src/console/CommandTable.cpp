@@ -6,7 +6,7 @@
 // unit of their command family (ShowCommands, RunFileLoad, SaveCommand).
 #include "console/CommandTable.h"
 
-#include "atm/QueueingSystem.h"
+#include "atm/AtmModels.h"
 #include "console/CommandReader.h"
 #include "console/RunFileLoad.h"
 #include "console/SaveCommand.h"
@@ -52,6 +52,14 @@ int ShowTargetParameters(C& c) {
   return 1;
 }
 
+// Makes a block of a registered model; the ATM models are registered before
+// the first block is made.
+int CreateBlock(C& c) {
+  static const bool registered = (RegisterAtmModels(), true);
+  (void)registered;
+  return c.network->CreateBlock(c.words[1], c.words[2], c.words[3]);
+}
+
 const Command kCommands[] = {
     // Topology.
     {{"create", "network"}, "create network ",
@@ -59,7 +67,7 @@ const Command kCommands[] = {
      [](C& c) { return c.kernel.CreateNetwork(c.words[0]); }},
     {{"create", "block"}, "create block ",
      {kNet, W("block_name"), W("block_model"), W("block_type")},
-     [](C& c) { return c.network->CreateBlock(c.words[1], c.words[2], c.words[3]); }},
+     CreateBlock},
     {{"create", "vcc"}, "create vcc  ",
      {kNet, W("NCI"), W("service_categorie"), {ArgKind::Number, "bandwidth", nullptr},
       W("first_block_name")},
@@ -112,7 +120,10 @@ const Command kCommands[] = {
     {{"show", "vcc", "blocks"}, "show vcc  blocks ", {kNet, W("NCI")},
      [](C& c) { ShowVccsBlocks(c.out, *c.network, {c.words[1]}, true); return 1; }, E::EchoIt},
     {{"show", "vcc", "link"}, "show VCC link ", {kNet, W("NCI"), W("name1"), W("name2")},
-     [](C& c) { ShowVccsLinks(c.out, *c.network, {c.words[1]}, &c.words[2], &c.words[3]); return 1; },
+     [](C& c) {
+       ShowVccsLinks(c.out, *c.network, {c.words[1]}, &c.words[2], &c.words[3]);
+       return 1;
+     },
      E::EchoIt},
     {{"show", "vcc", "links"}, "show VCC links ", {kNet, W("NCI")},
      [](C& c) { ShowVccsLinks(c.out, *c.network, {c.words[1]}); return 1; }, E::EchoIt},
@@ -130,7 +141,8 @@ const Command kCommands[] = {
     {{"show", "table", "block"}, "show table block ", {kNet, kBlock}, ShowTargetTable},
     {{"show", "table", "layer"}, "show table layer ", {kNet, kBlock, kLayer}, ShowTargetTable},
     {{"show", "parameters", "network"}, "show parameter network ", {kNet}, ShowTargetParameters},
-    {{"show", "parameters", "block"}, "show parameter block ", {kNet, kBlock}, ShowTargetParameters},
+    {{"show", "parameters", "block"}, "show parameter block ", {kNet, kBlock},
+     ShowTargetParameters},
     {{"show", "parameters", "layer"}, "show parameter layer ", {kNet, kBlock, kLayer},
      ShowTargetParameters},
     {{"show", "parameters", "QS"}, "show parameter QS ", {kNet, kBlock, kQS}, ShowTargetParameters},

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <vector>
 
+#include "atm/AtmModels.h"
 #include "atm/QueueingSystem.h"
 #include "console/CommandCatalog.h"
 #include "console/CommandReader.h"
@@ -74,6 +75,7 @@ void WriteBlock(std::ostream& out, const Block& b, std::vector<std::string>& see
 // The parameters of one kind, read from objects made in a network of their
 // own and wired as a run needs them (layers appear when blocks connect).
 void WriteKind(std::ostream& out, const Kind& kind) {
+  RegisterAtmModels();
   Kernel scratch;
   scratch.CreateNetwork("help");
   Network& net = *scratch.FindNetwork("help");
@@ -89,12 +91,17 @@ void WriteKind(std::ostream& out, const Kind& kind) {
     for (const char* source : sources) {
       const Sstring name = Sstring("A_") + source;
       net.CreateBlock(name, kind.model, "application");
-      net.FindBlock(name)->PutParam("Traffic source", Sstring(source));
+      if (Block* app = net.FindBlock(name)) app->PutParam("Traffic source", Sstring(source));
       net.ConnectBlock(name, "T", "app");
     }
-    const Block& first = *net.FindBlock("A_CBR");
-    WriteParams(out, "block parameters (put parameter block NETWORK BLOCK ...):", first);
-    for (const char* source : sources) WriteBlock(out, *net.FindBlock(Sstring("A_") + source), seen);
+    for (const char* source : sources) {
+      const Block* app = net.FindBlock(Sstring("A_") + source);
+      if (!app) continue;
+      if (seen.empty())
+        WriteParams(out, "block parameters (put parameter block NETWORK BLOCK ...):", *app);
+      seen.push_back("block");
+      WriteBlock(out, *app, seen);
+    }
     return;
   }
   net.CreateBlock("B", kind.model, "equipment");
@@ -102,9 +109,10 @@ void WriteKind(std::ostream& out, const Kind& kind) {
   net.CreateBlock("A", "ATM Generic Application", "application");
   net.ConnectBlock("B", "P", "CB_PHYSICAL_LAYER");
   if (model == "ATM B-TE") net.ConnectBlock("A", "B", "app");
-  const Block& b = *net.FindBlock("B");
-  WriteParams(out, "block parameters (put parameter block NETWORK BLOCK ...):", b);
-  WriteBlock(out, b, seen);
+  const Block* b = net.FindBlock("B");
+  if (!b) return;
+  WriteParams(out, "block parameters (put parameter block NETWORK BLOCK ...):", *b);
+  WriteBlock(out, *b, seen);
 }
 
 int Help(CommandContext& c) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "atm/CBRSource.h"
+#include "atm/TrafficSource.h"
 #include "console/CommandReader.h"
 #include "console/CommandTable.h"
 #include "console/Diagnostics.h"

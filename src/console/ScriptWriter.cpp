@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "atm/QueueingSystem.h"
 #include "console/ShowCommands.h"
 #include "core/NumberFormat.h"
 #include "model/Network.h"
+#include "model/VccRecord.h"
 
 namespace {
 const char* const kEnd = "\n\n";  // a command line and the empty line after it
@@ -18,10 +18,6 @@ Sstring Text(const DataTable& t, const Sstring& key, const Sstring& name) {
   Sstring v;
   t.PeekData(key, name, v);
   return v;
-}
-
-Sstring Numbered(const char* prefix, int n, const char* suffix = "") {
-  return Sstring(std::string(prefix) + std::to_string(n) + suffix);
 }
 
 // One "put parameter <what> <names...> <record>" command per parameter.
@@ -72,32 +68,30 @@ void Vccs(std::ostream& out, const Network& net, const std::vector<Sstring>& vcc
     net.PeekData(nci, "Bandwidth", bandwidth);
     out << "create vcc  " << net.GetName() << ' ' << nci << ' '
         << Text(net, nci, "Service categorie") << ' ' << FormatExact(bandwidth) << ' '
-        << Text(net, nci, "Block_1") << kEnd;
+        << VccRecord(net, nci).Block(1) << kEnd;
   }
 }
 
 void VccPaths(std::ostream& out, const Network& net, const std::vector<Sstring>& vccs) {
   for (const Sstring& nci : vccs) {
+    const VccRecord vcc(net, nci);
     short n = 0;
-    if (!net.PeekData(nci, "Number of blocks", n)) continue;
+    if (!vcc.BlockCount(n)) continue;
     for (int k = 1; k < n; ++k)
-      out << "connect vcc block " << net.GetName() << ' ' << nci << ' '
-          << Text(net, nci, Numbered("Block_", k + 1)) << ' ' << Text(net, nci, Numbered("Block_", k))
-          << kEnd;
+      out << "connect vcc block " << net.GetName() << ' ' << nci << ' ' << vcc.Block(k + 1) << ' '
+          << vcc.Block(k) << kEnd;
   }
 }
 
 void VccLinks(std::ostream& out, const Network& net, const std::vector<Sstring>& vccs) {
   for (const Sstring& nci : vccs) {
+    const VccRecord vcc(net, nci);
     short m = 0;
-    if (!net.PeekData(nci, "Number of links", m)) continue;
+    if (!vcc.LinkCount(m)) continue;
     for (int k = 1; k <= m; ++k) {
-      unsigned vpi = 0, vci = 0;
-      net.PeekData(nci, Numbered("Link_", k, "_VPI"), vpi);
-      net.PeekData(nci, Numbered("Link_", k, "_VCI"), vci);
-      out << "create link " << net.GetName() << ' ' << nci << ' '
-          << Text(net, nci, Numbered("Link_", k, "_Begin")) << ' '
-          << Text(net, nci, Numbered("Link_", k, "_End")) << ' ' << vpi << ' ' << vci << kEnd;
+      const VccLink link = vcc.Link(k);
+      out << "create link " << net.GetName() << ' ' << nci << ' ' << link.begin << ' ' << link.end
+          << ' ' << link.vpi << ' ' << link.vci << kEnd;
     }
   }
 }

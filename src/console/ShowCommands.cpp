@@ -4,19 +4,15 @@
 #include <ostream>
 #include <string>
 
-#include "atm/QueueingSystem.h"
 #include "core/NumberFormat.h"
 #include "model/Network.h"
+#include "model/VccRecord.h"
 
 namespace {
 Sstring Text(const DataTable& t, const Sstring& key, const Sstring& name) {
   Sstring v;
   t.PeekData(key, name, v);
   return v;
-}
-
-Sstring Numbered(const char* prefix, int n, const char* suffix = "") {
-  return Sstring(std::string(prefix) + std::to_string(n) + suffix);
 }
 }  // namespace
 
@@ -51,35 +47,33 @@ void ShowVccs(std::ostream& out, const Network& net, const std::vector<Sstring>&
     double bandwidth = 0;
     net.PeekData(nci, "Bandwidth", bandwidth);
     out << net.GetName() << ' ' << nci << ' ' << Text(net, nci, "Service categorie") << ' '
-        << FormatG(bandwidth) << ' ' << Text(net, nci, "Block_1") << '\n';
+        << FormatG(bandwidth) << ' ' << VccRecord(net, nci).Block(1) << '\n';
   }
 }
 
 void ShowVccsBlocks(std::ostream& out, const Network& net, const std::vector<Sstring>& vccs,
                     bool trailingBlank) {
   for (const Sstring& nci : vccs) {
+    const VccRecord vcc(net, nci);
     short n = 0;
-    if (!net.PeekData(nci, "Number of blocks", n)) continue;
+    if (!vcc.BlockCount(n)) continue;
     for (int k = 1; k < n; ++k)
-      out << net.GetName() << ' ' << nci << ' ' << Text(net, nci, Numbered("Block_", k + 1)) << ' '
-          << Text(net, nci, Numbered("Block_", k)) << (trailingBlank ? " \n" : "\n");
+      out << net.GetName() << ' ' << nci << ' ' << vcc.Block(k + 1) << ' ' << vcc.Block(k)
+          << (trailingBlank ? " \n" : "\n");
   }
 }
 
 void ShowVccsLinks(std::ostream& out, const Network& net, const std::vector<Sstring>& vccs,
                    const Sstring* from, const Sstring* to) {
   for (const Sstring& nci : vccs) {
+    const VccRecord vcc(net, nci);
     short m = 0;
-    if (!net.PeekData(nci, "Number of links", m)) continue;
+    if (!vcc.LinkCount(m)) continue;
     for (int k = 1; k <= m; ++k) {
-      Sstring begin = Text(net, nci, Numbered("Link_", k, "_Begin"));
-      Sstring end = Text(net, nci, Numbered("Link_", k, "_End"));
-      if (from && to && (begin != *from || end != *to)) continue;
-      unsigned vpi = 0, vci = 0;
-      net.PeekData(nci, Numbered("Link_", k, "_VPI"), vpi);
-      net.PeekData(nci, Numbered("Link_", k, "_VCI"), vci);
-      out << net.GetName() << ' ' << nci << ' ' << begin << ' ' << end << ' ' << vpi << ' ' << vci
-          << '\n';
+      const VccLink link = vcc.Link(k);
+      if (from && to && (link.begin != *from || link.end != *to)) continue;
+      out << net.GetName() << ' ' << nci << ' ' << link.begin << ' ' << link.end << ' ' << link.vpi
+          << ' ' << link.vci << '\n';
     }
   }
 }
