@@ -1,0 +1,23 @@
+// The second translation unit of the header link check (see unit_one.cpp).
+#include "core/Cell.h"
+#include "core/CellPriorityQueue.h"
+#include "core/DataTable.h"
+#include "core/DatFormat.h"
+#include "core/ElementTypes.h"
+#include "core/Joker.h"
+#include "core/Name.h"
+#include "core/NewestFirstMap.h"
+#include "core/NumberFormat.h"
+#include "core/Param.h"
+#include "core/Primitives.h"
+#include "core/Random.h"
+#include "core/Sstring.h"
+#include "core/Statistics.h"
+#include "model/Block.h"
+#include "model/Event.h"
+#include "model/EventPriorityQueue.h"
+#include "model/Kernel.h"
+#include "model/Layer.h"
+#include "model/Network.h"
+
+int UnitTwo() { return 0; }
