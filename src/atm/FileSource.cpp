@@ -4,13 +4,16 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
-#include <iterator>
 #include <ostream>
 #include <string>
 
 #include "platform/Files.h"
 
 namespace {
+// Every packet of the file waits on the event queue from time 0; a file
+// longer than this (or a device that never ends) is refused.
+constexpr size_t kMaxSourceFile = size_t(256) << 20;
+
 const SourceParam kFileParams[] = {
     {"Packet name", "Packet read from file", "Name of the packets to be sent"},
     {"ATM adaptation layer", "AAL5", "AAL to be used"},
@@ -105,8 +108,19 @@ int FileSource::HandleEvent(Event& e) {
   current_ = &e;
   if (e.type != Word::SEND_PACKET) return 0;
   if (!file_.is_open()) return 0;
-  const std::string text{std::istreambuf_iterator<char>(file_), std::istreambuf_iterator<char>()};
+  std::string text;
+  const platform::ReadResult read = platform::ReadRest(file_, text, kMaxSourceFile);
   file_.close();
+  if (read == platform::ReadResult::kTooLong) {
+    Warning() << "the source file " << fileName_ << " is longer than " << (kMaxSourceFile >> 20)
+              << " MiB; the layer stays silent in this run\n";
+    return 0;
+  }
+  if (read != platform::ReadResult::kDone) {
+    Warning() << "cannot read the source file " << fileName_
+              << "; the layer stays silent in this run\n";
+    return 0;
+  }
 
   EntryReader reader(text);
   bool more = mode_ == StopMode::AtEnd || (mode_ == StopMode::MaxCells && cellsSent_ < maxCells_);

@@ -230,6 +230,20 @@ TEST(FileSource, QueuesEveryPairAtTimeZero) {
   EXPECT_GT(sent[0].stamp, sent[1].stamp);  // queued in file order
 }
 
+TEST(FileSource, AFileThatCannotBeReadIsReportedAndSendsNothing) {
+  FileNet net("0.1 40\n");
+  platform::CapturedOutput console;
+  // A directory opens on some systems and fails at the first read; reading
+  // this process's own memory at offset 0 fails with an I/O error.
+  for (const char* file : {".", "/proc/self/mem"}) {
+    net.Src().PutParam("Source file name", Sstring(file));
+    EXPECT_TRUE(net.Run().empty()) << file;
+    const std::string said = console.Take();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find(std::string(" source file \"") + file + "\""), std::string::npos) << said;
+  }
+}
+
 TEST(FileSource, StopModesAndBadEntries) {
   const std::string file = "0.1 40 0.2 100 0.3 40";
   const struct {
