@@ -82,8 +82,7 @@ int BTE_ATM_Layer::Start() {
   outgoing_.clear();
   upward_.clear();
   inputs_.Clear();
-  periodOk_ = UsablePeriod(GetNetwork(), loggingInterval_);
-  if (statsOn_ && !periodOk_)
+  if (!timer_.Start(loggingInterval_) && statsOn_)
     ReportNonsense(GetBlockName(), "layer", GetName(), "Logging every x secs",
                    "its log keeps only its first line in this run");
 
@@ -99,7 +98,9 @@ int BTE_ATM_Layer::HandleEvent(Event& e) {
   current_ = &e;
   if (e.type == Word::LOG_SAMPLE_STATISTICS) {
     WriteDatLine(statsLog_, {e.time, smcd_, svcd_});
-    if (periodOk_) ScheduleSelf(e.time + loggingInterval_, Word::LOG_SAMPLE_STATISTICS);
+    double next = 0;
+    if (timer_.Next(e.time, next, GetBlockName(), "layer", GetName(), "SS"))
+      ScheduleSelf(next, Word::LOG_SAMPLE_STATISTICS);
   } else if (e.type == Word::ATM_DATA_REQUEST) {
     if (ATM_Data* data = e.Get<ATM_Data>()) return SendDown(e, *data);
   } else if (e.type == Word::INSERT_ATMCELL) {

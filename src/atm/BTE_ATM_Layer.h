@@ -82,7 +82,7 @@ class BTE_ATM_Layer : public Layer {
 
   Sstring cellTrigger_ = "OFF", sampleStatistics_ = "OFF";
   double loggingInterval_ = 0.001;
-  bool periodOk_ = true;  // the logging interval can be repeated in this run
+  LogTimer timer_;  // the "SS" log's lines in this run
   bool cellOn_ = false, statsOn_ = false;
   double cellDelay_ = 0, smcd_ = 0, svcd_ = 0;
   std::ofstream cellLog_, statsLog_;

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "atm/AAL5_Layer.h"
 #include "platform/Files.h"
 
 namespace {
@@ -146,6 +147,13 @@ int FileSource::HandleEvent(Event& e) {
       Warning() << "entry " << timeEntry << " (line " << timeLine << ") of the source file "
                 << fileName_ << " is the negative time " << time
                 << "; the packet is skipped\n";
+      continue;
+    }
+    if (length > kMaxAal5Length) {
+      Warning() << "entry " << reader.Entry() << " (line " << reader.Line()
+                << ") of the source file " << fileName_ << " is the length " << length
+                << ", longer than an AAL5 packet (" << kMaxAal5Length
+                << " bytes); the packet is skipped\n";
       continue;
     }
     if (length > 0) more = Offer(time, length);

@@ -53,8 +53,9 @@ int QueueingSystem::Start() {
   timeOn_ = timeTrigger_ == "ON";
   cellOn_ = cellTrigger_ == "ON";
   statsOn_ = sampleStatistics_ == "ON";
-  periodOk_ = UsablePeriod(block_.GetNetwork(), loggingInterval_);
-  if ((timeOn_ || statsOn_) && !periodOk_) ReportBadInterval();
+  const bool periodOk = tiTimer_.Start(loggingInterval_);
+  ssTimer_.Start(loggingInterval_);
+  if ((timeOn_ || statsOn_) && !periodOk) ReportBadInterval();
 
   if (timeOn_ && OpenLog(ti_, "Ti")) WriteCounterHeader(ti_);
   if (cellOn_ && OpenLog(ce_, "Ce")) WriteCounterHeader(ce_);
@@ -75,13 +76,16 @@ int QueueingSystem::Start() {
 
 int QueueingSystem::HandleEvent(Event& e) {
   current_ = &e;
-  // A non-positive interval keeps the first line only (reported at Start).
+  // An unusable interval keeps the first line only (reported at Start).
+  double next = 0;
   if (e.type == Word::LOG_BY_TIME) {
     WriteCounters(ti_, e.time);
-    if (periodOk_) Schedule(e.time + loggingInterval_, Word::LOG_BY_TIME);
+    if (tiTimer_.Next(e.time, next, block_.GetName(), "queueing system", name_, "Ti"))
+      Schedule(next, Word::LOG_BY_TIME);
   } else if (e.type == Word::LOG_SAMPLE_STATISTICS) {
     WriteStatisticsLine(e.time);
-    if (periodOk_) Schedule(e.time + loggingInterval_, Word::LOG_SAMPLE_STATISTICS);
+    if (ssTimer_.Next(e.time, next, block_.GetName(), "queueing system", name_, "SS"))
+      Schedule(next, Word::LOG_SAMPLE_STATISTICS);
   }
   return 1;
 }

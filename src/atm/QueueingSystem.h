@@ -9,6 +9,7 @@
 #include "core/Param.h"
 #include "core/Statistics.h"
 #include "model/Event.h"
+#include "model/Layer.h"
 
 class Block;
 
@@ -71,7 +72,7 @@ class QueueingSystem : public Param {
   unsigned bufferSize_ = 4294967295u;
   Sstring timeTrigger_ = "OFF", cellTrigger_ = "OFF", sampleStatistics_ = "OFF";
   double loggingInterval_ = 0.001;
-  bool periodOk_ = true;  // the logging interval can be repeated in this run
+  LogTimer tiTimer_, ssTimer_;  // the "Ti" and "SS" logs' lines in this run
   unsigned loggingCells_ = 1;  // 0 is taken as 1
   bool timeOn_ = false, cellOn_ = false, statsOn_ = false;
   Sstring outputPath_;

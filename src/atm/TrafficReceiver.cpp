@@ -25,7 +25,7 @@ int TrafficReceiver::Start() {
   }
   if (sampleOn_) {
     WriteDatHeader(sampleLog_, {"Time", "SMPD", "SVPD"});
-    if (UsablePeriod(GetNetwork(), interval_)) {
+    if (timer_.Start(interval_)) {
       ScheduleSelf(0.0, Word::LOG_SAMPLE_STATISTICS);
     } else {
       ReportBadParameter("Logging every x secs");
@@ -42,9 +42,9 @@ int TrafficReceiver::HandleEvent(Event& e) {
   if (e.type == Word::LOG_SAMPLE_STATISTICS) {
     if (!sampleOn_) return 0;
     WriteSampleLine(e.time);
-    // An interval too small to move the clock would stall the run.
-    const double next = e.time + interval_;
-    if (next > e.time) ScheduleSelf(next, Word::LOG_SAMPLE_STATISTICS);
+    double next = 0;
+    if (timer_.Next(e.time, next, GetBlockName(), "layer", GetName(), "SS"))
+      ScheduleSelf(next, Word::LOG_SAMPLE_STATISTICS);
     return 0;
   }
   if (e.type != Word::CPCS_UNITDATA_SIGNAL) return 0;

@@ -34,6 +34,7 @@ class TrafficReceiver : public Layer {
   double variance_ = 0;
   double lastDelay_ = 0;
   double interval_ = 0.001;
+  LogTimer timer_;  // the "SS" log's lines in this run
   bool cellOn_ = false;
   bool sampleOn_ = false;
   std::ofstream cellLog_;

@@ -56,5 +56,11 @@ int CmdSave(CommandContext& c) {
   ShowVccsBlocks(out, net, vccs, mode);
   ShowVccsLinks(out, net, vccs, mode);
   ShowDcs(out, net, dcs, mode);
+  // A script that did not all reach the file (a full disk) is no save.
+  out.close();
+  if (!out) {
+    c.out << "save error: I can't write the file " << *file << '\n';
+    return 0;
+  }
   return 1;
 }

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <ostream>
 
+#include "model/Layer.h"
 #include "model/Network.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
@@ -140,5 +141,8 @@ int Kernel::Run(const Sstring& networkName, double endTime) {
       << "-> Tempo Medio de simulacao em segundos por evento: " << perEvent << "\n\n";
   if (endOn) endFile << count << ' ' << begin << ' ' << end << ' ' << elapsed << ' ' << perEvent << " \n";
   net->FinishAll();
+  if (logOn) ReportIfIncomplete(eventLog, prefix + "_events.log");
+  if (perfOn) ReportIfIncomplete(perfFile, prefix + "_perf.dat");
+  if (endOn) ReportIfIncomplete(endFile, prefix + "_end.dat");
   return 1;
 }

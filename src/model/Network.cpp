@@ -7,6 +7,7 @@
 #include "atm/BlockFactory.h"
 #include "atm/QueueingSystem.h"
 #include "model/Kernel.h"
+#include "model/Layer.h"
 
 Network::Network(const Sstring& name, Kernel& kernel) : name_(name), kernel_(kernel) {
   SetTableName("Network_Table");
@@ -160,7 +161,7 @@ int Network::DeliverEvent(const Sstring& block, Event& e) {
 }
 
 int Network::FinishAll() {
-  for (std::ostream* f : runStreams_) f->flush();
+  for (auto& [f, path] : runStreams_) ReportIfIncomplete(*f, path);
   runStreams_.clear();
   return 1;
 }
