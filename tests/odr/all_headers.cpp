@@ -1,6 +1,6 @@
-// One of two translation units that include every core and model header and
-// are linked into one program: a header that defines a non-inline variable
-// makes the link fail with a multiple definition.
+// Every core and model header, compiled twice and linked into one object: a
+// header that defines a non-inline variable fails the link with a multiple
+// definition.
 #include "core/Cell.h"
 #include "core/CellPriorityQueue.h"
 #include "core/DataTable.h"
@@ -21,7 +21,3 @@
 #include "model/Kernel.h"
 #include "model/Layer.h"
 #include "model/Network.h"
-
-int UnitTwo();
-
-int main() { return UnitTwo(); }
