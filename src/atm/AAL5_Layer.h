@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "model/Layer.h"
+#include "model/ParameterTable.h"
 
 // The longest SDU an AAL5 CPCS PDU carries: its length field has 16 bits.
 constexpr double kMaxAal5Length = 65535;
@@ -22,6 +23,8 @@ class AAL5_Layer : public Layer {
  public:
   AAL5_Layer(const Sstring& name, const Sstring& type, Block& block);
 
+  static std::vector<ParameterInfo> DescribeParameters();
+
   // Reads the packetization delay and forgets the lookups of the last run.
   // A negative or non-finite delay is reported and leaves the layer silent
   // for the run (result 0); else 1.
@@ -32,6 +35,7 @@ class AAL5_Layer : public Layer {
   int End() override { return 1; }
 
  private:
+  static const ParamTable<AAL5_Layer>& ParameterRows();
   int Segment(const Event& e, CPCS_UnitData& unit);
   int Reassemble(const Event& e, ATM_Data& data);
   // The VCC a data connection's cells travel on (empty when not set).

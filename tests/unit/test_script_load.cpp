@@ -7,7 +7,6 @@
 
 #include <unistd.h>
 
-#include "console/CommandTable.h"
 #include "console/RunFileLoad.h"
 #include "model/Kernel.h"
 #include "platform/Console.h"
@@ -29,7 +28,6 @@ fs::path WriteChain(const fs::path& dir, int n) {
 }
 
 TEST(LoadScript, NestsSixtyFourDeepAndRefusesDeeper) {
-  InstallCommandHandlers();
   const fs::path dir =
       fs::path(testing::TempDir()) / ("celvane_chain_" + std::to_string(::getpid()));
   platform::CapturedOutput console;
