@@ -41,7 +41,8 @@ bool LogTimer::Next(double t, double& next, const Sstring& block, const char* ki
 
 void ReportIfIncomplete(std::ostream& f, const std::string& path) {
   if (f.flush()) return;
-  platform::Out() << "run warning: cannot write the file " << Sstring(path) << "; it is incomplete\n";
+  platform::Out() << "run warning: cannot write the file " << Sstring(path)
+                  << "; it is incomplete\n";
 }
 
 bool OpenRunFileOf(Network& net, std::ofstream& f, const std::string& shortName,
