@@ -70,9 +70,6 @@ per_event() {
   local r; r=$($B "${args[@]}" "$(twice "$s")")
   echo "$(field cpu_ns_per_event "$r") $r"
 }
-  local r1 r2; r1=$($B "${args[@]}" "$s"); r2=$($B "${args[@]}" "$(twice "$s")")
-  echo "$(marginal "$(field cpu_s "$r1")" "$(field cpu_s "$r2")" "$(field events "$r1")" "$(field events "$r2")" 1e9) $r2"
-}
 
 # Simulated seconds for about N events: a 32 Mbit/s connection of one-cell
 # packets makes about 1.7 million events per simulated second, plus about
