@@ -18,7 +18,8 @@
 class EventPriorityQueue {
  public:
   // The stamps inside the keys are renumbered, keeping their order, when
-  // they reach keyStampLimit (tests set a small limit to exercise that).
+  // they reach keyStampLimit, which must exceed the number of pending events
+  // (tests set a small limit to exercise that).
   explicit EventPriorityQueue(uint64_t keyStampLimit = kKeyStampLimit);
   ~EventPriorityQueue();
   EventPriorityQueue(const EventPriorityQueue&) = delete;
