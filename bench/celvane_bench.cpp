@@ -33,7 +33,6 @@
 #define CALLGRIND_STOP_INSTRUMENTATION
 #endif
 
-#include "console/CommandTable.h"
 #include "console/Dispatcher.h"
 #include "console/RunFileLoad.h"
 #include "model/Kernel.h"
@@ -188,7 +187,6 @@ std::string Torus() {
 
 // Loads the script through the load command, then runs it.
 int RunScript(const std::string& script, double seconds) {
-  InstallCommandHandlers();
   char path[] = "/tmp/celvane_bench_XXXXXX";
   int fd = mkstemp(path);
   if (fd < 0) {

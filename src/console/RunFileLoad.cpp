@@ -1,21 +1,19 @@
-// The run, file and load commands.
+// The file and load commands: a network's destination file and script loading.
 #include "console/RunFileLoad.h"
 
-#include <cstring>
 #include <filesystem>
 #include <ostream>
 #include <set>
 #include <string>
 
-#include "console/CommandActions.h"
+#include "console/CommandReader.h"
+#include "console/CommandTable.h"
 #include "console/Dispatcher.h"
 #include "model/Kernel.h"
 #include "platform/Console.h"
 #include "platform/Files.h"
 
-int CmdRun(CommandContext& c) { return c.kernel.Run(c.words[0], c.numbers[1]); }
-
-int CmdFile(CommandContext& c) {
+int SetDestinationFile(CommandContext& c) {
   std::ofstream f = platform::OpenForWriting(c.words[1].str());
   if (!f) {
     c.out << "file error: I can't create the file " << c.words[1] << '\n';
@@ -25,11 +23,7 @@ int CmdFile(CommandContext& c) {
   return 1;
 }
 
-int CmdLoad(CommandContext& c) { return LoadScript(c.kernel, c.words[0]); }
-
 namespace {
-const char* const kCommandWords[] = {"create", "remove", "connect", "disconnect", "show", "run",
-                                     "file",   "save",   "load",    "put",        "del"};
 
 // The first word of a script line: a plain run of non-blank characters.
 std::string FirstWord(const std::string& line) {
@@ -37,12 +31,6 @@ std::string FirstWord(const std::string& line) {
   if (b == std::string::npos) return std::string();
   size_t e = line.find_first_of(" \t\r\n\v\f", b);
   return line.substr(b, e == std::string::npos ? std::string::npos : e - b);
-}
-
-bool IsCommandWord(const std::string& w) {
-  for (const char* k : kCommandWords)
-    if (w == k) return true;
-  return false;
 }
 
 // Files being loaded right now, so that a script that loads itself, directly
@@ -117,7 +105,7 @@ int LoadScript(Kernel& kernel, const Sstring& file) {
     if (!line.empty() && line.back() == '\r') line.pop_back();  // written on another system
     std::string word = FirstWord(line);
     if (word.empty() || word[0] == '#') continue;
-    if (IsCommandWord(word)) {
+    if (StartsCommand(word)) {
       if (hasPending && !execute()) return 0;
       pending = line;
       pendingLine = number;
