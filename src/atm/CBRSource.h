@@ -25,6 +25,15 @@ class TrafficSource : public Layer {
   // Closes the packet log. 1.
   int End() override;
 
+  // What the source handed to its adaptation layer in the run under way,
+  // counted once per connection: packets, their AAL5 cells and their bytes.
+  struct RunCounts {
+    uint64_t packets = 0, cells = 0;
+    double bytes = 0;
+  };
+  void BeginRunFigures() { runCounts_ = RunCounts(); }
+  const RunCounts& RunFigures() const { return runCounts_; }
+
  protected:
   template <size_t N>
   void DeclareParams(const SourceParam (&rows)[N]) {
@@ -72,6 +81,7 @@ class TrafficSource : public Layer {
  private:
   Name destination_;
   std::vector<Name> outputs_;
+  RunCounts runCounts_;
 };
 
 class CBRSource : public TrafficSource {

@@ -109,6 +109,7 @@ int QueueingSystem::InsertCell(Cell& cell, double t) {
     ++noBC_;
     bs_ = noBC_ == bufferSize_ ? 2 : 1;
     accepted = 1;
+    bufferLevel_.Set(t, noBC_);
   }
   if (statsOn_) Level(statNoBC_, t, noBC_, smNoBC_, svNoBC_);
   MaybeWriteCellLine(t);
@@ -135,6 +136,8 @@ int QueueingSystem::ServeCell(Cell& out, double t) {
     bs_ = noBC_ == 0 ? 0 : 1;
     buffer_.Pop(server_);
     doBC_ = t - server_.QueueTime();
+    runDelaySum_ += doBC_;
+    bufferLevel_.Set(t, noBC_);
     if (statsOn_) {
       statDoBC_.AddSample(doBC_);
       statDoBC_.GetMeanVariance(smDoBC_, svDoBC_);
@@ -144,8 +147,16 @@ int QueueingSystem::ServeCell(Cell& out, double t) {
     if (statsOn_) Level(statNoSC_, t, noSC_, smNoSC_, svNoSC_);
     ss_ = 1;
   }
+  serverLevel_.Set(t, noSC_);
   MaybeWriteCellLine(t);
   return handedOut;
+}
+
+void QueueingSystem::BeginRunFigures() {
+  runBase_ = {noSRC_, noBQC_, noBDC_, moved_};
+  runDelaySum_ = 0;
+  bufferLevel_.Reset(0.0, noBC_);
+  serverLevel_.Reset(0.0, noSC_);
 }
 
 void QueueingSystem::WriteCounters(std::ofstream& f, double t) {

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "core/CellPriorityQueue.h"
+#include "core/ExactStatistics.h"
 #include "core/Param.h"
 #include "core/Statistics.h"
 #include "model/Event.h"
@@ -51,6 +52,19 @@ class QueueingSystem : public Param {
   // Buffer state: 0 empty, 1 holding cells, 2 full.
   int BufferState() const { return bs_; }
 
+  // Exact figures of the run under way, kept whatever the log settings:
+  // counts since BeginRunFigures (called at time 0 of every run), the
+  // occupancy of the buffer and of the server as levels over time, and the
+  // total time the cells moved to the server waited in the buffer.
+  void BeginRunFigures();
+  unsigned RunArrived() const { return noSRC_ - runBase_.arrived; }
+  unsigned RunAccepted() const { return noBQC_ - runBase_.accepted; }
+  unsigned RunDiscarded() const { return noBDC_ - runBase_.discarded; }
+  unsigned RunMoved() const { return moved_ - runBase_.moved; }
+  double RunBufferDelaySum() const { return runDelaySum_; }
+  const LevelSummary& BufferLevel() const { return bufferLevel_; }
+  const LevelSummary& ServerLevel() const { return serverLevel_; }
+
  private:
   // One "Ti"/"Ce" line: the counters at time t.
   void WriteCounters(std::ofstream& f, double t);
@@ -89,6 +103,12 @@ class QueueingSystem : public Param {
   // NoBC and NoSC as time-weighted levels, DoBC as plain samples; fresh for
   // every run.
   Statistics statNoBC_, statDoBC_, statNoSC_;
+
+  struct {
+    unsigned arrived = 0, accepted = 0, discarded = 0, moved = 0;
+  } runBase_;
+  double runDelaySum_ = 0;
+  LevelSummary bufferLevel_, serverLevel_;
 
   CellPriorityQueue buffer_;
   Cell server_;

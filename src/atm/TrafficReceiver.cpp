@@ -51,6 +51,7 @@ int TrafficReceiver::HandleEvent(Event& e) {
   CPCS_UnitData* packet = e.Get<CPCS_UnitData>();
   if (!packet || !packet->data) return 0;
   lastDelay_ = e.time - packet->data->birthTime;
+  runDelays_.Add(lastDelay_);
   if (cellOn_) WriteDatLine(cellLog_, {e.time, lastDelay_});
   if (sampleOn_) {
     delays_.AddSample(lastDelay_);

@@ -5,6 +5,7 @@
 #pragma once
 #include <fstream>
 
+#include "core/ExactStatistics.h"
 #include "core/Statistics.h"
 #include "model/Layer.h"
 
@@ -25,11 +26,17 @@ class TrafficReceiver : public Layer {
   double MeanDelay() const { return mean_; }
   double DelayVariance() const { return variance_; }
 
+  // Exact packet-delay figures of the run under way, whatever the log
+  // settings; restarted at time 0 of every run.
+  void BeginRunFigures() { runDelays_ = SampleSummary(); }
+  const SampleSummary& RunDelays() const { return runDelays_; }
+
  private:
   void WriteSampleLine(double t);
 
   // Statistics and the last delay cover every run since the layer was made.
   Statistics delays_;
+  SampleSummary runDelays_;
   double mean_ = 0;
   double variance_ = 0;
   double lastDelay_ = 0;

@@ -9,6 +9,7 @@
 
 #include "console/CommandActions.h"
 #include "console/Dispatcher.h"
+#include "console/Variables.h"
 #include "model/Kernel.h"
 #include "platform/Console.h"
 #include "platform/Files.h"
@@ -115,6 +116,13 @@ int LoadScript(Kernel& kernel, const Sstring& file) {
       return 0;
     }
     if (!line.empty() && line.back() == '\r') line.pop_back();  // written on another system
+    if (!ExpandVariables(line, file.str(), number)) {
+      // The command before this line is complete only if this line begins
+      // another; the command holding the bad line does not run.
+      if (hasPending && IsCommandWord(FirstWord(line)) && !execute()) return 0;
+      out << "load error: file = " << file << ",line = " << number << '\n';
+      return 0;
+    }
     std::string word = FirstWord(line);
     if (word.empty() || word[0] == '#') continue;
     if (IsCommandWord(word)) {

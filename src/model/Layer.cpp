@@ -86,7 +86,7 @@ bool OpenRunFileOf(Network& net, std::ofstream& f, const std::string& shortName,
     out << "run warning: cannot create the file " << Sstring(path) << '\n';
     return false;
   }
-  net.AddRunStream(&f);
+  net.AddRunStream(&f, path);
   return true;
 }
 

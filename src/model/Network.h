@@ -89,7 +89,12 @@ class Network : public Param, public DataTable {
   // Registers a file name opened by this run; false when already taken.
   bool ClaimRunFile(const std::string& path) { return runFiles_.insert(path).second; }
   // Remembers a file opened for this run, to flush it when the run ends.
-  void AddRunStream(std::ostream* f) { runStreams_.push_back(f); }
+  void AddRunStream(std::ostream* f, const std::string& path) {
+    runStreams_.push_back(f);
+    runFileNames_.push_back(path);
+  }
+  // The files the layers and queues opened in this run, in opening order.
+  const std::vector<std::string>& RunFileNames() const { return runFileNames_; }
 
  private:
   int BlocksOfVcc(const Sstring& nci, std::vector<Sstring>& blocks);
@@ -104,4 +109,5 @@ class Network : public Param, public DataTable {
   std::vector<Block*> routable_;  // by name id
   std::set<std::string> runFiles_;
   std::vector<std::ostream*> runStreams_;
+  std::vector<std::string> runFileNames_;
 };

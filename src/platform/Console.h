@@ -15,6 +15,11 @@ std::istream& In();
 void SetOut(std::ostream* out);
 void SetIn(std::istream* in);
 
+// Stream of the diagnostics that are not part of the console dialogue
+// (standard error by default); nullptr restores it.
+std::ostream& Err();
+void SetErr(std::ostream* err);
+
 // Reads one line of any length up to the line break, which is consumed and
 // not stored. Returns false when input has ended before any character.
 bool ReadLine(std::istream& in, std::string& line);

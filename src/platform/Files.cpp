@@ -1,6 +1,7 @@
 // Text file access through the standard streams and std::filesystem.
 #include "platform/Files.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -19,6 +20,24 @@ bool EnsureParentDirectory(const std::string& path) {
   std::error_code ec;
   fs::create_directories(parent, ec);
   return fs::is_directory(parent, ec);
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& text) {
+  if (!EnsureParentDirectory(path)) return false;
+  const std::string temporary = path + ".tmp";
+  {
+    std::ofstream f(temporary, std::ios::out | std::ios::trunc | std::ios::binary);
+    if (!(f << text) || !f.flush()) {
+      f.close();
+      std::remove(temporary.c_str());
+      return false;
+    }
+  }
+  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    std::remove(temporary.c_str());
+    return false;
+  }
+  return true;
 }
 
 }  // namespace platform
