@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "atm/QueueingSystem.h"
+#include "atm/RunFigures.h"
 #include "console/CommandTable.h"
 #include "console/Dispatcher.h"
 #include "model/Kernel.h"
@@ -70,7 +71,9 @@ void AddConnection(Kernel& k, int i, int j, double rate) {
 // terminal i to terminal i + 1 (modulo the number of terminals).
 int RunNetwork(int terminals, int connections, double rate, double seconds) {
   InstallCommandHandlers();
+  AtmRunRecorder recorder;  // as the program has: every run writes its record
   Kernel k;
+  k.SetRunRecorder(&recorder);
   Exec(k, "create network net");
   Exec(k, "put parameter network net \"Performance log status\" string 1 1 OFF d SHOW");
   Exec(k, "put parameter network net \"Path\" string 1 1 \"/tmp/celvane_bench_\" d SHOW");

@@ -28,7 +28,7 @@ class TrafficSource : public Layer {
   // What the source handed to its adaptation layer in the run under way,
   // counted once per connection: packets, their AAL5 cells and their bytes.
   struct RunCounts {
-    uint64_t packets = 0, cells = 0;
+    int64_t packets = 0, cells = 0;
     double bytes = 0;
   };
   void BeginRunFigures() { runCounts_ = RunCounts(); }

@@ -109,7 +109,7 @@ int QueueingSystem::InsertCell(Cell& cell, double t) {
     ++noBC_;
     bs_ = noBC_ == bufferSize_ ? 2 : 1;
     accepted = 1;
-    bufferLevel_.Set(t, noBC_);
+    bufferLevel_.Up(t, noBC_);
   }
   if (statsOn_) Level(statNoBC_, t, noBC_, smNoBC_, svNoBC_);
   MaybeWriteCellLine(t);
@@ -125,6 +125,8 @@ int QueueingSystem::ServeCell(Cell& out, double t) {
     out = std::move(server_);
     server_ = Cell();
     doSC_ = t - out.QueueTime();
+    // The server stays empty unless the buffer refills it below.
+    if (bs_ == 0) serverBusy_.Off(t);
     ss_ = 0;
     ++served_;
     handedOut = 1;
@@ -137,7 +139,7 @@ int QueueingSystem::ServeCell(Cell& out, double t) {
     buffer_.Pop(server_);
     doBC_ = t - server_.QueueTime();
     runDelaySum_ += doBC_;
-    bufferLevel_.Set(t, noBC_);
+    bufferLevel_.Down(t, noBC_);
     if (statsOn_) {
       statDoBC_.AddSample(doBC_);
       statDoBC_.GetMeanVariance(smDoBC_, svDoBC_);
@@ -145,9 +147,9 @@ int QueueingSystem::ServeCell(Cell& out, double t) {
     server_.SetQueueTime(t);
     ++noSC_;
     if (statsOn_) Level(statNoSC_, t, noSC_, smNoSC_, svNoSC_);
+    if (!handedOut) serverBusy_.On(t);
     ss_ = 1;
   }
-  serverLevel_.Set(t, noSC_);
   MaybeWriteCellLine(t);
   return handedOut;
 }
@@ -156,7 +158,7 @@ void QueueingSystem::BeginRunFigures() {
   runBase_ = {noSRC_, noBQC_, noBDC_, moved_};
   runDelaySum_ = 0;
   bufferLevel_.Reset(0.0, noBC_);
-  serverLevel_.Reset(0.0, noSC_);
+  serverBusy_.Reset(0.0, noSC_ > 0);
 }
 
 void QueueingSystem::WriteCounters(std::ofstream& f, double t) {

@@ -54,7 +54,7 @@ class QueueingSystem : public Param {
 
   // Exact figures of the run under way, kept whatever the log settings:
   // counts since BeginRunFigures (called at time 0 of every run), the
-  // occupancy of the buffer and of the server as levels over time, and the
+  // occupancy of the buffer over time, the time the server held a cell, the
   // total time the cells moved to the server waited in the buffer.
   void BeginRunFigures();
   unsigned RunArrived() const { return noSRC_ - runBase_.arrived; }
@@ -62,8 +62,8 @@ class QueueingSystem : public Param {
   unsigned RunDiscarded() const { return noBDC_ - runBase_.discarded; }
   unsigned RunMoved() const { return moved_ - runBase_.moved; }
   double RunBufferDelaySum() const { return runDelaySum_; }
-  const LevelSummary& BufferLevel() const { return bufferLevel_; }
-  const LevelSummary& ServerLevel() const { return serverLevel_; }
+  const CountLevel& BufferLevel() const { return bufferLevel_; }
+  const OnTime& ServerBusy() const { return serverBusy_; }
 
  private:
   // One "Ti"/"Ce" line: the counters at time t.
@@ -108,7 +108,8 @@ class QueueingSystem : public Param {
     unsigned arrived = 0, accepted = 0, discarded = 0, moved = 0;
   } runBase_;
   double runDelaySum_ = 0;
-  LevelSummary bufferLevel_, serverLevel_;
+  CountLevel bufferLevel_;
+  OnTime serverBusy_;
 
   CellPriorityQueue buffer_;
   Cell server_;

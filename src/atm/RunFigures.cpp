@@ -59,7 +59,9 @@ void AtmRunRecorder::Collect(const Network& network, double horizon, RunRecord& 
       [&](Block& b, Layer& l) {
         if (auto* s = dynamic_cast<TrafficSource*>(&l)) {
           const TrafficSource::RunCounts& c = s->RunFigures();
-          record.sources.push_back({b.GetName().str(), l.GetName().str(), c.packets, c.cells, c.bytes});
+          record.sources.push_back({b.GetName().str(), l.GetName().str(),
+                                    static_cast<uint64_t>(c.packets),
+                                    static_cast<uint64_t>(c.cells), c.bytes});
         } else if (auto* r = dynamic_cast<TrafficReceiver*>(&l)) {
           const SampleSummary& d = r->RunDelays();
           record.receivers.push_back({b.GetName().str(), l.GetName().str(), d.Count(), d.Mean(),
@@ -78,7 +80,7 @@ void AtmRunRecorder::Collect(const Network& network, double horizon, RunRecord& 
         f.bufferVariance = q.BufferLevel().Variance(horizon);
         f.bufferMax = q.BufferLevel().Max();
         f.bufferDelayMean = Ratio(q.RunBufferDelaySum(), static_cast<double>(q.RunMoved()));
-        f.serverMean = q.ServerLevel().Mean(horizon);
+        f.serverMean = q.ServerBusy().Share(horizon);
         record.queues.push_back(std::move(f));
       });
 }

@@ -9,7 +9,6 @@
 namespace platform {
 
 extern volatile std::sig_atomic_t gInterruptSignal;  // 0, or the signal caught
-
 // True once a signal asked the run under way to stop.
 inline bool InterruptRequested() { return gInterruptSignal != 0; }
 
