@@ -116,15 +116,17 @@ int LoadScript(Kernel& kernel, const Sstring& file) {
       return 0;
     }
     if (!line.empty() && line.back() == '\r') line.pop_back();  // written on another system
+    std::string word = FirstWord(line);
+    if (word.empty() || word[0] == '#') continue;
     if (!ExpandVariables(line, file.str(), number)) {
       // The command before this line is complete only if this line begins
       // another; the command holding the bad line does not run.
-      if (hasPending && IsCommandWord(FirstWord(line)) && !execute()) return 0;
+      if (hasPending && IsCommandWord(word) && !execute()) return 0;
       out << "load error: file = " << file << ",line = " << number << '\n';
       return 0;
     }
-    std::string word = FirstWord(line);
-    if (word.empty() || word[0] == '#') continue;
+    word = FirstWord(line);
+    if (word.empty() || word[0] == '#') continue;  // a value made it blank or a comment
     if (IsCommandWord(word)) {
       if (hasPending && !execute()) return 0;
       pending = line;
