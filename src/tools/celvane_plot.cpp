@@ -235,7 +235,8 @@ int main(int argc, char** argv) {
   app.add_option("--x", request.x, "summary: the varied variable along the x axis");
   app.add_option("--figure", request.figure, "summary: BLOCK/NAME:FIGURE, as in summary.csv");
   app.add_option("--expect", request.expect,
-                 "summary: LABEL=EXPRESSION, a curve in x drawn for comparison (repeatable)");
+                 "summary: LABEL=EXPRESSION, a curve in x drawn for comparison (repeatable)")
+      ->allow_extra_args(false);
   CLI11_PARSE(app, argc, argv);
 
   const fs::path file = fs::absolute(input).lexically_normal();

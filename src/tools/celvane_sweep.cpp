@@ -235,7 +235,8 @@ int main(int argc, char** argv) {
       "celvane-sweep"};
   app.add_option("SCRIPT", o.script, "script that uses the variables as ${NAME}")->required();
   app.add_option("--vary", o.vary, "NAME=V1,V2,...: the values of one variable (repeatable)")
-      ->required();
+      ->required()
+      ->allow_extra_args(false);
   app.add_option("--runs", o.runs, "replications per point (--run 0 .. R-1)")
       ->required()
       ->check(CLI::Range(uint64_t{1}, uint64_t{1000000}));
