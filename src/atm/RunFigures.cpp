@@ -16,6 +16,16 @@
 namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
+// The components of one kind of a block, in ascending name order.
+std::vector<Component*> SortedComponents(const Block& b, ComponentKind kind) {
+  std::vector<Component*> list;
+  b.ForEach(kind, [&](Component& c) { list.push_back(&c); });
+  std::sort(list.begin(), list.end(), [](const Component* x, const Component* y) {
+    return x->GetName().str() < y->GetName().str();
+  });
+  return list;
+}
+
 // Calls layerFn on every layer and qsFn on every queueing system, blocks,
 // then layers and queues, in ascending name order.
 template <class L, class Q>
@@ -25,18 +35,11 @@ void Visit(const Network& net, L&& layerFn, Q&& qsFn) {
   std::sort(blocks.begin(), blocks.end(),
             [](const Block* a, const Block* b) { return a->GetName().str() < b->GetName().str(); });
   for (Block* b : blocks) {
-    std::vector<Sstring> names;
-    b->ListLayers(names);
-    std::sort(names.begin(), names.end(),
-              [](const Sstring& x, const Sstring& y) { return x.str() < y.str(); });
-    for (const Sstring& n : names)
-      if (Layer* l = b->FindLayer(n)) layerFn(*b, *l);
-    names.clear();
-    b->ListQSs(names);
-    std::sort(names.begin(), names.end(),
-              [](const Sstring& x, const Sstring& y) { return x.str() < y.str(); });
-    for (const Sstring& n : names)
-      if (QueueingSystem* q = b->FindQS(n)) qsFn(*b, *q);
+    for (Component* c : SortedComponents(*b, ComponentKind::Layer))
+      layerFn(*b, static_cast<Layer&>(*c));
+    // The block holds only queueing systems under that kind.
+    for (Component* c : SortedComponents(*b, ComponentKind::QueueingSystem))
+      qsFn(*b, static_cast<QueueingSystem&>(*c));
   }
 }
 

@@ -11,13 +11,12 @@ namespace platform {
 std::ostream& Out();
 // Stream console lines are read from (standard input by default).
 std::istream& In();
-// Redirect Out() / In(); nullptr restores the standard stream.
+// Standard error (by default): diagnostics that are not part of the
+// console's output.
+std::ostream& Err();
+// Redirect Out() / In() / Err(); nullptr restores the standard stream.
 void SetOut(std::ostream* out);
 void SetIn(std::istream* in);
-
-// Stream of the diagnostics that are not part of the console dialogue
-// (standard error by default); nullptr restores it.
-std::ostream& Err();
 void SetErr(std::ostream* err);
 
 // Reads one line of any length up to the line break, which is consumed and

@@ -2,7 +2,6 @@
 // small deterministic CBR network against hand-derived figures and against
 // the counters and delays of the legacy statistics files.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -12,8 +11,8 @@
 #include <vector>
 
 #include "TestFiles.h"
+#include "TestNetwork.h"
 #include "atm/RunFigures.h"
-#include "console/CommandTable.h"
 #include "console/Dispatcher.h"
 #include "core/ExactStatistics.h"
 #include "model/Kernel.h"
@@ -74,20 +73,14 @@ std::vector<std::vector<double>> Rows(const fs::path& p) {
 // T1 -- T2 back to back at 155.52 Mbit/s, 10 m; A1 sends 40-byte packets
 // (one cell) at 32 Mbit/s, one every 1e-5 s, to A2. A2's receiver logs every
 // delay, T1's queue its counters on every cell.
-struct CbrNet {
+struct CbrNet : TestNetwork {
   AtmRunRecorder recorder;
-  Kernel k;
-  fs::path dir = fs::path(testing::TempDir()) / ("celvane-record-" + std::to_string(getpid()));
 
   CbrNet() {
-    InstallCommandHandlers();
-    fs::remove_all(dir);
     k.SetBaseSeed(7);
     k.SetRunIndex(3);
     k.SetRunRecorder(&recorder);
     for (const std::string& line : std::vector<std::string>{
-             "create network n",
-             "put parameter network n \"Path\" string 1 1 \"" + dir.string() + "/\" p SHOW",
              "create block n T1 \"ATM B-TE\" t", "create block n T2 \"ATM B-TE\" t",
              "create block n A1 \"ATM Generic Application\" a",
              "create block n A2 \"ATM Generic Application\" a",
@@ -98,7 +91,6 @@ struct CbrNet {
              "put parameter QS n T1 PHY_QS \"Trigger by cell status\" string 1 1 ON d SHOW"})
       EXPECT_EQ(ExecuteLine(k, line.c_str()), 1) << line;
   }
-  ~CbrNet() { fs::remove_all(dir); }
   Json Run(double end) {
     platform::CapturedOutput quiet;
     k.Run("n", end);

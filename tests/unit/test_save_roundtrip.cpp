@@ -12,7 +12,6 @@
 #include <unistd.h>
 
 #include "atm/QueueingSystem.h"
-#include "console/CommandTable.h"
 #include "console/Dispatcher.h"
 #include "console/RunFileLoad.h"
 #include "model/Kernel.h"
@@ -26,7 +25,6 @@ namespace {
 class SaveRoundTrip : public testing::Test {
  protected:
   void SetUp() override {
-    InstallCommandHandlers();
     dir_ = fs::path(testing::TempDir()) / ("celvane_save_" + std::to_string(::getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
