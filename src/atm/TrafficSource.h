@@ -3,6 +3,7 @@
 // terminal's adaptation layer, and the hand-over of one packet on every
 // outgoing data connection.
 #pragma once
+#include <cstdint>
 #include <fstream>
 #include <initializer_list>
 #include <string>
@@ -17,8 +18,14 @@ class TrafficSource : public Layer {
   // Closes the packet log. 1.
   int End() override;
 
-  // Packets handed to the adaptation layer since the source was made.
-  unsigned long long PacketsEmitted() const { return packetsEmitted_; }
+  // What the source handed to its adaptation layer in the run under way,
+  // counted once per connection: packets, their AAL5 cells and their bytes.
+  struct RunCounts {
+    int64_t packets = 0, cells = 0;
+    double bytes = 0;
+  };
+  void BeginRunFigures() { runCounts_ = RunCounts(); }
+  const RunCounts& RunFigures() const { return runCounts_; }
 
  protected:
   // Reads, for this run, the block the packets go to (the block's
@@ -59,5 +66,5 @@ class TrafficSource : public Layer {
  private:
   Name destination_;
   std::vector<Name> outputs_;
-  unsigned long long packetsEmitted_ = 0;
+  RunCounts runCounts_;
 };

@@ -1,8 +1,9 @@
-// CommandLine: the program's options (help, version, batch mode, seed and
-// script files) parsed from argv.
+// CommandLine: the program's options (help, version, batch mode, seed,
+// replication, script variables and script files) parsed from argv.
 #pragma once
 #include <iosfwd>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct ProgramOptions {
@@ -10,6 +11,9 @@ struct ProgramOptions {
   bool strict = false;            // --strict: warnings fail their command
   bool seedGiven = false;         // --seed N was given
   unsigned long long seed = 0;    // its N
+  unsigned long long run = 0;     // --run K: the replication index
+  // -D NAME=VALUE, in order (a later definition of a name wins).
+  std::vector<std::pair<std::string, std::string>> defines;
   std::vector<std::string> scripts;  // SCRIPT arguments, in order
 };
 

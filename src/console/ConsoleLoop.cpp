@@ -1,11 +1,13 @@
 // The banner and the read-execute loop of the console.
 #include "console/ConsoleLoop.h"
 
+#include <csignal>
 #include <ostream>
 #include <string>
 
 #include "console/Completion.h"
 #include "console/Dispatcher.h"
+#include "console/Variables.h"
 #include "core/Version.h"
 #include "platform/Console.h"
 #include "platform/Interrupt.h"
@@ -25,7 +27,10 @@ const char kBanner[] =
     "\n";
 
 // At a terminal: libedit reads the line (editing, history, completion).
+// Ctrl-C clears the line being typed, or stops the command under way (a run
+// at its next event) and brings the prompt back; SIGTERM ends the session.
 int EditedLoop(Kernel& kernel) {
+  platform::InterruptScope interrupts;
   platform::LineEditor editor(
       "celvane", platform::HistoryFileInHome(".celvane_history"),
       [&kernel](const std::string& before) { return CompleteCommandLine(kernel, before); });
@@ -44,27 +49,26 @@ int EditedLoop(Kernel& kernel) {
         break;
     }
     if (line == "quit" || line == "exit") return 1;
-    ExecuteLine(kernel, line.c_str());
+    if (ExpandVariables(line)) ExecuteLine(kernel, line.c_str());
+    if (platform::InterruptSignal() == SIGTERM) return platform::kInterruptedStatus;
   }
 }
 
 // Input from a file or a pipe: read exactly as it always was. While it waits
-// for a line, an interrupt ends the program as it always did; during a
-// command it stops that command (a run ends at the next event).
+// for a line, a signal ends the program as it always did; during a command
+// it stops that command (a run at its next event, its files written) and the
+// program then ends with 130.
 int PlainLoop(Kernel& kernel) {
   std::ostream& out = platform::Out();
   std::string line;
   for (;;) {
     out << '>' << std::flush;
-    platform::DefaultInterrupts();
-    if (platform::InterruptRequested()) return platform::kInterruptedStatus;
-    const bool read = platform::ReadLine(platform::In(), line);
-    platform::CatchInterrupts();
     // End of input ends the session exactly as "quit" would.
-    if (!read) return 1;
+    if (!platform::ReadLine(platform::In(), line)) return 1;
     if (line == "quit" || line == "exit") return 1;
-    ExecuteLine(kernel, line.c_str());
-    platform::ClearInterrupt();
+    platform::InterruptScope interrupts;
+    if (ExpandVariables(line)) ExecuteLine(kernel, line.c_str());
+    if (platform::InterruptRequested()) return platform::kInterruptedStatus;
   }
 }
 

@@ -13,6 +13,8 @@
 #include "console/CommandTable.h"
 #include "console/Diagnostics.h"
 #include "console/Dispatcher.h"
+#include "console/Variables.h"
+#include "model/Block.h"
 #include "model/Kernel.h"
 #include "model/Network.h"
 #include "platform/Console.h"
@@ -20,33 +22,34 @@
 #include "platform/Interrupt.h"
 
 namespace {
-// Packets every traffic source of the network has sent so far.
-unsigned long long PacketsSent(const Network& net) {
-  unsigned long long sent = 0;
-  net.ForEachBlock([&](const Block& b) {
-    std::vector<Sstring> names;
-    if (!b.ListLayers(names)) return;
-    for (const Sstring& n : names)
-      if (const auto* source = dynamic_cast<const TrafficSource*>(b.FindLayer(n)))
-        sent += source->PacketsEmitted();
+// Calls fn on every traffic source of the network.
+template <class F>
+void ForEachSource(Network& net, F&& fn) {
+  net.ForEachBlock([&](Block& b) {
+    b.ForEach(ComponentKind::Layer, [&](Component& c) {
+      if (auto* source = dynamic_cast<TrafficSource*>(&c)) fn(*source);
+    });
   });
-  return sent;
 }
 }  // namespace
 
 int RunNetwork(CommandContext& c) {
-  const Network& net = *c.network;
-  const unsigned long long sentBefore = PacketsSent(net);
+  Network& net = *c.network;
+  // The sources' per-run counts start from zero here too, so the test below
+  // holds with or without a run recorder.
+  ForEachSource(net, [](TrafficSource& s) { s.BeginRunFigures(); });
   const int result = c.kernel.Run(c.words[0], c.numbers[1]);
   if (!result || platform::InterruptRequested()) return result;
   // A run that moved no traffic is almost always a forgotten DC or a source
   // that could not start.
+  int64_t packets = 0;
+  ForEachSource(net, [&](TrafficSource& s) { packets += s.RunFigures().packets; });
   const std::string name = '"' + c.words[0].str() + '"';
   bool fail = false;
   if (net.DcIds().empty())
     fail = diag::Warning("run: network " + name +
                          " has no DC, so no traffic flowed (bind two applications with create dc)");
-  else if (PacketsSent(net) == sentBefore)
+  else if (packets == 0)
     fail = diag::Warning("run: no source of network " + name +
                          " sent a packet (check the sources' parameters, files and start times)");
   return fail ? 0 : result;
@@ -83,23 +86,10 @@ std::set<std::string>& FilesBeingLoaded() {
 // an endless one) must not exhaust the memory.
 constexpr size_t kMaxScriptLine = size_t(1) << 24;
 
-// Reads one line of at most kMaxScriptLine characters; false at the end of
-// the file. tooLong is set when the limit was reached before a line break.
-bool ReadScriptLine(std::istream& in, std::string& line, bool& tooLong) {
-  line.clear();
-  tooLong = false;
-  std::streambuf* sb = in.rdbuf();
-  for (;;) {
-    int c = sb->sbumpc();
-    if (c == std::char_traits<char>::eof()) return !line.empty();
-    if (c == '\n') return true;
-    if (line.size() >= kMaxScriptLine) {
-      tooLong = true;
-      return true;
-    }
-    line.push_back(static_cast<char>(c));
-  }
-}
+// Scripts that load scripts may nest this deep; every level holds a frame
+// of the reader and of the command it runs, so a chain of thousands would
+// exhaust the stack.
+constexpr size_t kMaxLoadDepth = 64;
 
 std::string Identity(const std::string& path) {
   std::error_code ec;
@@ -110,10 +100,14 @@ std::string Identity(const std::string& path) {
 
 int LoadScript(Kernel& kernel, const Sstring& file) {
   std::ostream& out = platform::Out();
-  std::error_code ec;
   std::ifstream in = platform::OpenForReading(file.str());
-  if (!in || std::filesystem::is_directory(file.str(), ec)) {
+  if (!in) {
     out << "load error: I can't open the file " << file << '\n';
+    return 0;
+  }
+  if (FilesBeingLoaded().size() >= kMaxLoadDepth) {
+    out << "load error: the file " << file << " would nest loads deeper than " << kMaxLoadDepth
+        << '\n';
     return 0;
   }
   const std::string id = Identity(file.str());
@@ -140,16 +134,31 @@ int LoadScript(Kernel& kernel, const Sstring& file) {
     out << "load error: file = " << file << ",line = " << pendingLine << '\n';
     return false;
   };
-  bool tooLong = false;
-  while (ReadScriptLine(in, line, tooLong)) {
+  for (;;) {
+    const platform::ReadResult r = platform::ReadLimitedLine(in, line, kMaxScriptLine);
+    if (r == platform::ReadResult::kEnd) break;
     ++number;
-    if (tooLong) {
+    if (r == platform::ReadResult::kTooLong) {
       out << "load error: file = " << file << ",line = " << number << " is too long\n";
+      return 0;
+    }
+    // The command pending is not run: its text may be cut short.
+    if (r == platform::ReadResult::kFailed) {
+      out << "load error: file = " << file << ",line = " << number << " cannot be read\n";
       return 0;
     }
     if (!line.empty() && line.back() == '\r') line.pop_back();  // written on another system
     std::string word = FirstWord(line);
     if (word.empty() || word[0] == '#') continue;
+    if (!ExpandVariables(line, file.str(), number)) {
+      // The command before this line is complete only if this line begins
+      // another; the command holding the bad line does not run.
+      if (hasPending && StartsCommand(word) && !execute()) return 0;
+      out << "load error: file = " << file << ",line = " << number << '\n';
+      return 0;
+    }
+    word = FirstWord(line);
+    if (word.empty() || word[0] == '#') continue;  // a value made it blank or a comment
     if (StartsCommand(word)) {
       if (hasPending && !execute()) return 0;
       pending = line;

@@ -7,6 +7,7 @@
 #include "model/BlockModels.h"
 #include "model/DataKeys.h"
 #include "model/Kernel.h"
+#include "model/RunFiles.h"
 #include "model/VccRecord.h"
 
 namespace {
@@ -163,7 +164,7 @@ void Network::StartAll() {
 }
 
 int Network::FinishAll() {
-  for (std::ostream* f : runStreams_) f->flush();
+  for (auto& [f, path] : runStreams_) ReportIfIncomplete(*f, path);
   runStreams_.clear();
   return 1;
 }
@@ -172,6 +173,7 @@ void Network::PrepareRun() {
   routable_.assign(Name::Count(), nullptr);
   runFiles_.clear();
   runStreams_.clear();
+  runFileNames_.clear();
   neighbours_.ForEach([&](const Sstring& name, const std::vector<Block*>&) {
     if (Block* b = FindBlock(name)) routable_[b->GetNameId().id()] = b;
   });

@@ -17,9 +17,9 @@ std::ostream* gErr = nullptr;
 
 std::ostream& Out() { return gOut ? *gOut : std::cout; }
 std::istream& In() { return gIn ? *gIn : std::cin; }
+std::ostream& Err() { return gErr ? *gErr : std::cerr; }
 void SetOut(std::ostream* out) { gOut = out; }
 void SetIn(std::istream* in) { gIn = in; }
-std::ostream& Err() { return gErr ? *gErr : std::cerr; }
 void SetErr(std::ostream* err) { gErr = err; }
 
 bool ReadLine(std::istream& in, std::string& line) {

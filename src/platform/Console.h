@@ -11,7 +11,8 @@ namespace platform {
 std::ostream& Out();
 // Stream console lines are read from (standard input by default).
 std::istream& In();
-// Standard error: diagnostics that are not part of the console's output.
+// Standard error (by default): diagnostics that are not part of the
+// console's output.
 std::ostream& Err();
 // Redirect Out() / In() / Err(); nullptr restores the standard stream.
 void SetOut(std::ostream* out);

@@ -1,4 +1,4 @@
-// SIGINT/SIGTERM handlers and a race-free wait for console input.
+// Interrupt: the signal flag, its scope and a race-free wait for input.
 #include "platform/Interrupt.h"
 
 #include <poll.h>
@@ -11,21 +11,28 @@ namespace platform {
 volatile std::sig_atomic_t gInterruptSignal = 0;
 
 namespace {
-extern "C" void OnInterrupt(int signal) { gInterruptSignal = signal; }
+int gScopeDepth = 0;  // scopes alive; the handlers are ours while > 0
 
-void SetAction(void (*handler)(int)) {
-  struct sigaction action = {};
-  action.sa_handler = handler;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-}
+extern "C" void OnInterrupt(int signal) { gInterruptSignal = signal; }
 }  // namespace
 
-void ClearInterrupt() { gInterruptSignal = 0; }
-void CatchInterrupts() { SetAction(&OnInterrupt); }
-void DefaultInterrupts() { SetAction(SIG_DFL); }
+InterruptScope::InterruptScope() {
+  if (gScopeDepth++ == 0) gInterruptSignal = 0;
+  struct sigaction a {};
+  a.sa_handler = &OnInterrupt;
+  sigemptyset(&a.sa_mask);
+  a.sa_flags = SA_RESTART;  // console writes are not cut short by a signal
+  sigaction(SIGINT, &a, &previousInt_);
+  sigaction(SIGTERM, &a, &previousTerm_);
+  if (previousInt_.sa_handler == SIG_IGN) sigaction(SIGINT, &previousInt_, nullptr);
+  if (previousTerm_.sa_handler == SIG_IGN) sigaction(SIGTERM, &previousTerm_, nullptr);
+}
+
+InterruptScope::~InterruptScope() {
+  sigaction(SIGINT, &previousInt_, nullptr);
+  sigaction(SIGTERM, &previousTerm_, nullptr);
+  --gScopeDepth;
+}
 
 bool WaitForInput(int fd) {
   sigset_t blocked, previous;

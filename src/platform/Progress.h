@@ -16,10 +16,7 @@ class RunProgress {
   RunProgress(const RunProgress&) = delete;
   RunProgress& operator=(const RunProgress&) = delete;
 
-  // The run loop calls Tick when (events & kTickMask) == 0.
-  static constexpr unsigned long long kTickMask = 4095;
-
-  // Redraws the line when the run has lasted a second and the last drawing
+  // Called by the run loop every thousand events or so. Redraws the line when the run has lasted a second and the last drawing
   // is a quarter of a second old.
   void Tick(double simulatedTime, unsigned long long events) {
     if (enabled_) Draw(simulatedTime, events);

@@ -6,6 +6,7 @@ progress line; and a batch run stopped by SIGTERM with stderr not a terminal.
 Usage: terminal_test.py CELVANE_BINARY
 """
 import fcntl
+import json
 import os
 import pty
 import re
@@ -149,7 +150,7 @@ def interrupted_run(work, home):
     t.expect(r"run: +[0-9.]+% of the simulated time, [0-9.e+]+ events/s, [0-9:]+ left",
              "the progress line")
     t.send("\x03")
-    t.expect(r"run: interrupted; network \"lan\" stopped at simulated time [0-9.e+]+ s of 1000 s",
+    t.expect(r"run of \"lan\" interrupted at time [0-9.e+]+ s of 1000 s",
              "the interruption report")
     t.expect(r"\n>", "the prompt after the run")
     t.send("show network lan\r")
@@ -158,6 +159,8 @@ def interrupted_run(work, home):
     check(t.wait() == 0, "quit should end with status 0")
     with open(os.path.join(work, "out", "lan_end.dat")) as f:
         check(len(f.read().splitlines()) == 2, "the end-of-run file is incomplete")
+    with open(os.path.join(work, "out", "lan_run.json")) as f:
+        check(json.load(f)["interrupted"] is True, "the run record does not say it was interrupted")
 
 
 def batch_terminated(work):
@@ -175,12 +178,14 @@ def batch_terminated(work):
     _, err = p.communicate(timeout=TIMEOUT)
     err = err.decode()
     check(p.returncode == 130, "batch run ended by SIGTERM: status %d, not 130" % p.returncode)
-    check("run: interrupted;" in err, "no interruption report on stderr: " + err)
+    check("interrupted at time" in err, "no interruption report on stderr: " + err)
     check("%" not in err and "\r" not in err, "progress written to a stderr that is no terminal")
     with open(os.path.join(work, "batch.out")) as f:
         check("Numero de Eventos Processados" in f.read(), "the run report was not finished")
     with open(os.path.join(work, "out", "lan_end.dat")) as f:
         check(len(f.read().splitlines()) == 2, "the end-of-run file is incomplete")
+    with open(os.path.join(work, "out", "lan_run.json")) as f:
+        check(json.load(f)["interrupted"] is True, "the run record does not say it was interrupted")
     with open(os.path.join(work, "out", "lan_perf.dat")) as f:
         check(f.read().endswith("\n"), "the performance file ends mid-line")
 
