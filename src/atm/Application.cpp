@@ -5,7 +5,9 @@
 #include "atm/FileSource.h"
 #include "atm/TrafficReceiver.h"
 #include "atm/VBRBatchSource.h"
+#include "core/NameHint.h"
 #include "model/DataKeys.h"
+#include "model/Network.h"
 
 const LayerTable& Application::Layers() {
   static const LayerTable rows = {
@@ -44,7 +46,17 @@ int Application::CreateLayer(const Sstring& name, const Sstring& type) {
 int Application::ConnectInterface(const Sstring& peer, const Sstring& peerKind, short number,
                                   const Sstring&) {
   LoadParameters(*this, ParameterRows());
-  if (peerKind != kEquipmentKind || number != 0) return 0;
+  Network& net = GetNetwork();
+  const std::string self = "application " + Quoted(GetName().str());
+  if (peerKind != kEquipmentKind)
+    return net.Refuse("two applications cannot be connected; " + self +
+                      " hangs off a terminal (\"ATM B-TE\")");
+  if (number != 0) {
+    Sstring wired;
+    PeekData(datakey::kDBN, trafficSource_ + "_TS", wired);
+    return net.Refuse(self + " is already connected" +
+                      (wired.empty() ? std::string() : " to " + Quoted(wired.str())));
+  }
   Sstring source = trafficSource_ + "_TS";
   CreateLayer(source, source);
   CreateLayer("TR", "TR");

@@ -2,10 +2,12 @@
 // parameter tables, registered by word.
 #include "atm/AtmModels.h"
 
+#include <algorithm>
 #include <string>
 
 #include "atm/Application.h"
 #include "atm/BTE.h"
+#include "atm/BTE_ATM_Layer.h"
 #include "atm/QueueingSystem.h"
 #include "atm/Switch.h"
 #include "model/BlockModels.h"
@@ -32,4 +34,16 @@ void RegisterAtmModels() {
   Register<BTE>("ATM B-TE");
   Register<Switch>("ATM Switch");
   RegisterParameterKind("queueing system", &QueueingSystem::DescribeParameters);
+}
+
+std::vector<std::string> ServiceCategories() {
+  std::vector<std::string> names = BTE_ATM_Layer::Categories();
+  for (const LayerRow& row : Application::Layers())
+    for (const ParameterInfo& p : row.describe()) {
+      if (p.name != "Service categorie") continue;
+      std::string value = p.defaultValue;
+      if (value.size() >= 2 && value.front() == '"') value = value.substr(1, value.size() - 2);
+      if (std::find(names.begin(), names.end(), value) == names.end()) names.push_back(value);
+    }
+  return names;
 }

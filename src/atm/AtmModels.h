@@ -5,3 +5,10 @@
 #pragma once
 
 void RegisterAtmModels();
+
+#include <string>
+#include <vector>
+
+// The service categories a VCC may carry: those the ATM layers give a
+// priority of their own, then those the traffic sources ask for by default.
+std::vector<std::string> ServiceCategories();

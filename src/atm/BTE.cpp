@@ -5,7 +5,9 @@
 #include "atm/BTE_ATM_Layer.h"
 #include "atm/CBPHY_Layer.h"
 #include "atm/QueueingSystem.h"
+#include "core/NameHint.h"
 #include "model/DataKeys.h"
+#include "model/Network.h"
 
 using namespace datakey;
 
@@ -48,9 +50,23 @@ int BTE::CreateLayer(const Sstring& name, const Sstring& type) {
 int BTE::ConnectInterface(const Sstring& peer, const Sstring& peerKind, short number,
                           const Sstring& phyType) {
   LoadParameters(*this, ParameterRows());
-  if (peerKind == kApplicationKind) return number < applications_ ? 1 : 0;
-  if (peerKind != kEquipmentKind || number != 0) return 0;
-  if (!CreateLayer("PHY", phyType)) return 0;
+  Network& net = GetNetwork();
+  const std::string self = "terminal " + Quoted(GetName().str());
+  if (peerKind == kApplicationKind) {
+    if (number < applications_) return 1;
+    return net.Refuse(self + " already has its " + std::to_string(applications_) +
+                      " applications (its parameter \"Number of applications\")");
+  }
+  if (peerKind != kEquipmentKind) return 0;
+  if (number != 0) {
+    Sstring wired;
+    PeekData(kDBN, "PHY", wired);
+    return net.Refuse(self + " has one equipment interface, already connected to " +
+                      Quoted(wired.str()));
+  }
+  if (phyType != kCellPhysicalInterface || !CreateLayer("PHY", phyType))
+    return net.Refuse("no physical interface " + Quoted(phyType.str()) + " (the interface is " +
+                      Quoted(kCellPhysicalInterface) + ")");
   const Sstring queue("PHY_QS");
   Add(std::make_unique<QueueingSystem>(queue, *this));
   PutData("PHY", kPhyQueue, queue);

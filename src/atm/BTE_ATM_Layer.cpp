@@ -11,21 +11,28 @@
 namespace {
 // Queueing priority by service category, for CLP 0 and CLP 1. Any other or
 // missing category is served last, as "UBR".
+struct PriorityRow {
+  const char* category;
+  short clp0, clp1;
+};
+constexpr PriorityRow kRows[] = {{"CBR", 1, 2}, {"rt-VBR", 3, 4}, {"nrt-VBR", 5, 6}, {"UBR", 7, 8}};
+
 void PrioritiesOf(const Sstring& category, short (&priority)[2]) {
-  struct Row {
-    const char* category;
-    short clp0, clp1;
-  };
-  static const Row kRows[] = {{"CBR", 1, 2}, {"rt-VBR", 3, 4}, {"nrt-VBR", 5, 6}, {"UBR", 7, 8}};
   priority[0] = 7;
   priority[1] = 8;
-  for (const Row& r : kRows)
+  for (const PriorityRow& r : kRows)
     if (category == r.category) {
       priority[0] = r.clp0;
       priority[1] = r.clp1;
     }
 }
 }  // namespace
+
+std::vector<std::string> BTE_ATM_Layer::Categories() {
+  std::vector<std::string> names;
+  for (const PriorityRow& r : kRows) names.push_back(r.category);
+  return names;
+}
 
 BTE_ATM_Layer::BTE_ATM_Layer(const Sstring& name, const Sstring& type, Block& block)
     : Layer(name, type, block) {

@@ -3,7 +3,9 @@
 // and queueing priority; upwards it drops management cells, measures the
 // cell delay and hands payloads to the connection's AAL.
 #pragma once
+#include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "atm/CellLabels.h"
 #include "atm/DelayLog.h"
@@ -14,6 +16,8 @@ class BTE_ATM_Layer : public Layer {
   BTE_ATM_Layer(const Sstring& name, const Sstring& type, Block& block);
 
   static std::vector<ParameterInfo> DescribeParameters();
+  // The service categories that have a priority of their own.
+  static std::vector<std::string> Categories();
 
   // Reads the parameters, opens the logs that are on and plans the sample
   // statistics. Returns 1.

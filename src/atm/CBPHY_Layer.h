@@ -12,6 +12,9 @@
 
 class QueueingSystem;
 
+// The interface word that makes this layer the physical layer of a port.
+inline constexpr const char* kCellPhysicalInterface = "CB_PHYSICAL_LAYER";
+
 class CBPHY_Layer : public Layer {
  public:
   CBPHY_Layer(const Sstring& name, const Sstring& type, Block& block);

@@ -6,7 +6,9 @@
 #include "atm/CBPHY_Layer.h"
 #include "atm/QueueingSystem.h"
 #include "atm/Switch_ATM_Layer.h"
+#include "core/NameHint.h"
 #include "model/DataKeys.h"
+#include "model/Network.h"
 
 using namespace datakey;
 
@@ -55,15 +57,23 @@ int Switch::ConnectInterface(const Sstring& peer, const Sstring& peerKind, short
                              const Sstring& phyType) {
   LoadParameters(*this, ParameterRows());
   const short ports = ports_;
-  if (peerKind != kEquipmentKind) return 0;
+  Network& net = GetNetwork();
+  const std::string self = "switch " + Quoted(GetName().str());
+  if (peerKind != kEquipmentKind)
+    return net.Refuse(self + " takes no applications; connect " + Quoted(peer.str()) +
+                      " to a terminal (\"ATM B-TE\")");
   int chosen = port;
   if (HasLayer(PortName("PHY_", chosen))) {
     chosen = 0;
     while (chosen < ports && HasLayer(PortName("PHY_", chosen))) ++chosen;
   }
-  if (chosen < 0 || chosen >= ports) return 0;
+  if (chosen < 0 || chosen >= ports)
+    return net.Refuse(self + " has all its " + std::to_string(ports) +
+                      " ports in use (its parameter \"Number of ports\")");
   Sstring phy = PortName("PHY_", chosen);
-  if (!CreateLayer(phy, phyType)) return 0;
+  if (phyType != kCellPhysicalInterface || !CreateLayer(phy, phyType))
+    return net.Refuse("no physical interface " + Quoted(phyType.str()) + " (the interface is " +
+                      Quoted(kCellPhysicalInterface) + ")");
   Add(std::make_unique<QueueingSystem>(PortName("PHY_QS_", chosen), *this));
   Add(std::make_unique<QueueingSystem>(PortName("ATM_QS_", chosen), *this));
   PutData(phy, kPhyQueue, PortName("PHY_QS_", chosen));

@@ -4,6 +4,7 @@
 // or queueing system named, and then calls the row's action.
 #pragma once
 #include <iosfwd>
+#include <string>
 
 #include "console/CommandTable.h"
 
@@ -41,6 +42,20 @@ struct CommandContext {
   // The most specific parameter set or data table the arguments named.
   Param& TargetParam() const;
   DataTable& TargetTable() const;
+  // That target in words, e.g. layer "ATM" of block "T1".
+  std::string TargetText() const;
+
+  // Diagnostics on standard error, each starting with the command words
+  // ("create vcc: ..."). Error returns 0. Warn notes a warning; the command
+  // still does what it always did, but under --strict StrictFailed() turns
+  // true and its result is 0.
+  std::string Name() const;
+  int Error(const std::string& text) const;
+  void Warn(const std::string& text, long lineOffset = 0);
+  bool StrictFailed() const { return strictFailed_; }
+
+ private:
+  bool strictFailed_ = false;
 };
 
 // Reads the arguments of the command from in, checking and resolving them in

@@ -6,11 +6,19 @@
 // unit of their command family (ShowCommands, RunFileLoad, SaveCommand).
 #include "console/CommandTable.h"
 
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
 #include "atm/AtmModels.h"
 #include "console/CommandReader.h"
+#include "console/ParameterCommands.h"
 #include "console/RunFileLoad.h"
 #include "console/SaveCommand.h"
 #include "console/ShowCommands.h"
+#include "core/NameHint.h"
+#include "model/DataKeys.h"
 #include "model/Kernel.h"
 #include "model/Network.h"
 
@@ -31,24 +39,59 @@ constexpr ArgRule kParamText{
     "missing parameters ... 'parameter_name type lines columns values description option'  "};
 constexpr ArgRule kDataText{ArgKind::DataText, "data_record", nullptr};
 
-// put parameter: a record that is absent or cannot be read stores nothing.
-int PutParameter(C& c) {
-  if (c.in.eof() || !c.TargetParam().LoadParamIs(c.in)) return c.Missing(c.LastArg());
-  return 1;
-}
-int DelParameter(C& c) {
-  c.TargetParam().DelParam(c.LastWord());
-  return 1;
-}
-int PutData(C& c) { return c.TargetTable().LoadData(c.in, c.out); }
-int DelKey(C& c) { return c.TargetTable().DelKey(c.LastWord()); }
-int DelData(C& c) { return c.TargetTable().DelData(c.words[c.LastArg() - 1], c.LastWord()); }
 int ShowTargetTable(C& c) {
   c.TargetTable().ShowTable(c.out);
   return 1;
 }
 int ShowTargetParameters(C& c) {
   c.TargetParam().GetParam(c.out);
+  return 1;
+}
+
+// create vcc: what the network stores without a question - a category no
+// layer or source knows, a bandwidth no DC can fit, a first block that is
+// not equipment of the network - is warned about, then stored as before.
+int CreateVcc(C& c) {
+  const Sstring& category = c.words[2];
+  const std::vector<std::string> known = ServiceCategories();
+  if (std::find(known.begin(), known.end(), category.str()) == known.end())
+    c.Warn("unknown service category " + Quoted(category) +
+           NameHint(category.str(), known, "categories"));
+  const double bandwidth = c.numbers[3];
+  if (!(bandwidth > 0)) {
+    std::ostringstream text;
+    text << "bandwidth " << bandwidth << " is not positive, so no DC fits in the VCC";
+    c.Warn(text.str());
+  }
+  const Sstring& first = c.words[4];
+  const Block* b = c.network->FindBlock(first);
+  if (!b)
+    c.Warn("first block " + Quoted(first) + " is not a block of network " +
+           Quoted(c.network->GetName()) + c.network->BlockHint(first));
+  else if (!b->IsEquipment())
+    c.Warn("first block " + Quoted(first) + " is an application; a VCC starts at a terminal");
+  return c.network->CreateVcc(c.words[1], category, bandwidth, first);
+}
+
+// create dc: a DC named like a VCC shares that VCC's record, and its bit
+// rate replaces the VCC's bandwidth there; allowed, but warned about.
+int CreateDc(C& c) {
+  if (c.network->Peek(c.words[1], datakey::kStatus))
+    c.Warn("DC " + Quoted(c.words[1]) + " takes the name of a VCC; the two share one record, "
+           "whose \"Bandwidth\" becomes the DC's bit rate");
+  return c.network->CreateDc(c.words[1], c.words[2], c.words[3]);
+}
+
+// show vcc ... and show dc: an identifier the network does not hold lists
+// nothing; say so.
+void WarnUnknownVcc(C& c) {
+  if (!c.network->Peek(c.words[1], datakey::kStatus))
+    c.Warn("no VCC " + Quoted(c.words[1]) + " in network " + Quoted(c.network->GetName()) +
+           c.network->VccHint(c.words[1]));
+}
+int ShowVcc(C& c, void (*show)(C&)) {
+  WarnUnknownVcc(c);
+  show(c);
   return 1;
 }
 
@@ -71,7 +114,7 @@ const Command kCommands[] = {
     {{"create", "vcc"}, "create vcc  ",
      {kNet, W("NCI"), W("service_categorie"), {ArgKind::Number, "bandwidth", nullptr},
       W("first_block_name")},
-     [](C& c) { return c.network->CreateVcc(c.words[1], c.words[2], c.numbers[3], c.words[4]); }},
+     CreateVcc},
     {{"create", "link"}, "create link ",
      {kNet, W("NCI"), W("name1"), W("name2"), {ArgKind::Label, "VPI", nullptr},
       {ArgKind::Label, "VCI", nullptr}},
@@ -81,7 +124,7 @@ const Command kCommands[] = {
                                     static_cast<unsigned>(c.numbers[5]));
      }},
     {{"create", "dc"}, "create DC ", {kNet, W("DCI"), W("begin_app_name"), W("end_app_name")},
-     [](C& c) { return c.network->CreateDc(c.words[1], c.words[2], c.words[3]); }},
+     CreateDc},
     {{"remove", "network"}, "remove network ", {kNet},
      [](C& c) { return c.kernel.RemoveNetwork(c.words[0]); }},
     {{"remove", "block"}, "remove block ",
@@ -116,17 +159,23 @@ const Command kCommands[] = {
     {{"show", "connections"}, "show connections ", {kNet},
      [](C& c) { ShowConnections(c.out, *c.network); return 1; }},
     {{"show", "vcc", "network"}, "show vcc  ", {kNet, W("NCI")},
-     [](C& c) { ShowVccs(c.out, *c.network, {c.words[1]}); return 1; }, E::EchoIt},
+     [](C& c) { return ShowVcc(c, [](C& c) { ShowVccs(c.out, *c.network, {c.words[1]}); }); },
+     E::EchoIt},
     {{"show", "vcc", "blocks"}, "show vcc  blocks ", {kNet, W("NCI")},
-     [](C& c) { ShowVccsBlocks(c.out, *c.network, {c.words[1]}, true); return 1; }, E::EchoIt},
+     [](C& c) {
+       return ShowVcc(c, [](C& c) { ShowVccsBlocks(c.out, *c.network, {c.words[1]}, true); });
+     },
+     E::EchoIt},
     {{"show", "vcc", "link"}, "show VCC link ", {kNet, W("NCI"), W("name1"), W("name2")},
      [](C& c) {
-       ShowVccsLinks(c.out, *c.network, {c.words[1]}, &c.words[2], &c.words[3]);
-       return 1;
+       return ShowVcc(c, [](C& c) {
+         ShowVccsLinks(c.out, *c.network, {c.words[1]}, &c.words[2], &c.words[3]);
+       });
      },
      E::EchoIt},
     {{"show", "vcc", "links"}, "show VCC links ", {kNet, W("NCI")},
-     [](C& c) { ShowVccsLinks(c.out, *c.network, {c.words[1]}); return 1; }, E::EchoIt},
+     [](C& c) { return ShowVcc(c, [](C& c) { ShowVccsLinks(c.out, *c.network, {c.words[1]}); }); },
+     E::EchoIt},
     {{"show", "vccs", "network"}, "show vccs ", {kNet},
      [](C& c) { ShowVccs(c.out, *c.network, c.network->VccIds()); return 1; }, E::EchoIt},
     {{"show", "vccs", "blocks"}, "show vccs blocks ", {kNet},
@@ -136,7 +185,13 @@ const Command kCommands[] = {
     {{"show", "dcs"}, "show DCs ", {kNet},
      [](C& c) { ShowDcs(c.out, *c.network, c.network->DcIds()); return 1; }},
     {{"show", "dc"}, "show DC ", {kNet, W("DCI")},
-     [](C& c) { ShowDcs(c.out, *c.network, {c.words[1]}); return 1; }},
+     [](C& c) {
+       if (!c.network->Peek(c.words[1], datakey::kBeginApplication))
+         c.Warn("no DC " + Quoted(c.words[1]) + " in network " + Quoted(c.network->GetName()) +
+                c.network->DcHint(c.words[1]));
+       ShowDcs(c.out, *c.network, {c.words[1]});
+       return 1;
+     }},
     {{"show", "table", "network"}, "show table network ", {kNet}, ShowTargetTable},
     {{"show", "table", "block"}, "show table block ", {kNet, kBlock}, ShowTargetTable},
     {{"show", "table", "layer"}, "show table layer ", {kNet, kBlock, kLayer}, ShowTargetTable},

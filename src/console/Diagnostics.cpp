@@ -16,9 +16,15 @@ void SetStrict(bool on) { gStrict = on; }
 bool Strict() { return gStrict; }
 long WarningCount() { return gWarnings; }
 
-std::string Position() {
+std::string Position(long lineOffset) {
   if (!gScript) return std::string();
-  return gScript->file_ + ':' + std::to_string(gScript->line_) + ": ";
+  const std::vector<long>& lines = gScript->lines_;
+  long line = 0;
+  if (!lines.empty())
+    line = lineOffset >= 0 && static_cast<size_t>(lineOffset) < lines.size()
+               ? lines[static_cast<size_t>(lineOffset)]
+               : lines.front();
+  return gScript->file_ + ':' + std::to_string(line) + ": ";
 }
 
 int Error(const std::string& text) {
@@ -26,9 +32,9 @@ int Error(const std::string& text) {
   return 0;
 }
 
-bool Warning(const std::string& text) {
+bool Warning(const std::string& text, long lineOffset) {
   ++gWarnings;
-  platform::Err() << Position() << "warning: " << text << '\n';
+  platform::Err() << Position(lineOffset) << "warning: " << text << '\n';
   return gStrict;
 }
 
@@ -38,6 +44,5 @@ ScriptScope::ScriptScope(const std::string& file) : outer_(gScript), file_(file)
 
 ScriptScope::~ScriptScope() { gScript = outer_; }
 
-void ScriptScope::SetLine(long line) { line_ = line; }
 
 }  // namespace diag

@@ -4,6 +4,8 @@
 // output, where the legacy messages go, is left as it is.
 #pragma once
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace diag {
 
@@ -14,8 +16,9 @@ bool Strict();
 // Prints "error: text"; returns 0, the result of a failed command.
 int Error(const std::string& text);
 // Prints "warning: text"; returns true when the command must fail for it
-// (strict mode).
-bool Warning(const std::string& text);
+// (strict mode). lineOffset: the lines below the first line of the script
+// command that the warning is about.
+bool Warning(const std::string& text, long lineOffset = 0);
 
 // Warnings printed since the program started.
 long WarningCount();
@@ -28,17 +31,19 @@ class ScriptScope {
   ~ScriptScope();
   ScriptScope(const ScriptScope&) = delete;
   ScriptScope& operator=(const ScriptScope&) = delete;
-  // The line of the command being executed.
-  void SetLine(long line);
+  // The file lines of the command being executed, one per line of its text
+  // (comment and empty lines are not part of it).
+  void SetLines(std::vector<long> lines) { lines_ = std::move(lines); }
 
  private:
   const ScriptScope* outer_;
   std::string file_;
-  long line_ = 0;
-  friend std::string Position();
+  std::vector<long> lines_;
+  friend std::string Position(long lineOffset);
 };
 
-// "FILE:LINE: " inside a script, else empty.
-std::string Position();
+// "FILE:LINE: " inside a script, else empty. LINE is that of the command's
+// first line, or of its line lineOffset below.
+std::string Position(long lineOffset = 0);
 
 }  // namespace diag

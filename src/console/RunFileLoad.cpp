@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <ostream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "console/CommandReader.h"
 #include "console/CommandTable.h"
 #include "console/Diagnostics.h"
+#include "core/NameHint.h"
 #include "console/Dispatcher.h"
 #include "console/Variables.h"
 #include "model/Block.h"
@@ -35,24 +37,29 @@ void ForEachSource(Network& net, F&& fn) {
 
 int RunNetwork(CommandContext& c) {
   Network& net = *c.network;
+  const double endTime = c.numbers[1];
+  const std::string name = Quoted(c.words[0]);
+  // What makes a run move no traffic, warned about before it starts.
+  if (endTime < 0) {
+    std::ostringstream text;
+    text << "simulation time " << endTime << " is negative: no event runs";
+    c.Warn(text.str());
+  }
+  const bool hasDc = !net.DcIds().empty();
+  if (!hasDc)
+    c.Warn("network " + name + " has no DC, so no traffic flows (bind two applications with "
+           "create dc)");
   // The sources' per-run counts start from zero here too, so the test below
   // holds with or without a run recorder.
   ForEachSource(net, [](TrafficSource& s) { s.BeginRunFigures(); });
-  const int result = c.kernel.Run(c.words[0], c.numbers[1]);
-  if (!result || platform::InterruptRequested()) return result;
-  // A run that moved no traffic is almost always a forgotten DC or a source
-  // that could not start.
+  const int result = c.kernel.Run(c.words[0], endTime);
+  if (!result || platform::InterruptRequested() || !hasDc || endTime < 0) return result;
   int64_t packets = 0;
   ForEachSource(net, [&](TrafficSource& s) { packets += s.RunFigures().packets; });
-  const std::string name = '"' + c.words[0].str() + '"';
-  bool fail = false;
-  if (net.DcIds().empty())
-    fail = diag::Warning("run: network " + name +
-                         " has no DC, so no traffic flowed (bind two applications with create dc)");
-  else if (packets == 0)
-    fail = diag::Warning("run: no source of network " + name +
-                         " sent a packet (check the sources' parameters, files and start times)");
-  return fail ? 0 : result;
+  if (packets == 0)
+    c.Warn("no source of network " + name + " sent a packet (check the sources' parameters, "
+           "files and start times against the simulation time)");
+  return result;
 }
 
 int SetDestinationFile(CommandContext& c) {
@@ -123,9 +130,10 @@ int LoadScript(Kernel& kernel, const Sstring& file) {
   std::string pending, line;
   bool hasPending = false;
   long pendingLine = 0, number = 0;
+  std::vector<long> pendingLines;  // the file line of each line of the command
   diag::ScriptScope position(file.str());
   auto execute = [&]() {
-    position.SetLine(pendingLine);
+    position.SetLines(pendingLines);
     const int result = ExecuteLine(kernel, pending.c_str());
     // An interrupt stops the script after the command it came in; the run
     // it stopped has said so already.
@@ -163,10 +171,12 @@ int LoadScript(Kernel& kernel, const Sstring& file) {
       if (hasPending && !execute()) return 0;
       pending = line;
       pendingLine = number;
+      pendingLines.assign(1, number);
       hasPending = true;
     } else if (hasPending) {
       pending += '\n';
       pending += line;
+      pendingLines.push_back(number);
     } else {
       out << "load error: file = " << file << ",line = " << number << '\n';
       return 0;

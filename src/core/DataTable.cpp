@@ -36,8 +36,10 @@ int DataTable::LoadData(std::istream& in, std::ostream& out) {
   return 1;
 }
 
+// A key that is not there is not made by looking.
 int DataTable::DelData(const Sstring& key, const Sstring& name) {
-  return data_.GetOrInsert(key).Erase(name) ? 1 : 0;
+  Row* row = data_.Find(key);
+  return row && row->Erase(name) ? 1 : 0;
 }
 
 int DataTable::DelKey(const Sstring& key) {

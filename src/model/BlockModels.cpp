@@ -1,6 +1,7 @@
 // BlockModels: model word -> factory.
 #include "model/BlockModels.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "model/Block.h"
@@ -17,4 +18,11 @@ void RegisterBlockModel(const char* model, BlockFactory make) { Models()[Sstring
 std::unique_ptr<Block> MakeBlock(const Sstring& model, const Sstring& name, Network& network) {
   auto it = Models().find(model);
   return it == Models().end() ? nullptr : it->second(name, network);
+}
+
+std::vector<std::string> BlockModelNames() {
+  std::vector<std::string> names;
+  for (const auto& [word, make] : Models()) names.push_back(word.str());
+  std::sort(names.begin(), names.end());
+  return names;
 }

@@ -3,6 +3,8 @@
 // folder defining the model registers (atm/AtmModels.cpp).
 #pragma once
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "core/Sstring.h"
 
@@ -13,5 +15,7 @@ using BlockFactory = std::unique_ptr<Block> (*)(const Sstring& name, Network& ne
 
 // Adds a model under its word; registering a word again replaces its factory.
 void RegisterBlockModel(const char* model, BlockFactory make);
+// The words of the registered models, sorted.
+std::vector<std::string> BlockModelNames();
 // A new block of that model, or null for a word no folder registered.
 std::unique_ptr<Block> MakeBlock(const Sstring& model, const Sstring& name, Network& network);

@@ -1,5 +1,8 @@
 // VCCs, links and data connections: their records in the network's table and
 // the per-connection entries in the tables of the blocks they cross.
+#include <sstream>
+
+#include "core/NameHint.h"
 #include "model/DataKeys.h"
 #include "model/Network.h"
 #include "model/VccRecord.h"
@@ -14,10 +17,43 @@ std::vector<Sstring> PathOf(const VccRecord& vcc) {
   for (int i = 1; i <= n; ++i) path.push_back(vcc.Block(i));
   return path;
 }
+
+// A number as the console writes numbers (six significant digits).
+std::string NumberText(double v) {
+  std::ostringstream s;
+  s << v;
+  return s.str();
+}
+
+std::string PathText(const std::vector<Sstring>& path) {
+  std::vector<std::string> names;
+  for (const Sstring& b : path) names.push_back(b.str());
+  return QuotedList(names, path.size());
+}
 }  // namespace
+
+int Network::RefuseUnknownVcc(const Sstring& nci) {
+  return Refuse("no VCC " + Quoted(nci) + " in network " + Quoted(name_) + VccHint(nci));
+}
+
+int Network::RefuseUnknownDc(const Sstring& dci) {
+  return Refuse("no DC " + Quoted(dci) + " in network " + Quoted(name_) + DcHint(dci));
+}
+
+// An identifier already used by a VCC, a DC or the connection record would
+// have its entries overwritten one by one, leaving a record that is neither.
+// A DC may still take the name of a VCC (the two records then share a key),
+// as it always could.
+int Network::RefuseTakenId(const Sstring& id, bool forDc) {
+  if (!forDc && Peek(id, kStatus)) return Refuse("VCC " + Quoted(id) + " already exists");
+  if (Peek(id, kBeginApplication)) return Refuse("DC " + Quoted(id) + " already exists");
+  if (id == kInterfaces) return Refuse(Quoted(id) + " is the network's own record of connections");
+  return 1;
+}
 
 int Network::CreateVcc(const Sstring& nci, const Sstring& category, double bandwidth,
                        const Sstring& firstBlock) {
+  if (!RefuseTakenId(nci, false)) return 0;
   PutData(nci, kStatus, Sstring("EMPTY"));
   PutData(nci, kCategory, category);
   PutData(nci, kBandwidth, bandwidth);
@@ -28,18 +64,28 @@ int Network::CreateVcc(const Sstring& nci, const Sstring& category, double bandw
 }
 
 int Network::ConnectVccBlock(const Sstring& nci, const Sstring& newBlock, const Sstring& keyBlock) {
+  if (!Peek(nci, kStatus)) return RefuseUnknownVcc(nci);
   Block* added = FindBlock(newBlock);
   Block* key = FindBlock(keyBlock);
-  if (!added || !key || !added->IsEquipment() || !key->IsEquipment()) return 0;
-  if (!AreNeighbours(keyBlock, newBlock) || !HasKey(nci)) return 0;
+  if (!added) return RefuseUnknownBlock(newBlock);
+  if (!key) return RefuseUnknownBlock(keyBlock);
+  for (const Block* b : {added, key})
+    if (!b->IsEquipment())
+      return Refuse(Quoted(b->GetName()) + " is an application; a VCC runs over terminals and "
+                    "switches");
+  if (!AreNeighbours(keyBlock, newBlock))
+    return Refuse(Quoted(newBlock) + " is not connected to " + Quoted(keyBlock) +
+                  "; connect the blocks first (connect block)");
+  // Both ports are read before the record changes, so a refusal leaves it whole.
+  Sstring category, outPort, inPort;
+  if (!key->PeekData(kDLN, newBlock, outPort) || !added->PeekData(kDLN, keyBlock, inPort))
+    return Refuse("the blocks hold no port facing each other");
   short n = 0;
   GetData(nci, kNumberOfBlocks, n);
   ++n;
   PutData(nci, kNumberOfBlocks, n);
   PutData(nci, VccBlockEntry(n), newBlock);
-  Sstring category, outPort, inPort;
   GetData(nci, kCategory, category);
-  if (!key->GetData(kDLN, newBlock, outPort) || !added->GetData(kDLN, keyBlock, inPort)) return 0;
   key->PutData(nci, kOutputPort, outPort);
   added->PutData(nci, kInputPort, inPort);
   key->PutData(nci, kCategory, category);
@@ -64,7 +110,8 @@ int Network::DisconnectVccBlock(const Sstring& nci, const Sstring& oldBlock,
                                 const Sstring& keyBlock) {
   const VccRecord vcc(*this, nci);
   short count = 0;
-  if (!HasKey(nci) || !vcc.BlockCount(count)) return 0;
+  if (!Peek(nci, kStatus)) return RefuseUnknownVcc(nci);
+  if (!vcc.BlockCount(count)) return Refuse("VCC " + Quoted(nci) + " has no blocks left");
   const std::vector<Sstring> path = PathOf(vcc);
   int pos = 0;
   for (size_t i = 0; i < path.size(); ++i)
@@ -72,8 +119,12 @@ int Network::DisconnectVccBlock(const Sstring& nci, const Sstring& oldBlock,
       pos = static_cast<int>(i) + 1;
       break;
     }
-  if (pos == 0) return 0;
-  if (pos > 1 && path[static_cast<size_t>(pos - 2)] != keyBlock) return 0;
+  if (pos == 0)
+    return Refuse(Quoted(oldBlock) + " is not on VCC " + Quoted(nci) + ", whose path is " +
+                  PathText(path));
+  if (pos > 1 && path[static_cast<size_t>(pos - 2)] != keyBlock)
+    return Refuse("on VCC " + Quoted(nci) + " " + Quoted(oldBlock) + " follows " +
+                  Quoted(path[static_cast<size_t>(pos - 2)]) + ", not " + Quoted(keyBlock));
   auto leaving = [&](const Sstring& b) {
     for (size_t i = static_cast<size_t>(pos - 1); i < path.size(); ++i)
       if (path[i] == b) return true;
@@ -104,7 +155,7 @@ int Network::DisconnectVccBlock(const Sstring& nci, const Sstring& oldBlock,
 
 // Only keys that hold a VCC record are VCCs: "Interfaces" or a DC key is not.
 int Network::RemoveVcc(const Sstring& nci) {
-  if (!Peek(nci, kStatus)) return 0;
+  if (!Peek(nci, kStatus)) return RefuseUnknownVcc(nci);
   const VccRecord vcc(*this, nci);
   for (int j = vcc.LinkCount(); j >= 1; --j) {
     Sstring begin, end;
@@ -127,7 +178,13 @@ int Network::CreateLink(const Sstring& nci, const Sstring& name1, const Sstring&
   Block* b1 = FindBlock(name1);
   Block* b2 = FindBlock(name2);
   const VccRecord vcc(*this, nci);
-  if (!vcc.OnPath(name1) || !vcc.OnPath(name2) || !b1 || !b2) return 0;
+  if (!Peek(nci, kStatus)) return RefuseUnknownVcc(nci);
+  for (const Sstring* name : {&name1, &name2})
+    if (!vcc.OnPath(*name))
+      return Refuse(Quoted(*name) + " is not on VCC " + Quoted(nci) + ", whose path is " +
+                    PathText(PathOf(vcc)) + " (connect vcc block adds blocks)");
+  if (!b1) return RefuseUnknownBlock(name1);
+  if (!b2) return RefuseUnknownBlock(name2);
   short j = 0;
   GetData(nci, kNumberOfLinks, j);
   ++j;
@@ -147,14 +204,16 @@ int Network::CreateLink(const Sstring& nci, const Sstring& name1, const Sstring&
 // links" always all exist.
 int Network::RemoveLink(const Sstring& nci, const Sstring& name1, const Sstring& name2) {
   const VccRecord vcc(*this, nci);
-  if (!vcc.OnPath(name1) || !vcc.OnPath(name2)) return 0;
+  if (!Peek(nci, kStatus)) return RefuseUnknownVcc(nci);
   const short m = vcc.LinkCount();
   int found = 0;
-  for (int j = 1; j <= m && !found; ++j) {
+  for (int j = 1; j <= m && !found && vcc.OnPath(name1) && vcc.OnPath(name2); ++j) {
     Sstring b, e;
     if (vcc.LinkEnds(j, b, e) && b == name1 && e == name2) found = j;
   }
-  if (!found) return 0;
+  if (!found)
+    return Refuse("VCC " + Quoted(nci) + " has no link from " + Quoted(name1) + " to " +
+                  Quoted(name2) + " (show vcc links lists them)");
   if (Block* b = FindBlock(name1)) {
     b->DelData(nci, kOutputVpi);
     b->DelData(nci, kOutputVci);
@@ -178,22 +237,46 @@ int Network::RemoveLink(const Sstring& nci, const Sstring& name1, const Sstring&
 int Network::CreateDc(const Sstring& dci, const Sstring& beginApp, const Sstring& endApp) {
   Block* sender = FindBlock(beginApp);
   Block* receiver = FindBlock(endApp);
-  if (!sender || !receiver) return 0;
+  if (!sender) return RefuseUnknownBlock(beginApp);
+  if (!receiver) return RefuseUnknownBlock(endApp);
+  if (!RefuseTakenId(dci, true)) return 0;
+  for (const Block* app : {sender, receiver})
+    if (app->IsEquipment())
+      return Refuse(Quoted(app->GetName()) + " is a " + app->GetModel().str() +
+                    "; a DC joins two applications (\"ATM Generic Application\")");
   Sstring source;
   sender->GetParam("Traffic source", source);
   Layer* sourceLayer = sender->FindLayer(source + "_TS");
   Sstring category, aal;
   double bitRate = 0;
-  if (!sourceLayer || !sourceLayer->GetParam(kCategory, category) ||
+  if (!sourceLayer)
+    return Refuse("application " + Quoted(beginApp) + " has no traffic source layer " +
+                  Quoted(source + "_TS") +
+                  " (an application gets its source when it is connected to a terminal, "
+                  "from its parameter \"Traffic source\": CBR, VBR_BATCH or GENERIC)");
+  for (const char* name : {"Service categorie", "ATM adaptation layer", "Bit rate"})
+    if (!sourceLayer->GetParameter(name))
+      return Refuse("the source " + Quoted(sourceLayer->GetName()) + " of " + Quoted(beginApp) +
+                    " has no parameter " + Quoted(name));
+  if (!sourceLayer->GetParam(kCategory, category) ||
       !sourceLayer->GetParam("ATM adaptation layer", aal))
-    return 0;
+    return Refuse("the source " + Quoted(sourceLayer->GetName()) + " of " + Quoted(beginApp) +
+                  " holds no text in \"Service categorie\" or \"ATM adaptation layer\"");
   const auto* senderPeers = Neighbours(beginApp);
   const auto* receiverPeers = Neighbours(endApp);
-  if (!senderPeers || senderPeers->empty() || !receiverPeers || receiverPeers->empty()) return 0;
+  for (const auto* peers : {senderPeers, receiverPeers})
+    if (!peers || peers->empty())
+      return Refuse("application " + Quoted(peers == senderPeers ? beginApp : endApp) +
+                    " is not connected to a terminal");
   Block* first = senderPeers->front();
   Block* last = receiverPeers->front();
-  if (!first->HasLayer(aal) || !last->HasLayer(aal)) return 0;
-  if (!sourceLayer->GetParam("Bit rate", bitRate)) return 0;
+  for (const Block* b : {first, last})
+    if (!b->HasLayer(aal))
+      return Refuse("terminal " + Quoted(b->GetName()) + " has no layer " + Quoted(aal) +
+                    " (the source's \"ATM adaptation layer\")");
+  if (!sourceLayer->GetParam("Bit rate", bitRate))
+    return Refuse("the \"Bit rate\" of the source " + Quoted(sourceLayer->GetName()) + " of " +
+                  Quoted(beginApp) + " is not a double");
 
   Sstring chosen;
   bool found = false;
@@ -210,7 +293,7 @@ int Network::CreateDc(const Sstring& dci, const Sstring& beginApp, const Sstring
       break;
     }
   }
-  if (!found) return 0;
+  if (!found) return RefuseNoVcc(*first, *last, category, bitRate);
   auto endpoint = [&](Block* app, const Sstring& direction) {
     app->PutData(dci, kNCI, chosen);
     app->PutData(dci, kDirection, direction);
@@ -234,10 +317,38 @@ int Network::CreateDc(const Sstring& dci, const Sstring& beginApp, const Sstring
   return 1;
 }
 
+// Says why no VCC can carry a DC: the VCCs between the two terminals and
+// what each lacks.
+int Network::RefuseNoVcc(const Block& first, const Block& last, const Sstring& category,
+                         double bitRate) {
+  std::string why = "no free VCC runs from " + Quoted(first.GetName()) + " to " +
+                    Quoted(last.GetName()) + " with category " + Quoted(category) +
+                    " and a bandwidth of at least " + NumberText(bitRate);
+  std::string seen;
+  for (const Sstring& nci : VccIds()) {
+    const VccRecord vcc(*this, nci);
+    const short n = vcc.BlockCount();
+    if (n < 1 || vcc.Block(1) != first.GetName()) continue;
+    Sstring status, cat;
+    double bandwidth = 0;
+    PeekData(nci, kStatus, status);
+    PeekData(nci, kCategory, cat);
+    PeekData(nci, kBandwidth, bandwidth);
+    std::string lack;
+    if (vcc.Block(n) != last.GetName()) lack = "ends at " + Quoted(vcc.Block(n));
+    else if (status != "EMPTY") lack = "is taken by a DC";
+    else if (cat != category) lack = "has category " + Quoted(cat);
+    else lack = "has bandwidth " + NumberText(bandwidth);
+    seen += (seen.empty() ? "" : ", ") + Quoted(nci) + " " + lack;
+  }
+  if (!seen.empty()) why += " (from " + Quoted(first.GetName()) + ": " + seen + ")";
+  return Refuse(why);
+}
+
 // Only keys that hold a DC record are DCs.
 int Network::RemoveDc(const Sstring& dci) {
   Sstring nci, beginApp, endApp, beginBlock, endBlock;
-  if (!PeekData(dci, kBeginApplication, beginApp)) return 0;
+  if (!PeekData(dci, kBeginApplication, beginApp)) return RefuseUnknownDc(dci);
   PeekData(dci, kNCI, nci);
   PeekData(dci, kEndApplication, endApp);
   PeekData(dci, kBeginBlock, beginBlock);

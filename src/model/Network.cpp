@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <ostream>
 
+#include "core/NameHint.h"
 #include "model/BlockModels.h"
 #include "model/DataKeys.h"
 #include "model/Kernel.h"
@@ -46,18 +47,59 @@ Network::~Network() {
 
 EventPriorityQueue& Network::Queue() const { return kernel_.Queue(); }
 
+namespace {
+std::vector<std::string> Texts(const std::vector<Sstring>& names) {
+  std::vector<std::string> v;
+  for (const Sstring& n : names) v.push_back(n.str());
+  return v;
+}
+}  // namespace
+
+int Network::Refuse(std::string reason) {
+  refusal_ = std::move(reason);
+  return 0;
+}
+
+std::string Network::BlockHint(const Sstring& typed) const {
+  std::vector<std::string> names;
+  ForEachBlock([&](const Block& b) { names.push_back(b.GetName().str()); });
+  return NameHint(typed.str(), names, "blocks of network " + Quoted(name_.str()));
+}
+
+std::string Network::VccHint(const Sstring& typed) const {
+  return NameHint(typed.str(), Texts(VccIds()), "VCCs of network " + Quoted(name_.str()));
+}
+
+std::string Network::DcHint(const Sstring& typed) const {
+  return NameHint(typed.str(), Texts(DcIds()), "DCs of network " + Quoted(name_.str()));
+}
+
+int Network::RefuseUnknownBlock(const Sstring& name) {
+  return Refuse("no block " + Quoted(name.str()) + " in network " + Quoted(name_.str()) +
+                BlockHint(name));
+}
+
 Block* Network::FindBlock(const Sstring& name) const {
   auto* slot = blocks_.Find(name);
   return slot ? slot->get() : nullptr;
 }
 
 int Network::CreateBlock(const Sstring& name, const Sstring& model, const Sstring&) {
-  if (blocks_.Contains(name)) return 0;
+  if (blocks_.Contains(name))
+    return Refuse("network " + Quoted(name_.str()) + " already has a block " +
+                  Quoted(name.str()) + " (model " + Quoted(FindBlock(name)->GetModel()) + ")");
   std::unique_ptr<Block> block = MakeBlock(model, name, *this);
-  if (!block) return 0;
+  if (!block) {
+    const std::vector<std::string> models = BlockModelNames();
+    const std::string close = ClosestName(model.str(), models);
+    return Refuse("no block model " + Quoted(model.str()) +
+                  (close.empty() ? "" : "; did you mean " + Quoted(close) + "?") +
+                  " (the models are " + QuotedList(models) + ")");
+  }
   Block& b = *block;
   blocks_.Put(name, std::move(block));
-  return b.CreateLayers();
+  if (b.CreateLayers()) return 1;
+  return Refuse("the " + model.str() + " model could not make the layers of " + Quoted(name.str()));
 }
 
 int Network::CanRemoveBlock(const Sstring& name) const {
@@ -72,10 +114,26 @@ int Network::CanRemoveBlock(const Sstring& name) const {
 }
 
 int Network::RemoveBlock(const Sstring& name) {
-  if (!blocks_.Contains(name)) return 0;
-  if (CanRemoveBlock(name) != 1) return 0;
-  // A block that was never wired has nothing to undo.
-  if (HasNeighbours(name) && DisconnectBlock(name) != 1) return 0;
+  if (!blocks_.Contains(name)) return RefuseUnknownBlock(name);
+  if (CanRemoveBlock(name) != 1) {
+    for (const Sstring& nci : VccIds())
+      if (VccRecord(*this, nci).OnPath(name))
+        return Refuse("block " + Quoted(name.str()) + " lies on VCC " + Quoted(nci.str()) +
+                      "; remove the VCC (or take the block out of it) first");
+    for (const Sstring& dci : DcIds()) {
+      Sstring begin, end;
+      PeekData(dci, datakey::kBeginApplication, begin);
+      PeekData(dci, datakey::kEndApplication, end);
+      if (begin == name || end == name)
+        return Refuse("block " + Quoted(name.str()) + " is an application of DC " +
+                      Quoted(dci.str()) + "; remove the DC first");
+    }
+    return 0;
+  }
+  // A block that was never wired, or whose peers were all disconnected, has
+  // nothing to undo.
+  if (NumberOfNeighbours(name) > 0 && DisconnectBlock(name) != 1) return 0;
+  neighbours_.Erase(name);
   blocks_.Erase(name);
   return 1;
 }
@@ -105,13 +163,24 @@ int Network::AreNeighbours(const Sstring& name1, const Sstring& name2) const {
 int Network::ConnectBlock(const Sstring& name1, const Sstring& name2, const Sstring& interface) {
   Block* b1 = FindBlock(name1);
   Block* b2 = FindBlock(name2);
-  if (!b1 || !b2) return 0;
+  if (!b1) return RefuseUnknownBlock(name1);
+  if (!b2) return RefuseUnknownBlock(name2);
+  // A block wired to itself, or a pair wired twice, would overwrite its own
+  // routing entries.
+  if (b1 == b2) return Refuse("a block cannot be connected to itself");
+  if (AreNeighbours(name1, name2))
+    return Refuse("blocks " + Quoted(name1.str()) + " and " + Quoted(name2.str()) +
+                  " are already connected");
+  refusal_.clear();
   short count1 = static_cast<short>(CountNeighboursOfKind(name1, b2->GetKind()));
-  if (b1->ConnectInterface(name2, b2->GetKind(), count1, interface) != 1) return 0;
+  if (b1->ConnectInterface(name2, b2->GetKind(), count1, interface) != 1)
+    return RefuseConnection(*b1, *b2);
   short count2 = static_cast<short>(CountNeighboursOfKind(name2, b1->GetKind()));
   if (b2->ConnectInterface(name1, b1->GetKind(), count2, interface) == 0) {
+    const std::string why = TakeRefusal();
     b1->DisconnectInterface(name2, b2->GetKind(), count1);
-    return 0;
+    refusal_ = why;
+    return RefuseConnection(*b2, *b1);
   }
   neighbours_.GetOrInsert(name1).push_back(b2);
   neighbours_.GetOrInsert(name2).push_back(b1);
@@ -120,10 +189,22 @@ int Network::ConnectBlock(const Sstring& name1, const Sstring& name2, const Sstr
   return 1;
 }
 
+int Network::RefuseConnection(const Block& refusing, const Block& peer) {
+  if (!refusal_.empty()) return 0;  // the model said why
+  return Refuse(Quoted(refusing.GetName().str()) + " (" + refusing.GetModel().str() +
+                ") takes no connection to " + Quoted(peer.GetName().str()) + " (" +
+                peer.GetModel().str() + ")");
+}
+
 int Network::DisconnectBlock(const Sstring& name) {
   auto* list = neighbours_.Find(name);
   Block* self = FindBlock(name);
-  if (!list || !self) return 0;
+  if (!self) return RefuseUnknownBlock(name);
+  if (!list || list->empty()) {
+    // A block whose peers were all disconnected keeps an empty list; it goes.
+    neighbours_.Erase(name);
+    return Refuse("block " + Quoted(name.str()) + " is not connected to any block");
+  }
   int result = 0;
   std::vector<Block*> peers = *list;
   for (Block* peer : peers) {
@@ -144,6 +225,7 @@ int Network::DisconnectBlock(const Sstring& name) {
                                       return c.first == name || c.second == name;
                                     }),
                      connections_.end());
+  if (!result) return Refuse("no interface of " + Quoted(name.str()) + " was there to undo");
   return result;
 }
 

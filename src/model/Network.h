@@ -40,6 +40,24 @@ class Network : public Param, public DataTable {
   Sstring Path() const { return Settings().path; }
   static std::vector<ParameterInfo> DescribeParameters();
 
+  // Why the last operation returned 0, for the console's diagnostics. The
+  // operations and the block models set it where they refuse; the network
+  // still prints nothing. Refuse returns 0; TakeRefusal empties it.
+  int Refuse(std::string reason);
+  std::string TakeRefusal() { return std::move(refusal_); }
+  // "; did you mean ..." or the list of the names of that kind, for a
+  // block, VCC or DC name the network does not hold.
+  std::string BlockHint(const Sstring& typed) const;
+  std::string VccHint(const Sstring& typed) const;
+  std::string DcHint(const Sstring& typed) const;
+  // Refuses with: no block "X" in network "N" and the hint.
+  int RefuseUnknownBlock(const Sstring& name);
+  int RefuseUnknownVcc(const Sstring& nci);
+  int RefuseUnknownDc(const Sstring& dci);
+  // 1 when no VCC (unless forDc), DC or the connection record uses the
+  // identifier, else a refusal.
+  int RefuseTakenId(const Sstring& id, bool forDc);
+
   // Block registry (newest first).
   int ExistBlock(const Sstring& name) const { return blocks_.Contains(name) ? 1 : 0; }
   Block* FindBlock(const Sstring& name) const;
@@ -112,6 +130,9 @@ class Network : public Param, public DataTable {
   const std::vector<std::string>& RunFileNames() const { return runFileNames_; }
 
  private:
+  // 0, with a reason naming the two blocks unless the model gave one.
+  int RefuseConnection(const Block& refusing, const Block& peer);
+  int RefuseNoVcc(const Block& first, const Block& last, const Sstring& category, double bitRate);
   void RemoveHop(const Sstring& nci, const Sstring& from, const Sstring& to);
 
   Sstring name_;
@@ -123,4 +144,5 @@ class Network : public Param, public DataTable {
   std::set<std::string> runFiles_;
   std::vector<std::pair<std::ostream*, std::string>> runStreams_;
   std::vector<std::string> runFileNames_;
+  std::string refusal_;
 };

@@ -64,12 +64,13 @@ TEST(Diagnostics, NameTheScriptLineAndFailInStrictMode) {
   EXPECT_EQ(diag::Error("no such thing"), 0);
   {
     diag::ScriptScope outer("a.txt");
-    outer.SetLine(3);
+    outer.SetLines({3, 5});
     {
       diag::ScriptScope inner("b.txt");
-      inner.SetLine(7);
+      inner.SetLines({7});
       EXPECT_FALSE(diag::Warning("inner"));
     }
+    EXPECT_FALSE(diag::Warning("second line", 1));
     diag::SetStrict(true);
     EXPECT_TRUE(diag::Warning("outer"));
     diag::SetStrict(false);
@@ -79,6 +80,7 @@ TEST(Diagnostics, NameTheScriptLineAndFailInStrictMode) {
   EXPECT_EQ(err.str(),
             "error: no such thing\n"
             "b.txt:7: warning: inner\n"
+            "a.txt:5: warning: second line\n"
             "a.txt:3: warning: outer\n"
             "warning: at the prompt\n");
 }
