@@ -77,7 +77,9 @@ std::string CommandContext::Name() const {
   return s;
 }
 
-int CommandContext::Error(const std::string& text) const { return diag::Error(Name() + ": " + text); }
+int CommandContext::Error(const std::string& text) const {
+  return diag::Error(Name() + ": " + text);
+}
 
 void CommandContext::Warn(const std::string& text, long lineOffset) {
   if (diag::Warning(Name() + ": " + text, lineOffset)) strictFailed_ = true;
@@ -158,8 +160,8 @@ void WarnUnread(CommandContext& c) {
   if (!PlaceOf(c.in, p)) return;
   size_t start = p.text.find_first_not_of(" \t\r\n", p.at);
   if (start == std::string::npos || p.text[start] == '#') return;
-  const long offset =
-      static_cast<long>(std::count(p.text.begin(), p.text.begin() + static_cast<long>(start), '\n'));
+  const auto begin = p.text.begin();
+  const long offset = static_cast<long>(std::count(begin, begin + static_cast<long>(start), '\n'));
   // Reading a word may have taken the line break after it: the rest has a
   // line of its own when a break lies between the last text read and it.
   size_t read = p.at;

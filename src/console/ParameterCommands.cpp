@@ -86,19 +86,21 @@ int PutParameter(CommandContext& c) {
   std::istringstream first(record);
   Sstring name;
   first >> name;
-  if (!name.empty() && !target.GetParameter(name)) {
-    const std::vector<std::string> names = ParameterNames(target);
-    const std::string close = ClosestName(name.str(), names);
-    c.Warn("adds parameter " + Quoted(name) + ", which " + c.TargetText() +
-           " did not have and does not read" +
-           (close.empty() ? std::string() : "; did you mean " + Quoted(close) + "?"));
-  }
+  const bool added = !name.empty() && !target.GetParameter(name);
+  std::vector<std::string> names;
+  if (added) names = ParameterNames(target);
   if (c.in.eof() || !target.LoadParamIs(c.in)) {
     if (!record.empty()) {
       const std::string fault = RecordFault(record);
       if (!fault.empty()) c.Error(fault);
     }
     return c.Missing(c.LastArg());
+  }
+  if (added) {
+    const std::string close = ClosestName(name.str(), names);
+    c.Warn("adds parameter " + Quoted(name) + ", which " + c.TargetText() +
+           " did not have and does not read" +
+           (close.empty() ? std::string() : "; did you mean " + Quoted(close) + "?"));
   }
   return 1;
 }
