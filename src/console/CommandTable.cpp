@@ -21,6 +21,7 @@
 #include "model/DataKeys.h"
 #include "model/Kernel.h"
 #include "model/Network.h"
+#include "model/VccRecord.h"
 
 namespace {
 
@@ -168,6 +169,15 @@ const Command kCommands[] = {
      E::EchoIt},
     {{"show", "vcc", "link"}, "show VCC link ", {kNet, W("NCI"), W("name1"), W("name2")},
      [](C& c) {
+       const VccRecord vcc(*c.network, c.words[1]);
+       bool found = false;
+       for (int j = 1; j <= vcc.LinkCount(); ++j) {
+         const VccLink l = vcc.Link(j);
+         found = found || (l.begin == c.words[2] && l.end == c.words[3]);
+       }
+       if (!found && c.network->Peek(c.words[1], datakey::kStatus))
+         c.Warn("VCC " + Quoted(c.words[1]) + " has no link from " + Quoted(c.words[2]) + " to " +
+                Quoted(c.words[3]) + " (links run in the direction they were made)");
        return ShowVcc(c, [](C& c) {
          ShowVccsLinks(c.out, *c.network, {c.words[1]}, &c.words[2], &c.words[3]);
        });

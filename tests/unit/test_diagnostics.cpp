@@ -100,6 +100,7 @@ TEST(Diagnostics, SilentRefusalsAndDoubtfulInputSayWhatIsWrong) {
       {"del parameter block n S nosuch", 1, "block \"S\" has no parameter \"nosuch\"", ""},
       {"show vcc links n v9", 1, "no VCC \"v9\" in network \"n\"", ""},
       {"show dc n d9", 1, "no DC \"d9\"", ""},
+      {"show vcc link n v1 S T1", 1, "VCC \"v1\" has no link from \"S\" to \"T1\"", ""},
       {"run n -1", 1, "simulation time -1 is negative", "Numero de Eventos Processados: 0"},
   };
   for (const Case& c : cases) {
