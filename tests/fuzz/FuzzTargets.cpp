@@ -39,27 +39,35 @@ int BoundedRun(Kernel& kernel, std::istream& in) {
   return gRun(kernel, args);
 }
 
-// Once per process: the command handlers, the bounded run, and a scratch
-// folder that becomes the working folder.
+// Once per process: the command handlers and the bounded run.
 const fs::path& Scratch() {
   static const fs::path dir = [] {
     InstallCommandHandlers();
     gRun = FindHandlerRow("CmdRun")->handler;
     RegisterHandler("CmdRun", &BoundedRun);
-    fs::path d = fs::temp_directory_path() / ("celvane_fuzz_" + std::to_string(getpid()));
+    // Inputs make many small files: a memory file system, when there is one.
+    const fs::path base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : fs::temp_directory_path();
+    fs::path d = base / ("celvane_fuzz_" + std::to_string(getpid()));
     fs::create_directories(d);
-    fs::current_path(d);
     return d;
   }();
   return dir;
 }
 
-// Empties the scratch folder of what the last input made.
-void Clean() {
-  std::error_code ec;
-  fs::current_path(Scratch(), ec);
-  for (auto& e : fs::directory_iterator(Scratch(), ec)) fs::remove_all(e.path(), ec);
-}
+// An input works in the scratch folder; afterwards the folder is emptied and
+// the process is back where it was (the fuzzer writes its corpus there).
+class InScratch {
+ public:
+  InScratch() : home_(fs::current_path()) { fs::current_path(Scratch()); }
+  ~InScratch() {
+    std::error_code ec;
+    for (auto& e : fs::directory_iterator(Scratch(), ec)) fs::remove_all(e.path(), ec);
+    fs::current_path(home_, ec);
+  }
+
+ private:
+  fs::path home_;
+};
 
 }  // namespace
 
@@ -71,30 +79,24 @@ std::string Confined(const uint8_t* data, size_t size) {
 }
 
 void ExecuteLines(const uint8_t* data, size_t size) {
-  Scratch();
+  InScratch here;
   std::istringstream in(Confined(data, size));
-  {
-    platform::CapturedOutput quiet;
-    Kernel kernel;
-    kernel.SetBaseSeed(1);
-    for (std::string line; std::getline(in, line);) {
-      ExecuteLine(kernel, line.c_str());
-      quiet.Take();
-    }
+  platform::CapturedOutput quiet;
+  Kernel kernel;
+  kernel.SetBaseSeed(1);
+  for (std::string line; std::getline(in, line);) {
+    ExecuteLine(kernel, line.c_str());
+    quiet.Take();
   }
-  Clean();
 }
 
 void LoadInput(const uint8_t* data, size_t size) {
-  Scratch();
+  InScratch here;
   std::ofstream("input.txt", std::ios::binary) << Confined(data, size);
-  {
-    platform::CapturedOutput quiet;
-    Kernel kernel;
-    kernel.SetBaseSeed(1);
-    LoadScript(kernel, "input.txt");
-  }
-  Clean();
+  platform::CapturedOutput quiet;
+  Kernel kernel;
+  kernel.SetBaseSeed(1);
+  LoadScript(kernel, "input.txt");
 }
 
 }  // namespace fuzz

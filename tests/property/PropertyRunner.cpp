@@ -446,7 +446,7 @@ CampaignSummary RunCampaign(const CampaignOptions& o, std::ostream& log) {
   const std::string dir = (fs::path(o.scratch) / "script").string();
   for (size_t i = 0; i < o.scripts; ++i) {
     const uint64_t seed = o.firstSeed + i;
-    Script s = Generate(seed, o.profile);
+    Script s = Generate(seed, o.profile, o.known);
     ++sum.scripts;
     sum.commandLines += s.CommandLines();
     ScriptOutcome r = CheckIsolated(s, dir, o.timeoutSeconds);
@@ -458,9 +458,14 @@ CampaignSummary RunCampaign(const CampaignOptions& o, std::ostream& log) {
     }
     if (failing) {
       ++sum.failingScripts;
+      for (const std::string& f : s.features) ++sum.failingByFeature[f];
+      if (s.features.empty()) ++sum.failingByFeature["none"];
       for (const Finding& f : r.findings)
         if (!o.tolerated.count(f.kind)) {
-          sum.failures.push_back("seed " + std::to_string(seed) + ": " + f.kind + ": " + f.detail);
+          std::string known;
+          for (const std::string& x : s.features) known += (known.empty() ? " [" : " ") + x;
+          sum.failures.push_back("seed " + std::to_string(seed) + ": " + f.kind + ": " + f.detail +
+                                 (known.empty() ? "" : known + "]"));
           break;
         }
       if (!o.keep.empty()) {
@@ -485,6 +490,11 @@ void PrintSummary(const CampaignSummary& s, std::ostream& out) {
       << s.failingScripts << " failing scripts";
   for (const auto& [kind, n] : s.findings) out << ", " << kind << " " << n;
   out << '\n';
+  if (!s.failingByFeature.empty()) {
+    out << "  failing scripts by known fault taken on:";
+    for (const auto& [f, n] : s.failingByFeature) out << ' ' << f << '=' << n;
+    out << '\n';
+  }
 }
 
 }  // namespace property

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <deque>
 #include <map>
@@ -33,7 +34,9 @@ size_t Script::CommandLines() const {
 
 std::string Script::Text() const {
   std::ostringstream out;
-  out << "# seed " << seed << ", check runs of " << checkTime << " s\n";
+  out << "# seed " << seed << ", check runs of " << checkTime << " s\n# known faults:";
+  for (const std::string& f : features) out << ' ' << f;
+  out << '\n';
   for (const AuxFile& f : files)
     out << "# file " << f.name << " (" << f.content.size() << " bytes):\n" << f.content
         << "\n# end of file " << f.name << "\n";
@@ -225,10 +228,14 @@ const char* const kNumberSuffixes[] = {"abc", "e", "e+", "..", "x", "#", "\xff",
 
 class Generator {
  public:
-  Generator(uint64_t seed, Profile profile)
-      : rng_(seed * 0x9E3779B97F4A7C15ull + 0x1234567ull), full_(profile == Profile::Full),
-        cat_(ProgramCatalog()) {
+  Generator(uint64_t seed, Profile profile, const std::set<std::string>* known)
+      : rng_(seed * 0x9E3779B97F4A7C15ull + 0x1234567ull), cat_(ProgramCatalog()) {
     script_.seed = seed;
+    // A Full script takes a random few of the edits known to fail, or none.
+    if (known) enabled_ = *known;
+    else if (profile == Profile::Full && Chance(0.7))
+      for (const char* f : kKnownFeatures)
+        if (Chance(0.12)) enabled_.insert(f);
   }
 
   Script Make() {
@@ -280,7 +287,9 @@ class Generator {
   std::string NewName(const std::string& stem) {
     std::string n = stem + std::to_string(++uid_);
     if (Chance(0.92)) return n;
-    switch (Below(full_ ? 9 : 6)) {
+    size_t k = Below(9);
+    if (k >= 6 && !Known("odd-names", true)) k = Below(6);
+    switch (k) {
       case 0: return stem + " " + std::to_string(uid_);
       case 1: return "create" + n;
       case 2: return "#" + n;
@@ -298,38 +307,31 @@ class Generator {
     std::vector<std::string> v = {"0", "-1", "-0", "1e308", "1.7976931348623157e308",
                                   "1e999", "-1e999", "nan", "inf", "-inf", "NaN",
                                   "infinity", "1e-300", "12abc", "0x10", "+5", ".5", "5.",
-                                  "99999999999999999999999", std::string(400, '9')};
-    // Subnormal numbers: a subnormal physical-layer bit rate turns the cell
-    // time infinite (known, being mended); other roles take them in Safe.
-    if (full_ || (role != Role::PhyRate && role != Role::Rate)) {
-      v.push_back("4.9e-324");
-      v.push_back("1e-310");
-    }
-    if (integer) {
-      for (const char* s : {"2147483647", "2147483648", "-2147483649", "32767", "32768",
+                                  "99999999999999999999999", std::string(400, '9'),
+                                  "4.9e-324", "1e-310"};
+    if (integer)
+      for (const char* x : {"2147483647", "2147483648", "-2147483649", "32767", "32768",
                             "-32769", "65535", "65536", "4294967295", "4294967296",
                             "9223372036854775807", "9223372036854775808"})
-        v.push_back(s);
+        v.push_back(x);
+    if (role == Role::LogPeriod) v.push_back("1e-12");
+    if (role == Role::PacketLength) v.push_back("400000000");
+    if (role == Role::PacketizationDelay) v.push_back("-1e308");
+    for (;;) {
+      const std::string& x = Pick(v);
+      const double d = std::strtod(x.c_str(), nullptr);
+      const bool number = x.find_first_not_of("0123456789.e+-") == std::string::npos;
+      // Known faults: a subnormal bit rate turns the cell time infinite; a
+      // negative packetization delay is taken; packets over 65535 bytes;
+      // logging intervals that write gigabytes.
+      if (number && d != 0 && std::fabs(d) < 2.3e-308 &&
+          (role == Role::PhyRate || role == Role::Rate) && !Known("subnormal-rate", true))
+        continue;
+      if (role == Role::PacketizationDelay && x[0] == '-' && !Known("aal5-negative", true)) continue;
+      if (role == Role::PacketLength && number && d > 65535 && !Known("packet-length", true)) continue;
+      if (x == "1e-12" && !Known("log-interval", true)) continue;
+      return x;
     }
-    // Known faults, Full only: negative packetization delays, packets over
-    // 65535 bytes, logging intervals that write gigabytes.
-    if (!full_) {
-      if (role == Role::PacketizationDelay)
-        v.erase(std::remove_if(v.begin(), v.end(),
-                               [](const std::string& s) { return s[0] == '-'; }),
-                v.end());
-      if (role == Role::PacketLength)
-        v.erase(std::remove_if(v.begin(), v.end(),
-                               [](const std::string& s) {
-                                 return s.size() > 4 && s != "65535" && s[0] != '-';
-                               }),
-                v.end());
-    } else {
-      if (role == Role::LogPeriod) v.push_back("1e-12");
-      if (role == Role::PacketLength) v.push_back("400000000");
-      if (role == Role::PacketizationDelay) v.push_back("-1e308");
-    }
-    return Pick(v);
   }
 
   std::string Sensible(Role role) {
@@ -382,7 +384,8 @@ class Generator {
   // A string value as typed. A text holding a double quote is saved between
   // quotes as it is and reads back as other words (known): Full only.
   std::string Text(std::string v) {
-    if (!full_) v.erase(std::remove(v.begin(), v.end(), '"'), v.end());
+    if (!Known("quotes", v.find('"') != std::string::npos))
+      v.erase(std::remove(v.begin(), v.end(), '"'), v.end());
     return Word(v);
   }
 
@@ -415,7 +418,7 @@ class Generator {
     std::ostringstream t;
     t << Q(p.name) << ' ' << TypeWord(type) << ' ';
     // N x 0 parameters of any N are accepted and make output blow up (known).
-    if (full_ && Chance(0.01)) {
+    if (Chance(0.01) && Known("huge-parameter", true)) {
       t << Pick({"9223372036854775807", "100000000", "4611686018427387904"}) << " 0";
       rows = cols = 0;
     } else {
@@ -437,7 +440,7 @@ class Generator {
 
   // A packet file for a file-driven source: times and lengths, some odd.
   std::string PacketFile() {
-    if (full_ && Chance(0.03)) return ".";  // a directory (known)
+    if (Chance(0.03) && Known("directory-source", true)) return ".";
     std::string name = "pk" + std::to_string(++uid_) + ".txt";
     std::ostringstream c;
     int n = static_cast<int>(Below(12));
@@ -450,7 +453,7 @@ class Generator {
         continue;
       }
       double len = Chance(0.1) ? 65535 : std::floor(LogUniform(1, 9180));
-      if (full_ && Chance(0.05)) len = 1e6;
+      if (Chance(0.05) && Known("packet-length", true)) len = 1e6;
       c << Number(t) << (Chance(0.2) ? "\t" : " ") << Number(len) << (Chance(0.1) ? "\r\n" : "\n");
     }
     script_.files.push_back({name, c.str(), false});
@@ -462,7 +465,7 @@ class Generator {
   // on (free = false) only gets changes that keep its meaning, so that the
   // model stays true to the program and steers clear of the known faults.
   void Emit(std::string cmd, bool free = false) {
-    if (Chance(full_ ? 0.08 : 0.05)) cmd = full_ || free ? Mutate(cmd) : Reformat(cmd);
+    if (Chance(0.05)) cmd = free || Known("mutations", true) ? Mutate(cmd) : Reformat(cmd);
     Sandbox(cmd);
     script_.commands.push_back(std::move(cmd));
   }
@@ -496,15 +499,14 @@ class Generator {
   static void Sandbox(std::string& cmd) {
     static const char* const kAllowed[] = {"\"out/\"", "\"r/x_\"", "\"dir with blank/\"",
                                            "/dev/full", "/proc/self/mem", "chain/"};
-    for (size_t i = 0; (i = cmd.find('/', i)) != std::string::npos; ++i) {
-      bool ok = false;
-      for (const char* a : kAllowed) {
-        std::string s(a);
-        size_t at = s.find('/');
-        if (i >= at && cmd.compare(i - at, s.size(), s) == 0) ok = true;
-      }
-      if (cmd.find("..") != std::string::npos || !ok) cmd[i] = '_';
-    }
+    std::vector<bool> kept(cmd.size(), false);
+    if (cmd.find("..") == std::string::npos)
+      for (const char* a : kAllowed)
+        for (size_t at = cmd.find(a); at != std::string::npos; at = cmd.find(a, at + 1))
+          std::fill(kept.begin() + static_cast<long>(at),
+                    kept.begin() + static_cast<long>(at + std::strlen(a)), true);
+    for (size_t i = 0; i < cmd.size(); ++i)
+      if (cmd[i] == '/' && !kept[i]) cmd[i] = '_';
   }
 
   std::string Mutate(std::string c) {
@@ -594,7 +596,7 @@ class Generator {
     std::string src = kTrafficSources[Below(3)];
     // VBR batch sources draw from streams numbered in order of construction,
     // so a reloaded copy gets other streams (known): Full only.
-    if (!full_ && src == "VBR_BATCH") src = "CBR";
+    if (src == "VBR_BATCH" && !Known("vbr", true)) src = "CBR";
     if (src == "CBR" && Chance(0.6)) return;
     const ParamInfo* p = FindParam(ModelOf(kApplication).params, "Traffic source");
     PutParam("put parameter block " + Word(n.name) + " " + Word(a.name), *p, Role::TrafficSource,
@@ -717,7 +719,7 @@ class Generator {
     // Full only, as the model would lose track of the path.
     std::string bw = Chance(0.9)   ? "155520000"
                      : Chance(0.5) ? Number(LogUniform(1e3, 1e9))
-                     : full_       ? Extreme(Role::Rate, false)
+                     : Known("partial-numbers", true) ? Extreme(Role::Rate, false)
                                    : Pick({"0", "-1", "1e308", "1e-300", "nan"});
     Emit("create vcc " + Word(n.name) + " " + Word(v.nci) + " " + Word(category) + " " + bw + " " +
          Word(from));
@@ -746,7 +748,7 @@ class Generator {
     Blk* r = apps[Below(apps.size())];
     if (s->source == "GENERIC")
       EditLayer(n, *s, s->source + "_TS", "Source file name", PacketFile());
-    if (Chance(0.5) && (full_ || !s->sendsInDc))
+    if (Chance(0.5) && Known("dc-source-edit", s->sendsInDc))
       EditLayer(n, *s, s->source + "_TS", "Bit rate", Sensible(Role::Rate));
     if (Chance(0.3)) EditLayer(n, *r, "TR", "Sample statistics status", "ON");
     if (!AddVcc(n, s->attachedTo, r->attachedTo, s->category)) return;
@@ -802,7 +804,7 @@ class Generator {
       // Traffic sources and queues keep the "Path" they were made with, while
       // a reloaded copy makes them all under the last one (known): Safe sets
       // it before the first block only.
-      if (!full_ && role == Role::Path && !n.blocks.empty()) return;
+      if (role == Role::Path && !Known("late-path", !n.blocks.empty())) return;
       std::string v = role == Role::Path ? PathPrefix() : Chance(0.1) ? JunkWord() : Sensible(role);
       if (role == Role::Flag && Chance(0.6)) v = "ON";
       PutParam("put parameter network " + Word(n.name), p, role, &v);
@@ -848,16 +850,15 @@ class Generator {
   // lowering "Number of ports" / "Number of applications" below what is
   // connected, and changing the traffic source of a connected application.
   bool AllowedBlockEdit(Net&, Blk& b, Role role, const std::string& v) {
-    if (full_) return true;
     long x = std::atol(v.c_str());
+    bool digits = v.find_first_not_of("0123456789") == std::string::npos && x <= 32767;
     if (role == Role::Ports) {
       int need = 0;
       for (auto& kv : b.ports) need = std::max(need, kv.second + 1);
-      return x >= need && x <= 32767 && v.find_first_not_of("0123456789") == std::string::npos;
+      return Known("lower-ports", !(digits && x >= need));
     }
-    if (role == Role::Applications)
-      return x >= b.apps && x <= 32767 && v.find_first_not_of("0123456789") == std::string::npos;
-    if (role == Role::TrafficSource) return b.attachedTo.empty();
+    if (role == Role::Applications) return Known("lower-ports", !(digits && x >= b.apps));
+    if (role == Role::TrafficSource) return Known("traffic-source", !b.attachedTo.empty());
     return true;
   }
   void ApplyBlockEdit(Blk& b, Role role, const std::string& v) {
@@ -871,14 +872,15 @@ class Generator {
   // exists: the saved parameter would come before create dc and block it
   // (known). Safe keeps them.
   bool AllowedLayerEdit(Net&, Blk& b, Role role) {
-    return full_ || !b.sendsInDc || (role != Role::Category && role != Role::Rate && role != Role::Aal);
+    return Known("dc-source-edit", b.sendsInDc && (role == Role::Category || role == Role::Rate ||
+                                                   role == Role::Aal));
   }
 
   // Deleting a parameter the objects declare brings it back with its default
   // when a saved script is reloaded (known): Safe deletes made-up ones only.
   void DelParam(Net& n, const std::string& head, const std::string& name, const std::string&) {
     std::string victim = name;
-    if (!full_) {
+    if (!Known("del-default", true)) {
       if (n.addedParams.empty()) return;
       victim = *std::next(n.addedParams.begin(), static_cast<long>(Below(n.addedParams.size())));
     }
@@ -983,12 +985,15 @@ class Generator {
       case 0:
         // A block on a VCC's path, or an application of a DC, can be
         // disconnected, and the saved VCC or DC then does not load (known).
-        if (!full_ && (onSwitch || InUse(n, b.name) || LastPeerOfAnother(n, b))) return;
+        if (!Known("port-gap", onSwitch) || !Known("disconnect-in-use", InUse(n, b.name)) ||
+            !Known("empty-neighbours", LastPeerOfAnother(n, b)))
+          return;
         Emit("disconnect block " + N + " " + B);
         Disconnect(n, b);
         return;
       case 1:
-        if (!full_ && (onSwitch || LastPeerOfAnother(n, b))) return;
+        if (!Known("port-gap", onSwitch) || !Known("empty-neighbours", LastPeerOfAnother(n, b)))
+          return;
         Emit("remove block " + N + " " + B);
         if (!InUse(n, b.name)) {
           Disconnect(n, b);
@@ -1027,7 +1032,7 @@ class Generator {
         // block; another one saves pairs that do not reload (known).
         if (n.vccs.empty() || !VccEditsAllowed(n)) return;
         Vcc& v = Pick(n.vccs);
-        std::string key = full_ ? Pick(v.path) : v.path.back();
+        std::string key = Chance(0.5) && Known("key-block", true) ? Pick(v.path) : v.path.back();
         Blk* k = n.Find(key);
         if (!k) return;
         std::string next = k->model == kTerminal ? k->equipmentPeer
@@ -1044,16 +1049,14 @@ class Generator {
   // saved DC then finds no VCC on reload (known). Which VCC a DC took is the
   // program's choice, so Safe edits VCC paths only while there is no DC.
   bool VccEditsAllowed(Net& n) {
-    if (full_) return true;
-    for (Blk& b : n.blocks)
-      if (b.sendsInDc) return false;
-    return n.dcs.empty();
+    bool dcs = !n.dcs.empty();
+    for (Blk& b : n.blocks) dcs = dcs || b.sendsInDc;
+    return Known("vcc-under-dc", dcs);
   }
   // A block whose last neighbour goes keeps an empty neighbour list and
   // still gets its events, unlike its reloaded copy, which was never wired
   // (known): Safe leaves every other block at least one neighbour.
   bool LastPeerOfAnother(Net& n, const Blk& b) {
-    if (full_) return false;
     auto count = [&](const Blk& x) {
       if (x.model == kApplication) return x.attachedTo.empty() ? 0 : 1;
       if (x.model == kSwitch) return static_cast<int>(x.ports.size());
@@ -1096,7 +1099,7 @@ class Generator {
   void DataEdit(Net& n) {
     std::string N = Word(n.name);
     std::string target;
-    if (full_ && Chance(0.4)) {
+    if (Chance(0.4) && Known("network-data", true)) {
       target = "network " + N;
     } else if (!n.blocks.empty()) {
       Blk& b = Pick(n.blocks);
@@ -1107,7 +1110,8 @@ class Generator {
     } else {
       return;
     }
-    std::string key = full_ && Chance(0.5) ? Pick({"DLN", "DBN", "PHY", "Interfaces", "v1"})
+    std::string key = Chance(0.5) && Known("block-data", true)
+                          ? Pick({"DLN", "DBN", "PHY", "Interfaces", "v1"})
                                            : "note" + std::to_string(Below(5));
     std::string name = Pick({"x", "NCI", "Status", "Output port", "Input VPI"});
     std::string type = Pick(cat_.elementTypes);
@@ -1145,7 +1149,7 @@ class Generator {
     // topology the model would count on.
     for (int i = 0, m = 1 + static_cast<int>(Below(6)); i < m; ++i) {
       if (Chance(0.5)) EditParameter(n, false);
-      else if (!full_ || Chance(0.5)) Show(n);
+      else if (Chance(0.5) || !Known("chunk-topology", true)) Show(n);
       else Build(n);
     }
     std::vector<std::string> cmds(script_.commands.begin() + static_cast<long>(from),
@@ -1188,51 +1192,147 @@ class Generator {
       // Real names would make some of these succeed behind the model's back:
       // Full only.
       line = kHeads[Below(std::size(kHeads))];
+      const bool real = Known("junk-names", true);
       for (int i = 0, m = static_cast<int>(Below(7)); i < m; ++i)
-        line += " " + (full_ && Chance(0.5) && !n.blocks.empty() ? Word(Pick(n.blocks).name)
-                       : full_ && Chance(0.3)                    ? Word(n.name)
-                                                                 : JunkWord());
+        line += " " + (real && Chance(0.5) && !n.blocks.empty() ? Word(Pick(n.blocks).name)
+                       : real && Chance(0.3)                    ? Word(n.name)
+                                                                : JunkWord());
     }
     EmitFree(line);
   }
 
-  // Known faults, Full only: unreadable files, writes that fail, deep loads.
+  // Known faults: unreadable files, writes that fail, deep loads, long runs,
+  // and the values that break a run. One the script took on, or junk.
   void Hostile(Net& n) {
-    if (!full_) return Junk(n);
-    switch (Below(6)) {
-      case 0: return Emit("load /proc/self/mem");
-      case 1:
-        Emit("file " + Word(n.name) + " /dev/full");
-        return Emit("save " + Word(n.name));
-      case 2: {
-        for (Blk& b : n.blocks)
-          if (b.model == kApplication && b.source == "GENERIC" && !b.attachedTo.empty())
-            return EditLayer(n, b, "GENERIC_TS", "Source file name", ".");
-        return;
-      }
-      case 3: {
-        // Scripts that load one another, deeper than any sane limit.
-        int depth = Chance(0.02) ? 5000 : 70;
-        for (int i = 0; i < depth; ++i)
-          script_.files.push_back({"chain/" + std::to_string(i) + ".txt",
-                                   i + 1 < depth ? "load chain/" + std::to_string(i + 1) + ".txt\n"
-                                                 : "show network " + Word(n.name) + "\n",
-                                   true});
-        return Emit("load chain/0.txt");
-      }
-      default:
-        // A long end time on sources with little to send: the run ends when
-        // the traffic is done.
-        for (Blk& b : n.blocks)
-          if (b.model == kApplication && !b.attachedTo.empty() && b.source != "GENERIC")
-            EditLayer(n, b, b.source + "_TS", "Number of bytes to be sent", "2000");
-        script_.commands.push_back("run " + Word(n.name) + " " + Pick({"100000", "1e9"}));
-        return;
+    static const char* const kActions[] = {"proc-mem",       "dev-full",      "directory-source",
+                                           "deep-load",      "long-run",      "subnormal-rate",
+                                           "aal5-negative",  "packet-length", "log-interval",
+                                           "huge-parameter", "key-block",     "empty-neighbours",
+                                           "block-data"};
+    std::vector<std::string> taken;
+    for (const char* a : kActions)
+      if (enabled_.count(a)) taken.push_back(a);
+    if (taken.empty()) return Junk(n);
+    const std::string a = Pick(taken);
+    Known(a.c_str(), true);
+    const std::string N = Word(n.name);
+    auto blocks = [&](Model m) {
+      std::vector<Blk*> v;
+      for (Blk& b : n.blocks)
+        if (b.model == m && (m == kSwitch || !(m == kTerminal ? b.equipmentPeer : b.attachedTo).empty()))
+          v.push_back(&b);
+      return v;
+    };
+    if (a == "proc-mem") return EmitFree("load /proc/self/mem");
+    if (a == "dev-full") {
+      EmitFree("file " + N + " /dev/full");
+      return EmitFree("save " + N);
     }
+    if (a == "directory-source") {
+      for (Blk* b : blocks(kApplication))
+        if (b->source == "GENERIC") return EditLayer(n, *b, "GENERIC_TS", "Source file name", ".");
+      return;
+    }
+    if (a == "deep-load") {
+      // Scripts that load one another, deeper than any sane limit.
+      int depth = Chance(0.05) ? 5000 : 70;
+      for (int i = 0; i < depth; ++i)
+        script_.files.push_back({"chain/" + std::to_string(i) + ".txt",
+                                 i + 1 < depth ? "load chain/" + std::to_string(i + 1) + ".txt\n"
+                                               : "show network " + N + "\n",
+                                 true});
+      return EmitFree("load chain/0.txt");
+    }
+    if (a == "long-run") {
+      // A long end time on sources with little to send: the run ends when
+      // the traffic is done.
+      for (Blk* b : blocks(kApplication))
+        if (b->source != "GENERIC")
+          EditLayer(n, *b, b->source + "_TS", "Number of bytes to be sent", "2000");
+      script_.commands.push_back("run " + N + " " + Pick({"100000", "1e9"}));
+      return;
+    }
+    if (a == "huge-parameter") {
+      EmitFree("put parameter network " + N + " big int " +
+               Pick({"100000000", "9223372036854775807"}) + " 0 big SHOW");
+      return EmitFree(Pick({"show parameters network ", "save "}) + N);
+    }
+    if (a == "key-block") {
+      // A hop added after a block that is not the last of the path.
+      for (Vcc& v : n.vccs) {
+        if (v.path.size() < 2) continue;
+        Blk* key = n.Find(v.path[v.path.size() - 2]);
+        if (!key) continue;
+        for (auto& kv : key->ports)
+          if (std::find(v.path.begin(), v.path.end(), kv.first) == v.path.end())
+            return Emit("connect vcc block " + N + " " + Word(v.nci) + " " + Word(kv.first) + " " +
+                        Word(key->name));
+      }
+      return;
+    }
+    if (a == "empty-neighbours") {
+      // The last neighbour of another block goes.
+      for (Blk& b : n.blocks)
+        if (LastPeerOfAnother(n, b)) {
+          Emit("disconnect block " + N + " " + Word(b.name));
+          Disconnect(n, b);
+          return EmitRun(n);
+        }
+      return;
+    }
+    if (a == "block-data") {
+      // Entries a run reads, changed in a block's own table.
+      for (Vcc& v : n.vccs)
+        if (Blk* b = n.Find(v.path[0]))
+          return EmitFree("del key block " + N + " " + Word(b->name) + " " + Word(v.nci));
+      return;
+    }
+    if (a == "subnormal-rate") {
+      auto te = blocks(kTerminal);
+      if (!te.empty()) EditLayer(n, *Pick(te), "PHY", "Bit rate", Pick({"1e-310", "4.9e-324"}));
+    } else if (a == "aal5-negative") {
+      auto te = blocks(kTerminal);
+      if (!te.empty())
+        EditLayer(n, *Pick(te), "AAL5", "Cell packetization delay", Pick({"-1", "-1e308", "-1e-6"}));
+    } else if (a == "packet-length") {
+      for (Blk* b : blocks(kApplication))
+        if (b->source == "CBR") {
+          EditLayer(n, *b, "CBR_TS", "Packet length", Chance(0.1) ? "400000000" : Pick({"70000", "1000000"}));
+          break;
+        }
+    } else if (a == "log-interval") {
+      auto te = blocks(kTerminal);
+      if (!te.empty()) {
+        Blk& t = *Pick(te);
+        EditLayer(n, t, "ATM", "Sample statistics status", "ON");
+        EditLayer(n, t, "ATM", "Logging every x secs", "1e-12");
+      }
+    }
+    EmitRun(n);
   }
 
+  // Whether an edit that would run into a known fault (trigger) may be made:
+  // always when it would not, else when the script took that fault on, which
+  // is then recorded in the script.
+  bool Known(const char* feature, bool trigger) {
+    if (!trigger) return true;
+    if (!enabled_.count(feature)) return false;
+    script_.features.insert(feature);
+    return true;
+  }
+
+ public:
+  static constexpr const char* kKnownFeatures[] = {
+      "subnormal-rate", "aal5-negative", "packet-length", "log-interval", "huge-parameter",
+      "directory-source", "proc-mem", "dev-full", "deep-load", "long-run", "vbr",
+      "lower-ports", "traffic-source", "dc-source-edit", "del-default", "port-gap",
+      "disconnect-in-use", "empty-neighbours", "vcc-under-dc", "key-block", "network-data",
+      "block-data", "late-path", "quotes", "odd-names", "mutations", "partial-numbers",
+      "chunk-topology", "junk-names"};
+
+ private:
   std::mt19937_64 rng_;
-  bool full_;
+  std::set<std::string> enabled_;
   const Catalog& cat_;
   Script script_;
   std::deque<Net> nets_;
@@ -1241,6 +1341,26 @@ class Generator {
 
 }  // namespace
 
-Script Generate(uint64_t seed, Profile profile) { return Generator(seed, profile).Make(); }
+Script Generate(uint64_t seed, Profile profile, const std::set<std::string>* known) {
+  return Generator(seed, profile, known).Make();
+}
+
+std::vector<std::string> KnownFaults() {
+  return {std::begin(Generator::kKnownFeatures), std::end(Generator::kKnownFeatures)};
+}
+
+std::unique_ptr<std::set<std::string>> KnownFromEnvironment() {
+  const char* v = std::getenv("CELVANE_PROPERTY_KNOWN");
+  if (!v) return nullptr;
+  auto known = std::make_unique<std::set<std::string>>();
+  std::string s(v);
+  for (size_t b = 0; b <= s.size();) {
+    size_t e = s.find(',', b);
+    if (e == std::string::npos) e = s.size();
+    if (e > b) known->insert(s.substr(b, e - b));
+    b = e + 1;
+  }
+  return known;
+}
 
 }  // namespace property

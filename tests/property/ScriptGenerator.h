@@ -6,14 +6,16 @@
 // bytes. The same seed gives the same script.
 #pragma once
 #include <cstdint>
+#include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace property {
 
 // Which edits a script may make. Safe leaves out the edits known to break a
-// run or the save-and-reload property today (each marked in the generator);
-// Full makes every edit the grammar allows.
+// run or the save-and-reload property today (each named in the generator);
+// Full lets each script take a random few of them, and records which.
 enum class Profile { Safe, Full };
 
 // A file the script needs in its working folder before it starts: a packet
@@ -34,6 +36,8 @@ struct Script {
   std::vector<std::string> networks;
   // End time of the runs that compare a network with its reloaded copy.
   double checkTime = 1e-4;
+  // The known faults the script may run into (Full profile), by name.
+  std::set<std::string> features;
 
   // Command lines: the lines of the commands and of the loaded scripts.
   size_t CommandLines() const;
@@ -63,7 +67,13 @@ struct Catalog {
 };
 const Catalog& ProgramCatalog();
 
-Script Generate(uint64_t seed, Profile profile);
+// With `known`, the script takes exactly those known faults on (by the names
+// KnownFaults lists), whatever the profile.
+Script Generate(uint64_t seed, Profile profile, const std::set<std::string>* known = nullptr);
+// The names of the known faults a Full script may take on.
+std::vector<std::string> KnownFaults();
+// CELVANE_PROPERTY_KNOWN: known faults named, comma-separated; null if unset.
+std::unique_ptr<std::set<std::string>> KnownFromEnvironment();
 
 // The profile named by the environment variable CELVANE_PROPERTY_PROFILE
 // ("full" or "safe"), else the given default.

@@ -2,7 +2,8 @@
 // PropertyRunner.h). The number of scripts, the first seed, the profile and
 // the time limit per script come from the environment, for example
 //   CELVANE_PROPERTY_SCRIPTS=20000 CELVANE_PROPERTY_PROFILE=full build/tests/celvane_property_tests
-// (also CELVANE_PROPERTY_SEED, the first seed, and CELVANE_PROPERTY_TIMEOUT).
+// (also CELVANE_PROPERTY_SEED, the first seed, CELVANE_PROPERTY_TIMEOUT in
+// seconds, and CELVANE_PROPERTY_KNOWN=a,b to take exactly those known faults on).
 // Failing scripts are written to $TMPDIR/celvane_property_failures.
 #include <gtest/gtest.h>
 
@@ -36,6 +37,8 @@ TEST(ScriptProperty, GeneratedScriptsKeepEveryProperty) {
   o.scratch = (tmp / ("celvane_property_" + std::to_string(getpid()))).string();
   o.keep = (fs::path(testing::TempDir()) / "celvane_property_failures").string();
   o.progress = o.scripts >= 1000;
+  auto known = KnownFromEnvironment();
+  o.known = known.get();
   // Reloading reverses the order of the blocks, which changes the order of
   // events at equal times (known, being mended): counted, not failed, in Safe.
   if (o.profile == Profile::Safe) o.tolerated = {"run-order"};

@@ -20,7 +20,8 @@ int main(int argc, char** argv) {
     return argc > i && std::string(argv[i]) == "full" ? Profile::Full : Profile::Safe;
   };
   if (what == "print" && argc > 2) {
-    std::cout << Generate(std::strtoull(argv[2], nullptr, 10), profileAt(3)).Text();
+    auto known = KnownFromEnvironment();
+    std::cout << Generate(std::strtoull(argv[2], nullptr, 10), profileAt(3), known.get()).Text();
     return 0;
   }
   if (what == "check" && argc > 3) {
@@ -34,6 +35,9 @@ int main(int argc, char** argv) {
     o.scratch = (fast / ("celvane_scriptgen_" + std::to_string(getpid()))).string();
     o.keep = (tmp / "celvane_property_failures").string();
     o.progress = true;
+    auto known = KnownFromEnvironment();
+    o.known = known.get();
+    if (o.profile == Profile::Safe) o.tolerated = {"run-order"};  // as the test does
     CampaignSummary s = RunCampaign(o, std::cout);
     PrintSummary(s, std::cout);
     for (const std::string& f : s.failures) std::cout << f << '\n';
@@ -45,8 +49,9 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(argv[3]);
     const std::string dir = std::filesystem::absolute(argv[3]).string();
     size_t runs = 0;
+    auto known = KnownFromEnvironment();
     for (const Finding& f :
-         CheckScript(Generate(std::strtoull(argv[2], nullptr, 10), profileAt(4)), dir, runs))
+         CheckScript(Generate(std::strtoull(argv[2], nullptr, 10), profileAt(4), known.get()), dir, runs))
       std::cout << f.kind << ": " << f.detail << '\n';
     return 0;
   }
