@@ -393,7 +393,10 @@ class Generator {
   std::string Element(const std::string& type, Role role, bool extreme) {
     if (type == "string") {
       if (role == Role::Path) return Q(PathPrefix());
-      return Text(extreme ? JunkWord() : Sensible(role));
+      std::string v = extreme ? JunkWord() : Sensible(role);
+      // "." names a directory (a known fault for a packet file).
+      if (role == Role::SourceFile && v == "." && !Known("directory-source", true)) v = "none.txt";
+      return Text(v);
     }
     if (type == "unsigned char") return Chance(0.8) ? "z" : "\xff";
     std::string v = extreme ? Extreme(role, IsInteger(type)) : Sensible(role);
