@@ -14,4 +14,7 @@ class Switch : public ATMEquipment {
   int ConnectInterface(const Sstring& peer, const Sstring& peerKind, short port,
                        const Sstring& phyType) override;
   int DisconnectInterface(const Sstring& peer, const Sstring& peerKind, int count) override;
+
+ private:
+  Sstring PortTo(const Sstring& peer) const;
 };
