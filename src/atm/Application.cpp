@@ -6,6 +6,8 @@
 #include "atm/LayerTable.h"
 #include "atm/TrafficReceiver.h"
 #include "atm/VBRBatchSource.h"
+#include "model/Kernel.h"
+#include "model/Network.h"
 
 namespace {
 const LayerRow kLayers[] = {
@@ -34,7 +36,10 @@ int Application::ConnectInterface(const Sstring& peer, const Sstring& peerKind, 
   GetParam("Traffic source", trafficSource_);
   if (peerKind != kEquipmentKind || number != 0) return 0;
   Sstring source = trafficSource_ + "_TS";
+  const Kernel& kernel = GetNetwork().GetKernel();
+  const uint32_t streams = kernel.SourcesSeeded();
   CreateLayer(source, source);
+  sourceStream_ = kernel.SourcesSeeded() != streams ? kernel.SourcesSeeded() : 0;
   CreateLayer("TR", "TR");
   PutData("DBN", source, peer);
   PutData("DLN", peer, Sstring("TR"));

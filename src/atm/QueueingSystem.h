@@ -41,6 +41,8 @@ class QueueingSystem : public Param {
   const Sstring& GetName() const { return name_; }
   Name GetNameId() const { return nameId_; }
   Block& GetBlock() const { return block_; }
+  // The network's "Path" when the queue was made: the prefix of its logs.
+  const Sstring& OutputPath() const { return outputPath_; }
 
   // Counters, for checks of conservation.
   unsigned Arrived() const { return noSRC_; }

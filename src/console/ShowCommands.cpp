@@ -2,6 +2,7 @@
 #include "console/ShowCommands.h"
 
 #include <ostream>
+#include <sstream>
 #include <string>
 
 #include "atm/QueueingSystem.h"
@@ -26,6 +27,12 @@ Sstring Numbered(const char* prefix, int n, const char* suffix = "") {
   return Sstring(std::string(prefix) + std::to_string(n) + suffix);
 }
 
+std::string PutParameter(const char* what, std::initializer_list<Sstring> names) {
+  std::string s = std::string("put parameter ") + what + ' ';
+  for (const Sstring& n : names) s += ScriptWord(n) + ' ';
+  return s;
+}
+
 // Writes every parameter of a set: its listing on the screen, or one
 // "put parameter" command per parameter (values written exactly) in a file.
 void ShowParams(std::ostream& out, const Param& p, ShowMode mode, const std::string& command) {
@@ -39,17 +46,75 @@ void ShowParams(std::ostream& out, const Param& p, ShowMode mode, const std::str
   }
 }
 
-std::string PutParameter(const char* what, std::initializer_list<Sstring> names) {
-  std::string s = std::string("put parameter ") + what + ' ';
-  for (const Sstring& n : names) s += Quoted(n) + ' ';
-  return s;
+// The interface of a connected pair as its record holds it (either order of
+// the names), or null.
+const Scalar* InterfaceOf(const Network& net, const Sstring& a, const Sstring& b) {
+  const Scalar* iface = net.Peek("Interfaces", "Interface_" + a + "_" + b);
+  return iface ? iface : net.Peek("Interfaces", "Interface_" + b + "_" + a);
+}
+
+std::string ScalarText(const Scalar& v) {
+  std::ostringstream s;
+  WriteScalar(s, v, NumberStyle::Exact);
+  return s.str();
 }
 }  // namespace
 
+std::string CreateBlockCommand(const Network& net, const Block& b) {
+  return "create block " + ScriptWord(net.GetName()) + ' ' + ScriptWord(b.GetName()) + ' ' +
+         ScriptWord(b.GetModel()) + ' ' + ScriptWord(b.GetKind()) + kFileEnd;
+}
+
+std::string ConnectBlockCommand(const Network& net, const Sstring& name1, const Sstring& name2,
+                                const std::string& interfaceText) {
+  return "connect block " + ScriptWord(net.GetName()) + ' ' + ScriptWord(name1) + ' ' + ScriptWord(name2) +
+         ' ' + interfaceText + kFileEnd;
+}
+
+std::string CreateVccCommand(const Network& net, const Sstring& nci) {
+  double bandwidth = 0;
+  net.PeekData(nci, "Bandwidth", bandwidth);
+  return "create vcc  " + ScriptWord(net.GetName()) + ' ' + ScriptWord(nci) + ' ' +
+         ScriptWord(Text(net, nci, "Service categorie")) + ' ' + Number(bandwidth, ShowMode::File) +
+         ' ' + ScriptWord(Text(net, nci, "Block_1")) + kFileEnd;
+}
+
+std::string ConnectVccBlockCommand(const Network& net, const Sstring& nci, const Sstring& added,
+                                   const Sstring& key) {
+  return "connect vcc block " + ScriptWord(net.GetName()) + ' ' + ScriptWord(nci) + ' ' + ScriptWord(added) +
+         ' ' + ScriptWord(key) + kFileEnd;
+}
+
+std::string CreateLinkCommand(const Network& net, const Sstring& nci, int k) {
+  unsigned vpi = 0, vci = 0;
+  net.PeekData(nci, Numbered("Link_", k, "_VPI"), vpi);
+  net.PeekData(nci, Numbered("Link_", k, "_VCI"), vci);
+  return "create link " + ScriptWord(net.GetName()) + ' ' + ScriptWord(nci) + ' ' +
+         ScriptWord(Text(net, nci, Numbered("Link_", k, "_Begin"))) + ' ' +
+         ScriptWord(Text(net, nci, Numbered("Link_", k, "_End"))) + ' ' + std::to_string(vpi) + ' ' +
+         std::to_string(vci) + kFileEnd;
+}
+
+std::string CreateDcCommand(const Network& net, const Sstring& dci) {
+  return "create dc " + ScriptWord(net.GetName()) + ' ' + ScriptWord(dci) + ' ' +
+         ScriptWord(Text(net, dci, "Begin application name")) + ' ' +
+         ScriptWord(Text(net, dci, "End application name")) + kFileEnd;
+}
+
+std::string PutParameterCommand(const char* what, std::initializer_list<Sstring> names,
+                                const Param& p, const Sstring& name) {
+  std::ostringstream s;
+  s << PutParameter(what, names);
+  p.GetParam(name, s, NumberStyle::Exact);
+  return s.str();
+}
+
 void ShowBlock(std::ostream& out, const Network& net, const Block& b, ShowMode mode) {
-  if (mode == ShowMode::File) out << "create block ";
-  out << net.GetName() << ' ' << b.GetName() << ' ' << b.GetModel() << ' ' << b.GetKind()
-      << (mode == ShowMode::File ? kFileEnd : "\n");
+  if (mode == ShowMode::File) {
+    out << CreateBlockCommand(net, b);
+    return;
+  }
+  out << net.GetName() << ' ' << b.GetName() << ' ' << b.GetModel() << ' ' << b.GetKind() << '\n';
 }
 
 void ShowBlocks(std::ostream& out, const Network& net, ShowMode mode) {
@@ -60,13 +125,16 @@ void ShowBlocks(std::ostream& out, const Network& net, ShowMode mode) {
 // interface record is left out.
 void ShowConnections(std::ostream& out, const Network& net, ShowMode mode) {
   for (const auto& [a, b] : net.ConnectionOrder()) {
-    const Scalar* iface = net.Peek("Interfaces", "Interface_" + a + "_" + b);
-    if (!iface) iface = net.Peek("Interfaces", "Interface_" + b + "_" + a);
+    const Scalar* iface = InterfaceOf(net, a, b);
     if (!iface) continue;
-    if (mode == ShowMode::File) out << "connect block ";
+    if (mode == ShowMode::File) {
+      out << ConnectBlockCommand(net, a, b, ScalarText(*iface));
+      continue;
+    }
     out << net.GetName() << ' ' << a << ' ' << b << ' ';
-    WriteScalar(out, *iface, NumberStyle::Exact);
-    out << (mode == ShowMode::File ? kFileEnd : "\n");
+    if (const Sstring* text = std::get_if<Sstring>(iface)) out << *text;
+    else WriteScalar(out, *iface, NumberStyle::Exact);
+    out << '\n';
   }
 }
 
@@ -74,12 +142,14 @@ void ShowVccs(std::ostream& out, const Network& net, const std::vector<Sstring>&
               ShowMode mode) {
   for (const Sstring& nci : vccs) {
     if (!net.Peek(nci, "Status")) continue;
+    if (mode == ShowMode::File) {
+      out << CreateVccCommand(net, nci);
+      continue;
+    }
     double bandwidth = 0;
     net.PeekData(nci, "Bandwidth", bandwidth);
-    if (mode == ShowMode::File) out << "create vcc  ";
     out << net.GetName() << ' ' << nci << ' ' << Text(net, nci, "Service categorie") << ' '
-        << Number(bandwidth, mode) << ' ' << Text(net, nci, "Block_1")
-        << (mode == ShowMode::File ? kFileEnd : "\n");
+        << Number(bandwidth, mode) << ' ' << Text(net, nci, "Block_1") << '\n';
   }
 }
 
@@ -89,10 +159,11 @@ void ShowVccsBlocks(std::ostream& out, const Network& net, const std::vector<Sst
     short n = 0;
     if (!net.PeekData(nci, "Number of blocks", n)) continue;
     for (int k = 1; k < n; ++k) {
-      if (mode == ShowMode::File) out << "connect vcc block ";
-      out << net.GetName() << ' ' << nci << ' ' << Text(net, nci, Numbered("Block_", k + 1)) << ' '
-          << Text(net, nci, Numbered("Block_", k));
-      out << (mode == ShowMode::File ? kFileEnd : (trailingBlank ? " \n" : "\n"));
+      Sstring added = Text(net, nci, Numbered("Block_", k + 1));
+      Sstring key = Text(net, nci, Numbered("Block_", k));
+      if (mode == ShowMode::File) out << ConnectVccBlockCommand(net, nci, added, key);
+      else out << net.GetName() << ' ' << nci << ' ' << added << ' ' << key
+               << (trailingBlank ? " \n" : "\n");
     }
   }
 }
@@ -106,12 +177,15 @@ void ShowVccsLinks(std::ostream& out, const Network& net, const std::vector<Sstr
       Sstring begin = Text(net, nci, Numbered("Link_", k, "_Begin"));
       Sstring end = Text(net, nci, Numbered("Link_", k, "_End"));
       if (from && (begin != *from || end != *to)) continue;
+      if (mode == ShowMode::File) {
+        out << CreateLinkCommand(net, nci, k);
+        continue;
+      }
       unsigned vpi = 0, vci = 0;
       net.PeekData(nci, Numbered("Link_", k, "_VPI"), vpi);
       net.PeekData(nci, Numbered("Link_", k, "_VCI"), vci);
-      if (mode == ShowMode::File) out << "create link ";
       out << net.GetName() << ' ' << nci << ' ' << begin << ' ' << end << ' ' << vpi << ' ' << vci
-          << (mode == ShowMode::File ? kFileEnd : "\n");
+          << '\n';
     }
   }
 }
@@ -121,9 +195,7 @@ void ShowDcs(std::ostream& out, const Network& net, const std::vector<Sstring>& 
   for (const Sstring& dci : dcs) {
     if (!net.Peek(dci, "Begin application name")) continue;
     if (mode == ShowMode::File) {
-      out << "create dc " << net.GetName() << ' ' << dci << ' '
-          << Text(net, dci, "Begin application name") << ' '
-          << Text(net, dci, "End application name") << kFileEnd;
+      out << CreateDcCommand(net, dci);
     } else {
       out << net.GetName() << ' ' << dci << ' ' << Text(net, dci, "Service categorie") << ' '
           << Text(net, dci, "Begin application name") << ' '

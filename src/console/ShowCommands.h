@@ -1,6 +1,7 @@
 // Listings of what a network holds, on the screen or, in file mode, as the
 // commands that rebuild it (what save writes).
 #pragma once
+#include <initializer_list>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 
 class Block;
 class Network;
+class Param;
 
 enum class ShowMode { Screen, File };
 
@@ -36,3 +38,19 @@ void ShowBlockLayersAndQSs(std::ostream& out, const Network& net, const Sstring&
 void ShowNetworkParameters(std::ostream& out, const Network& net, ShowMode mode);
 void ShowOneBlockParameters(std::ostream& out, const Network& net, const Sstring& block,
                             ShowMode mode);
+
+// The commands that rebuild one item, as file mode writes them: the command
+// line and the empty line after it (a parameter's text ends with its own).
+std::string CreateBlockCommand(const Network& net, const Block& b);
+// interfaceText: the interface word as written (quoted for a text).
+std::string ConnectBlockCommand(const Network& net, const Sstring& name1, const Sstring& name2,
+                                const std::string& interfaceText);
+std::string CreateVccCommand(const Network& net, const Sstring& nci);
+std::string ConnectVccBlockCommand(const Network& net, const Sstring& nci, const Sstring& added,
+                                   const Sstring& key);
+// Link `link` (from 1) of the VCC.
+std::string CreateLinkCommand(const Network& net, const Sstring& nci, int link);
+std::string CreateDcCommand(const Network& net, const Sstring& dci);
+// "put parameter " what, the names quoted, and parameter `name` of p.
+std::string PutParameterCommand(const char* what, std::initializer_list<Sstring> names,
+                                const Param& p, const Sstring& name);

@@ -30,7 +30,10 @@ void WriteElement(std::ostream& out, const Complex& v, NumberStyle style) {
   WriteElement(out, v.imag(), style);
   out << ')';
 }
-void WriteElement(std::ostream& out, const Sstring& v, NumberStyle) { out << v; }
+void WriteElement(std::ostream& out, const Sstring& v, NumberStyle style) {
+  if (style == NumberStyle::Exact) out << ScriptWord(v);
+  else out << v;
+}
 void WriteElement(std::ostream& out, unsigned char v, NumberStyle) {
   out << static_cast<char>(v);
 }

@@ -41,10 +41,12 @@ void Param::GetAllParamName(std::vector<Sstring>& names) const {
 }
 
 namespace {
+// The exact style is read back by scripts: texts are written as script words.
 void WriteSingle(std::ostream& out, const Sstring& name, const Parameter& p, NumberStyle style) {
-  out << name << ' ';
+  auto text = [&](const Sstring& t) { return style == NumberStyle::Exact ? ScriptWord(t) : Quoted(t); };
+  out << text(name) << ' ';
   p.value.Write(out, style);
-  out << '\n' << p.description << '\n' << p.option << "\n\n";
+  out << '\n' << text(p.description) << '\n' << text(p.option) << "\n\n";
 }
 }  // namespace
 

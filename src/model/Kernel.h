@@ -53,6 +53,8 @@ class Kernel {
   bool SeedFixed() const { return seedFixed_; }
   uint32_t BaseSeed() const { return baseSeed_; }
   uint32_t NextSourceSeed();
+  // How many source streams have been seeded so far: the number of the last.
+  uint32_t SourcesSeeded() const { return sourcesSeeded_; }
 
  private:
   double currentTime_ = 0.0;

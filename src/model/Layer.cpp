@@ -12,7 +12,7 @@
 #include "platform/Files.h"
 
 Layer::Layer(const Sstring& name, const Sstring& type, Block& block)
-    : name_(name), nameId_(name), type_(type), block_(block) {
+    : name_(name), nameId_(name), type_(type), block_(block), madeWithPath_(NetworkPath()) {
   SetTableName(name + "_Table");
   SetParamBlockName(name);
 }

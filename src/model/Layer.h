@@ -45,6 +45,9 @@ class Layer : public Param, public DataTable {
 
   // The network's "Path" setting, the prefix of every file the layer writes.
   Sstring NetworkPath() const;
+  // The "Path" setting when the layer was made (what a layer that keeps the
+  // path of its making writes under).
+  const Sstring& MadeWithPath() const { return madeWithPath_; }
 
  protected:
   // To itself, no message (message type NONE_MESSAGE).
@@ -92,6 +95,7 @@ class Layer : public Param, public DataTable {
   Name nameId_;
   Sstring type_;
   Block& block_;
+  Sstring madeWithPath_;
 };
 
 // The short statistics-file name part of a name: its first and last
