@@ -92,8 +92,8 @@ bool AsLoadReadsIt(const std::string& text, std::string& command) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     std::string word = FirstWord(line);
     if (word.empty() || word[0] == '#') continue;
-    bool isCommand = std::find(std::begin(kScriptWords), std::end(kScriptWords), word) !=
-                     std::end(kScriptWords);
+    bool isCommand =
+        std::find(std::begin(kScriptWords), std::end(kScriptWords), word) != std::end(kScriptWords);
     if (isCommand == started) return false;
     command = started ? command + '\n' + line : line;
     started = true;
@@ -104,7 +104,8 @@ bool AsLoadReadsIt(const std::string& text, std::string& command) {
 // Commands whose failure changes nothing (the others may leave part of
 // their work done, so the copy is rebuilt after one fails).
 bool FailsCleanly(const std::string& text) {
-  for (const char* p : {"put ", "del ", "create dc ", "create link ", "create vcc ", "create block "})
+  for (const char* p :
+       {"put ", "del ", "create dc ", "create link ", "create vcc ", "create block "})
     if (text.compare(0, std::char_traits<char>::length(p), p) == 0) return true;
   return false;
 }
@@ -276,7 +277,8 @@ class ScriptWriter {
       if (a != b) Commit(b, 1);
     }
     for (auto& [name, s] : switches_)
-      for (const auto& [port, holder] : s.holders) steps_.push_back({Step::HolderOut, name, holder});
+      for (const auto& [port, holder] : s.holders)
+        steps_.push_back({Step::HolderOut, name, holder});
     for (const Block* b : blocks_)
       if (net_.HasNeighbours(b->GetName()) && net_.NumberOfNeighbours(b->GetName()) == 0) {
         steps_.push_back({Step::KeepEmptyList, b->GetName(), NewHolderName()});
@@ -345,7 +347,8 @@ class ScriptWriter {
     std::vector<int> want = PortsOf(name, i);
     if (want.size() != n || PortsTaken(s.used, s.peers, n) == want) return;
     const int bound = std::max(*std::max_element(want.begin(), want.end()),
-                               s.used.empty() ? 0 : *s.used.rbegin()) + 1;
+                               s.used.empty() ? 0 : *s.used.rbegin()) +
+                      1;
     // First stand-ins where the switch puts them until it would give the
     // wanted ports; else stand-ins on every port below a bound, the wanted
     // ones then freed.
@@ -455,9 +458,10 @@ class ScriptWriter {
       } else {
         used = "NONE";  // a source that makes no layer
       }
+      // What the rebuilt block attaches with: its parameter when that reads
+      // as a text, else what it read when it was made (the default).
       Sstring source;
-      if (!b.GetParameter("Traffic source")) source = "CBR";
-      else b.GetParam("Traffic source", source);
+      if (!b.GetParam("Traffic source", source)) source = "CBR";
       if (source != used && (b.HasLayer(used + "_TS") || IsSourceWord(source)))
         Admit(temporary, b, "Traffic source", used);
     }
@@ -470,7 +474,8 @@ class ScriptWriter {
     }
     if (!keyed_.count(b.GetName())) return;
     // A key keeps its place once made: an entry put and deleted makes it.
-    const std::string target = "block " + ScriptWord(net_.GetName()) + ' ' + ScriptWord(b.GetName()) + ' ';
+    const std::string target =
+        "block " + ScriptWord(net_.GetName()) + ' ' + ScriptWord(b.GetName()) + ' ';
     for (const Sstring& key : OrderedKeys(b)) {
       copy_.Try("put data " + target + ScriptWord(key) + " \"~order\" \"int\" 0" + kEnd);
       copy_.Try("del data " + target + ScriptWord(key) + " \"~order\"" + kEnd);
@@ -513,8 +518,8 @@ class ScriptWriter {
   }
 
   std::string CreateHolder(const Sstring& name, const char* model) {
-    return "create block " + ScriptWord(net_.GetName()) + ' ' + ScriptWord(name) + ' ' + ScriptWord(model) +
-           " \"stand-in\"" + kEnd;
+    return "create block " + ScriptWord(net_.GetName()) + ' ' + ScriptWord(name) + ' ' +
+           ScriptWord(model) + " \"stand-in\"" + kEnd;
   }
   void RemoveHolder(const Sstring& name) {
     copy_.Try("disconnect block " + ScriptWord(net_.GetName()) + ' ' + ScriptWord(name) + kEnd);
@@ -596,8 +601,9 @@ class ScriptWriter {
   void DrawStreams(const Sstring& terminal, long count) {
     Sstring holder = NewHolderName();
     copy_.Try(CreateHolder(holder, kApplicationModel));
-    copy_.Try("put parameter block " + ScriptWord(net_.GetName()) + ' ' + ScriptWord(holder) +
-              " \"Traffic source\" \"string\" 1 1\n\"VBR_BATCH\" \n\"Traffic source\"\n\"SHOW\"\n\n");
+    copy_.Try(
+        "put parameter block " + ScriptWord(net_.GetName()) + ' ' + ScriptWord(holder) +
+        " \"Traffic source\" \"string\" 1 1\n\"VBR_BATCH\" \n\"Traffic source\"\n\"SHOW\"\n\n");
     for (long i = 0; i < count; ++i) {
       if (!copy_.Try(ConnectBlockCommand(net_, holder, terminal, "\"stand-in\""))) break;
       copy_.Try("disconnect block " + ScriptWord(net_.GetName()) + ' ' + ScriptWord(holder) + kEnd);
@@ -711,13 +717,23 @@ class ScriptWriter {
   Sstring KeyBlock(const Sstring& nci, const std::vector<Sstring>& path, size_t k) const {
     const Block* added = net_.FindBlock(path[k]);
     Sstring port, peer;
-    if (added && added->PeekData(nci, "Input port", port) &&
-        added->PeekData("DBN", port, peer) &&
+    if (added && added->PeekData(nci, "Input port", port) && added->PeekData("DBN", port, peer) &&
         std::find(path.begin(), path.begin() + static_cast<long>(k), peer) !=
             path.begin() + static_cast<long>(k) &&
         net_.AreNeighbours(peer, path[k]))
       return peer;
     return path[k - 1];
+  }
+
+  // Whether connect vcc block would succeed in the copy (one that fails may
+  // leave part of its work done, which costs a rebuild of the copy).
+  bool CopyCanExtend(const Sstring& nci, const Sstring& added, const Sstring& key) const {
+    const Network& copy = *copy_.Net();
+    const Block* a = copy.FindBlock(added);
+    const Block* k = copy.FindBlock(key);
+    Sstring port;
+    return a && k && a->IsEquipment() && k->IsEquipment() && copy.AreNeighbours(key, added) &&
+           copy.HasKey(nci) && k->PeekData("DLN", added, port) && a->PeekData("DLN", key, port);
   }
 
   void VccSection() {
@@ -733,8 +749,11 @@ class ScriptWriter {
         net_.PeekData(nci, Numbered("Block_", k), b);
         path.push_back(b);
       }
-      for (size_t k = 1; k < path.size(); ++k)
-        copy_.Try(ConnectVccBlockCommand(net_, nci, path[k], KeyBlock(nci, path, k)));
+      for (size_t k = 1; k < path.size(); ++k) {
+        Sstring key = KeyBlock(nci, path, k);
+        if (CopyCanExtend(nci, path[k], key))
+          copy_.Try(ConnectVccBlockCommand(net_, nci, path[k], key));
+      }
     }
     for (const Sstring& nci : vccs) {
       short m = 0;
@@ -777,8 +796,8 @@ class ScriptWriter {
         const Parameter* own = copySource->GetParameter(name);
         if (!own) own = source->GetParameter(name);
         Param p;
-        p.PutParameter(name, {want.value, own ? own->description : Sstring(),
-                              own ? own->option : Sstring()});
+        p.PutParameter(
+            name, {want.value, own ? own->description : Sstring(), own ? own->option : Sstring()});
         command = PutParameterCommand("layer", {net_.GetName(), app, source->GetName()}, p, name);
       }
       copy_.Try(command);
@@ -875,8 +894,9 @@ class ScriptWriter {
       b->ListLayers(names);
       for (const Sstring& l : names)
         if (const Layer* cl = cb->FindLayer(l))
-          RestoreTable(commands, *b->FindLayer(l), *cl,
-                       "layer " + ScriptWord(n) + ' ' + ScriptWord(b->GetName()) + ' ' + ScriptWord(l));
+          RestoreTable(
+              commands, *b->FindLayer(l), *cl,
+              "layer " + ScriptWord(n) + ' ' + ScriptWord(b->GetName()) + ' ' + ScriptWord(l));
     }
     if (commands.empty()) return;
     copy_.Write("# \n# settings and entries made after the commands above\n# \n\n");

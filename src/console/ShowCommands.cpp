@@ -67,8 +67,8 @@ std::string CreateBlockCommand(const Network& net, const Block& b) {
 
 std::string ConnectBlockCommand(const Network& net, const Sstring& name1, const Sstring& name2,
                                 const std::string& interfaceText) {
-  return "connect block " + ScriptWord(net.GetName()) + ' ' + ScriptWord(name1) + ' ' + ScriptWord(name2) +
-         ' ' + interfaceText + kFileEnd;
+  return "connect block " + ScriptWord(net.GetName()) + ' ' + ScriptWord(name1) + ' ' +
+         ScriptWord(name2) + ' ' + interfaceText + kFileEnd;
 }
 
 std::string CreateVccCommand(const Network& net, const Sstring& nci) {
@@ -81,8 +81,8 @@ std::string CreateVccCommand(const Network& net, const Sstring& nci) {
 
 std::string ConnectVccBlockCommand(const Network& net, const Sstring& nci, const Sstring& added,
                                    const Sstring& key) {
-  return "connect vcc block " + ScriptWord(net.GetName()) + ' ' + ScriptWord(nci) + ' ' + ScriptWord(added) +
-         ' ' + ScriptWord(key) + kFileEnd;
+  return "connect vcc block " + ScriptWord(net.GetName()) + ' ' + ScriptWord(nci) + ' ' +
+         ScriptWord(added) + ' ' + ScriptWord(key) + kFileEnd;
 }
 
 std::string CreateLinkCommand(const Network& net, const Sstring& nci, int k) {
@@ -91,8 +91,8 @@ std::string CreateLinkCommand(const Network& net, const Sstring& nci, int k) {
   net.PeekData(nci, Numbered("Link_", k, "_VCI"), vci);
   return "create link " + ScriptWord(net.GetName()) + ' ' + ScriptWord(nci) + ' ' +
          ScriptWord(Text(net, nci, Numbered("Link_", k, "_Begin"))) + ' ' +
-         ScriptWord(Text(net, nci, Numbered("Link_", k, "_End"))) + ' ' + std::to_string(vpi) + ' ' +
-         std::to_string(vci) + kFileEnd;
+         ScriptWord(Text(net, nci, Numbered("Link_", k, "_End"))) + ' ' + std::to_string(vpi) +
+         ' ' + std::to_string(vci) + kFileEnd;
 }
 
 std::string CreateDcCommand(const Network& net, const Sstring& dci) {
@@ -162,8 +162,9 @@ void ShowVccsBlocks(std::ostream& out, const Network& net, const std::vector<Sst
       Sstring added = Text(net, nci, Numbered("Block_", k + 1));
       Sstring key = Text(net, nci, Numbered("Block_", k));
       if (mode == ShowMode::File) out << ConnectVccBlockCommand(net, nci, added, key);
-      else out << net.GetName() << ' ' << nci << ' ' << added << ' ' << key
-               << (trailingBlank ? " \n" : "\n");
+      else
+        out << net.GetName() << ' ' << nci << ' ' << added << ' ' << key
+            << (trailingBlank ? " \n" : "\n");
     }
   }
 }
@@ -223,7 +224,8 @@ void LayersOf(std::ostream& out, const Network& net, const Block& b, ShowMode mo
   std::vector<Sstring> names;
   if (b.ListLayers(names))
     for (const Sstring& n : names)
-      ShowParams(out, *b.FindLayer(n), mode, PutParameter("layer", {net.GetName(), b.GetName(), n}));
+      ShowParams(out, *b.FindLayer(n), mode,
+                 PutParameter("layer", {net.GetName(), b.GetName(), n}));
 }
 void QSsOf(std::ostream& out, const Network& net, const Block& b, ShowMode mode) {
   std::vector<Sstring> names;

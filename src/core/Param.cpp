@@ -43,7 +43,9 @@ void Param::GetAllParamName(std::vector<Sstring>& names) const {
 namespace {
 // The exact style is read back by scripts: texts are written as script words.
 void WriteSingle(std::ostream& out, const Sstring& name, const Parameter& p, NumberStyle style) {
-  auto text = [&](const Sstring& t) { return style == NumberStyle::Exact ? ScriptWord(t) : Quoted(t); };
+  auto text = [&](const Sstring& t) {
+    return style == NumberStyle::Exact ? ScriptWord(t) : Quoted(t);
+  };
   out << text(name) << ' ';
   p.value.Write(out, style);
   out << '\n' << text(p.description) << '\n' << text(p.option) << "\n\n";

@@ -84,7 +84,8 @@ class SaveRoundTrip : public testing::Test {
       names.clear();
       b.ListQSs(names);
       for (const auto& n : names) s << "\n  queue " << n << " in " << b.FindQS(n)->OutputPath();
-      if (const auto* app = dynamic_cast<const Application*>(&b)) s << "\n  stream " << app->SourceStream();
+      if (const auto* app = dynamic_cast<const Application*>(&b))
+        s << "\n  stream " << app->SourceStream();
       s << '\n';
     });
     for (const auto& [a, b] : net.ConnectionOrder()) s << "connection " << a << ' ' << b << '\n';
@@ -208,8 +209,10 @@ class EditedNetworks : public SaveRoundTrip {
     std::istringstream lines(script);
     for (std::string line; std::getline(lines, line);) {
       bool refused = line[0] == '!';
-      for (size_t at; (at = line.find('@')) != std::string::npos;) line.replace(at, 1, dir_.string());
-      ASSERT_EQ(ExecuteLine(k, line.c_str() + refused), refused ? 0 : 1) << line << captured_.Take();
+      for (size_t at; (at = line.find('@')) != std::string::npos;)
+        line.replace(at, 1, dir_.string());
+      ASSERT_EQ(ExecuteLine(k, line.c_str() + refused), refused ? 0 : 1)
+          << line << captured_.Take();
     }
   }
   // The files of a run of n, by name (wall-clock files left out).
