@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "atm/QueueingSystem.h"
-#include "console/CommandTable.h"
 #include "console/Dispatcher.h"
 #include "model/Kernel.h"
 #include "model/Network.h"
@@ -69,7 +68,6 @@ void AddConnection(Kernel& k, int i, int j, double rate) {
 // `terminals` terminals around one 16-port switch; connection i runs from
 // terminal i to terminal i + 1 (modulo the number of terminals).
 int RunNetwork(int terminals, int connections, double rate, double seconds) {
-  InstallCommandHandlers();
   Kernel k;
   Exec(k, "create network net");
   Exec(k, "put parameter network net \"Performance log status\" string 1 1 OFF d SHOW");
@@ -94,7 +92,7 @@ int RunNetwork(int terminals, int connections, double rate, double seconds) {
     Sstring port, qs;
     s->PeekData("DLN", Sstring(Id("T", (i + 1) % terminals)), port);
     s->PeekData(port, "PHY_QS", qs);
-    if (QueueingSystem* q = s->FindQS(qs)) delivered += q->Served();
+    if (QueueingSystem* q = FindQueueingSystem(*s, qs)) delivered += q->Served();
   }
   unsigned long long events = k.LastRunEvents();
   std::printf("events=%llu wall_s=%.4f events_per_s=%.0f cells=%llu cells_per_s=%.0f "

@@ -1,16 +1,13 @@
 // Program entry: options, the kernel, the scripts named, then the console.
-#include <iostream>
-
 #include "console/CommandLine.h"
-#include "console/CommandTable.h"
 #include "console/ConsoleLoop.h"
 #include "console/RunFileLoad.h"
 #include "model/Kernel.h"
+#include "platform/Console.h"
 
 int main(int argc, char** argv) {
-  const ParsedCommandLine cl = ParseCommandLine(argc, argv, std::cout, std::cerr);
+  const ParsedCommandLine cl = ParseCommandLine(argc, argv, platform::Out(), platform::Err());
   if (cl.exit) return cl.exitStatus;
-  InstallCommandHandlers();
   Kernel kernel;
   if (cl.options.seedGiven)
     kernel.SetBaseSeed(static_cast<uint32_t>(cl.options.seed ^ (cl.options.seed >> 32)));

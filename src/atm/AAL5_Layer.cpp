@@ -6,21 +6,32 @@
 #include <utility>
 
 #include "model/Block.h"
+#include "model/DataKeys.h"
+
+const ParamTable<AAL5_Layer>& AAL5_Layer::ParameterRows() {
+  static const ParamTable<AAL5_Layer> rows = {
+      {"Cell packetization delay", 0.000000001, "Delay to fill a cell", &AAL5_Layer::delay_},
+  };
+  return rows;
+}
+
+std::vector<ParameterInfo> AAL5_Layer::DescribeParameters() {
+  return ::DescribeParameters(ParameterRows());
+}
 
 AAL5_Layer::AAL5_Layer(const Sstring& name, const Sstring& type, Block& block)
     : Layer(name, type, block) {
-  PutParam("Cell packetization delay", 0.000000001, "Delay to fill a cell", "SHOW");
+  DeclareParameters(*this, ParameterRows());
 }
 
 int AAL5_Layer::Start() {
-  GetParam("Cell packetization delay", delay_);
+  LoadParameters(*this, ParameterRows());
   cellConnection_.clear();
   receiver_.clear();
   return 1;
 }
 
 int AAL5_Layer::HandleEvent(Event& e) {
-  current_ = &e;
   if (e.type == Word::CPCS_UNITDATA_INVOKE) {
     if (CPCS_UnitData* unit = e.Get<CPCS_UnitData>()) return Segment(e, *unit);
   } else if (e.type == Word::ATM_DATA_INDICATION) {
@@ -81,7 +92,7 @@ Name AAL5_Layer::CellConnectionOf(Name dci) {
   auto it = cellConnection_.find(dci);
   if (it != cellConnection_.end()) return it->second;
   Sstring vcc;
-  GetBlock().PeekData(dci.str(), "NCI", vcc);
+  GetBlock().PeekData(dci.str(), datakey::kNCI, vcc);
   return cellConnection_.emplace(dci, Name(vcc)).first->second;
 }
 
@@ -90,7 +101,7 @@ bool AAL5_Layer::EndApplicationOf(Name dci, Name& application) {
   if (it == receiver_.end()) {
     Receiver r;
     Sstring name;
-    if (GetBlock().PeekData(dci.str(), "End application name", name)) {
+    if (GetBlock().PeekData(dci.str(), datakey::kEndApplication, name)) {
       r.found = true;
       r.application = Name(name);
     }

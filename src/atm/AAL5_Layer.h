@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "model/Layer.h"
+#include "model/ParameterTable.h"
 
 // The CPCS PDU padding for an SDU of `length` bytes: 0 to 47, so that
 // length + PAD + 8 (the trailer) is a multiple of 48.
@@ -16,6 +17,8 @@ class AAL5_Layer : public Layer {
  public:
   AAL5_Layer(const Sstring& name, const Sstring& type, Block& block);
 
+  static std::vector<ParameterInfo> DescribeParameters();
+
   // Reads the packetization delay and forgets the lookups of the last run.
   // Returns 1.
   int Start() override;
@@ -24,6 +27,7 @@ class AAL5_Layer : public Layer {
   int End() override { return 1; }
 
  private:
+  static const ParamTable<AAL5_Layer>& ParameterRows();
   int Segment(const Event& e, CPCS_UnitData& unit);
   int Reassemble(const Event& e, ATM_Data& data);
   // The VCC a data connection's cells travel on (empty when not set).

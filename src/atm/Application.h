@@ -4,15 +4,18 @@
 #pragma once
 #include <cstdint>
 
+#include "atm/LayerTable.h"
 #include "model/Block.h"
 
 class Application : public ATMApplication {
  public:
   Application(const Sstring& name, Network& network);
+  static const LayerTable& Layers();
+  static std::vector<ParameterInfo> DescribeParameters();
+
   Sstring GetModel() const override { return "ATM Generic Application"; }
   int CreateLayers() override;
   int CreateLayer(const Sstring& name, const Sstring& type) override;
-  int RemoveLayers() override { return 1; }
   int ConnectInterface(const Sstring& peer, const Sstring& peerKind, short number,
                        const Sstring& phyType) override;
   int DisconnectInterface(const Sstring& peer, const Sstring& peerKind, int count) override;
@@ -22,6 +25,7 @@ class Application : public ATMApplication {
   uint32_t SourceStream() const { return sourceStream_; }
 
  private:
-  Sstring trafficSource_;
+  static const ParamTable<Application>& ParameterRows();
+  Sstring trafficSource_;  // "Traffic source"
   uint32_t sourceStream_ = 0;
 };

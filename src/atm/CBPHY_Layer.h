@@ -6,12 +6,15 @@
 #pragma once
 #include "atm/SlotPlan.h"
 #include "model/Layer.h"
+#include "model/ParameterTable.h"
 
 class QueueingSystem;
 
 class CBPHY_Layer : public Layer {
  public:
   CBPHY_Layer(const Sstring& name, const Sstring& type, Block& block);
+
+  static std::vector<ParameterInfo> DescribeParameters();
 
   // Reads the link parameters and plans the physical-layer cell loop. A
   // non-positive bit rate or speed, or a negative distance, is reported and
@@ -24,6 +27,7 @@ class CBPHY_Layer : public Layer {
   double CellTime() const { return cellTime_; }
 
  private:
+  static const ParamTable<CBPHY_Layer>& ParameterRows();
   // Offers a cell to the queue and plans its transmission slot.
   void Enqueue(Cell& cell, double t);
   void SendCell(double t);

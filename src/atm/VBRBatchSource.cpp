@@ -7,20 +7,32 @@
 #include "model/Block.h"
 #include "model/Kernel.h"
 #include "model/Network.h"
+#include "model/RunFiles.h"
+
+const ParamTable<VBRBatchSource>& VBRBatchSource::ParameterRows() {
+  static const ParamTable<VBRBatchSource> rows = {
+      {"Number of bytes to be sent", 1000000000.0, "Number of bytes to be sent",
+       &VBRBatchSource::bytesToSend_},
+      {"Mean number of ATM cells", 0.5, "Mean number of ATM cells", &VBRBatchSource::meanCells_},
+      {"Mean interval between batches", 2.72633744856e-06, "Mean interval between batches",
+       &VBRBatchSource::meanInterval_},
+      {"Start time", 0.0, "Start time of the transmition", &VBRBatchSource::startTime_},
+      {"Packet name", "VBR Batch", "Name of the packets to be sent",
+       &VBRBatchSource::packetNameText_},
+      {"ATM adaptation layer", "AAL5", "AAL to be used", &VBRBatchSource::aalText_},
+      {"Service categorie", "VBR", "Service categorie"},
+      {"Bit rate", 20000000.0, "Peak Bit Rate"},
+      {"Log packet time status", "OFF", "Log packet network time status",
+       &VBRBatchSource::logStatus_},
+  };
+  return rows;
+}
+
+std::vector<ParameterInfo> VBRBatchSource::DescribeParameters() {
+  return ::DescribeParameters(ParameterRows());
+}
 
 namespace {
-const SourceParam kVBRParams[] = {
-    {"Number of bytes to be sent", 1000000000.0, "Number of bytes to be sent"},
-    {"Mean number of ATM cells", 0.5, "Mean number of ATM cells"},
-    {"Mean interval between batches", 2.72633744856e-06, "Mean interval between batches"},
-    {"Start time", 0.0, "Start time of the transmition"},
-    {"Packet name", "VBR Batch", "Name of the packets to be sent"},
-    {"ATM adaptation layer", "AAL5", "AAL to be used"},
-    {"Service categorie", "VBR", "Service categorie"},
-    {"Bit rate", 20000000.0, "Peak Bit Rate"},
-    {"Log packet time status", "OFF", "Log packet network time status"},
-};
-
 // Batches beyond this mean are no ATM traffic, and would drive the Poisson
 // rejection method's arithmetic toward overflow.
 constexpr double kMaxMeanCells = 1e12;
@@ -28,7 +40,7 @@ constexpr double kMaxMeanCells = 1e12;
 
 VBRBatchSource::VBRBatchSource(const Sstring& name, const Sstring& type, Block& block)
     : TrafficSource(name, type, block) {
-  DeclareParams(kVBRParams);
+  DeclareParameters(*this, ParameterRows());
   const uint32_t s = block.GetNetwork().GetKernel().NextSourceSeed();
   random_.Seed(s);
   // A negative state word makes the first Poisson draw fill this source's
@@ -37,9 +49,8 @@ VBRBatchSource::VBRBatchSource(const Sstring& name, const Sstring& type, Block& 
 }
 
 int VBRBatchSource::Start() {
-  GetParam("Mean number of ATM cells", meanCells_);
-  GetParam("Mean interval between batches", meanInterval_);
-  ReadCommonParameters({"Time", "IBP", "NoC", "PL"});
+  LoadParameters(*this, ParameterRows());
+  UseCommonParameters({"Time", "IBP", "NoC", "PL"});
 
   bool sane = Require(UsablePeriod(GetNetwork(), meanInterval_),
                       "Mean interval between batches");
@@ -59,7 +70,6 @@ void VBRBatchSource::PlanBatch(double t) {
 }
 
 int VBRBatchSource::HandleEvent(Event& e) {
-  current_ = &e;
   if (e.type != Word::SEND_PACKET) return 0;
   // Strict test: the batch that reaches or crosses the limit still goes whole.
   if (bytesSent_ > bytesToSend_) return 0;

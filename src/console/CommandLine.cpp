@@ -4,10 +4,14 @@
 #include <cstring>
 #include <ostream>
 
+#include "atm/AtmModels.h"
+#include "core/Version.h"
+#include "model/ParameterTable.h"
+
 namespace {
 
 const char kUsage[] =
-    "Celvane 0.61 - discrete-event simulator of ATM networks\n"
+    "Celvane " CELVANE_VERSION " - discrete-event simulator of ATM networks\n"
     "\n"
     "Usage: celvane [OPTIONS] [SCRIPT...]\n"
     "\n"
@@ -62,7 +66,13 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const argv[], std::ostr
       r.exit = true;
       return r;
     } else if (std::strcmp(arg, "--version") == 0) {
-      out << "Celvane 0.61\n";
+      out << "Celvane " CELVANE_VERSION "\n";
+      r.exit = true;
+      return r;
+    } else if (std::strcmp(arg, "--list-parameters") == 0) {
+      // Every parameter of every kind of object, one tab-separated row each.
+      RegisterAtmModels();
+      WriteParameterKinds(out);
       r.exit = true;
       return r;
     } else if (std::strcmp(arg, "-b") == 0 || std::strcmp(arg, "--batch") == 0) {

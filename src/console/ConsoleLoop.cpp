@@ -5,12 +5,13 @@
 #include <string>
 
 #include "console/Dispatcher.h"
+#include "core/Version.h"
 #include "platform/Console.h"
 
 namespace {
 
 const char kBanner[] =
-    "Celvane 0.61 - Simulador de Redes ATM\n"
+    "Celvane " CELVANE_VERSION " - Simulador de Redes ATM\n"
     "\n"
     "Simulador de eventos discretos de redes ATM em modo texto\n"
     "Equipamentos: terminal B-TE, comutador ATM e aplicacao generica\n"

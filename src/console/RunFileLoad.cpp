@@ -1,21 +1,19 @@
-// The run, file and load commands.
+// The file and load commands: a network's destination file and script loading.
 #include "console/RunFileLoad.h"
 
-#include <cstring>
 #include <filesystem>
 #include <ostream>
 #include <set>
 #include <string>
 
-#include "console/CommandActions.h"
+#include "console/CommandReader.h"
+#include "console/CommandTable.h"
 #include "console/Dispatcher.h"
 #include "model/Kernel.h"
 #include "platform/Console.h"
 #include "platform/Files.h"
 
-int CmdRun(CommandContext& c) { return c.kernel.Run(c.words[0], c.numbers[1]); }
-
-int CmdFile(CommandContext& c) {
+int SetDestinationFile(CommandContext& c) {
   std::ofstream f = platform::OpenForWriting(c.words[1].str());
   if (!f) {
     c.out << "file error: I can't create the file " << c.words[1] << '\n';
@@ -25,25 +23,14 @@ int CmdFile(CommandContext& c) {
   return 1;
 }
 
-int CmdLoad(CommandContext& c) { return LoadScript(c.kernel, c.words[0]); }
-
-namespace {
-const char* const kCommandWords[] = {"create", "remove", "connect", "disconnect", "show", "run",
-                                     "file",   "save",   "load",    "put",        "del"};
-
-// The first word of a script line: a plain run of non-blank characters.
-std::string FirstWord(const std::string& line) {
+std::string ScriptLineFirstWord(const std::string& line) {
   size_t b = line.find_first_not_of(" \t\r\n\v\f");
   if (b == std::string::npos) return std::string();
   size_t e = line.find_first_of(" \t\r\n\v\f", b);
   return line.substr(b, e == std::string::npos ? std::string::npos : e - b);
 }
 
-bool IsCommandWord(const std::string& w) {
-  for (const char* k : kCommandWords)
-    if (w == k) return true;
-  return false;
-}
+namespace {
 
 // Files being loaded right now, so that a script that loads itself, directly
 // or through other scripts, is refused instead of recursing without end.
@@ -115,9 +102,9 @@ int LoadScript(Kernel& kernel, const Sstring& file) {
       return 0;
     }
     if (!line.empty() && line.back() == '\r') line.pop_back();  // written on another system
-    std::string word = FirstWord(line);
+    std::string word = ScriptLineFirstWord(line);
     if (word.empty() || word[0] == '#') continue;
-    if (IsCommandWord(word)) {
+    if (StartsCommand(word)) {
       if (hasPending && !execute()) return 0;
       pending = line;
       pendingLine = number;

@@ -102,10 +102,10 @@ class Joker {
   friend std::istream& operator>>(std::istream& in, Joker& j);
 
  private:
-  using Storage = std::variant<std::monostate, std::vector<int>, std::vector<double>,
-                               std::vector<Complex>, std::vector<long>, std::vector<Sstring>,
-                               std::vector<unsigned char>, std::vector<short>,
-                               std::vector<unsigned int>, std::vector<float>>;
+  template <class... T>
+  static std::variant<std::monostate, std::vector<T>...> StorageOf(TypeList<T...>);
+  // No value, or the elements of one of the nine types, line by line.
+  using Storage = decltype(StorageOf(ElementTypes{}));
 
   template <class T>
   void Store(std::vector<T> e, long lines, long cols) {

@@ -43,11 +43,6 @@ struct Event {
     message = std::move(record);
     messageType = kMessageWord<R>;
   }
-
-  // Earlier time first; equal times in insertion order.
-  friend bool operator<(const Event& a, const Event& b) {
-    return a.time < b.time || (a.time == b.time && a.stamp < b.stamp);
-  }
 };
 
 // The long printout: "ATM Event" to the console, the labelled fields and the

@@ -65,36 +65,61 @@ bool OpenKernelFile(std::ofstream& f, const std::string& path) {
 constexpr double kHundredthsPerDay = 24.0 * 360000.0;
 }  // namespace
 
+// The files a run writes besides the components' logs.
+struct Kernel::RunOutputs {
+  std::string prefix;  // path + network name
+  std::ofstream eventLog, perfFile;
+  bool logOn = false, perfOn = false;
+};
+
+// The wall clock at the start of the loop and at its last checkpoint.
+struct Kernel::RunClock {
+  platform::TimeOfDay begin;
+  double beginHundredths = 0;
+  double checkpoint = 0;
+};
+
 int Kernel::Run(const Sstring& networkName, double endTime) {
   Network* net = FindNetwork(networkName);
   if (!net) return 0;
-  std::ostream& out = platform::Out();
-  Sstring logStatus, perfStatus, path;
-  net->GetParam("Simulation log status", logStatus);
-  net->GetParam("Performance log status", perfStatus);
-  net->GetParam("Path", path);
-  const std::string prefix = path.str() + networkName.str();
+  RunOutputs files;
+  RunClock clock;
+  PrepareRun(*net, endTime);
+  OpenRunFiles(*net, networkName, files);
+  net->StartAll();
+  const unsigned long long count = Loop(*net, endTime, files, clock);
+  Report(count, files, clock);
+  FinishRun(*net);
+  return 1;
+}
 
-  // Events left by an earlier run (of any network) would double its sources
-  // or leak into this network: every run starts from an empty queue.
+// Events left by an earlier run (of any network) would double its sources or
+// leak into this network: every run starts from an empty queue.
+void Kernel::PrepareRun(Network& net, double endTime) {
   queue_.Clear();
   runEndTime_ = endTime;
-  net->PrepareRun();
+  net.PrepareRun();
+}
 
-  std::ofstream eventLog, perfFile, endFile;
-  bool logOn = logStatus == "ON" && OpenKernelFile(eventLog, prefix + "_events.log");
-  bool perfOn = perfStatus == "ON" && OpenKernelFile(perfFile, prefix + "_perf.dat");
-  if (perfOn) perfFile << "Event Delay Time\n";
-  if (seedFixed_ || sourcesSeeded_ > 0) out << "-> Semente base: " << baseSeed_ << '\n';
+void Kernel::OpenRunFiles(const Network& net, const Sstring& networkName, RunOutputs& files) {
+  const NetworkSettings settings = net.Settings();
+  files.prefix = settings.path.str() + networkName.str();
+  files.logOn =
+      settings.logStatus == "ON" && OpenKernelFile(files.eventLog, files.prefix + "_events.log");
+  files.perfOn =
+      settings.perfStatus == "ON" && OpenKernelFile(files.perfFile, files.prefix + "_perf.dat");
+  if (files.perfOn) files.perfFile << "Event Delay Time\n";
+  if (seedFixed_ || sourcesSeeded_ > 0) platform::Out() << "-> Semente base: " << baseSeed_ << '\n';
+}
 
-  net->StartAll();
-
+unsigned long long Kernel::Loop(Network& net, double endTime, RunOutputs& files, RunClock& clock) {
+  std::ostream& out = platform::Out();
   platform::ClearScreen();
   out << "-> Rodando Simulacao ...\n";
-  platform::TimeOfDay beginClock = platform::Now();
-  out << "-> Tempo de Inicio da Simulacao: " << Clock(beginClock) << '\n';
-  const double begin = beginClock.Hundredths();
-  double checkpoint = begin;
+  clock.begin = platform::Now();
+  out << "-> Tempo de Inicio da Simulacao: " << Clock(clock.begin) << '\n';
+  clock.beginHundredths = clock.begin.Hundredths();
+  clock.checkpoint = clock.beginHundredths;
 
   currentTime_ = 0.0;
   unsigned long long count = 0;
@@ -105,40 +130,49 @@ int Kernel::Run(const Sstring& networkName, double endTime) {
     ++count;
     pending += static_cast<double>(queue_.Size());
     currentTime_ = ev.time;
-    if (logOn) {
-      eventLog << count << ' ' << ev.time << ' ' << ev.type << ' ' << ev.sourceBlock << ' '
-               << ev.destinationBlock << ' ' << ev.sourceLayer << ' ' << ev.destinationLayer
-               << " \n";
+    if (files.logOn) {
+      files.eventLog << count << ' ' << ev.time << ' ' << ev.type << ' ' << ev.sourceBlock << ' '
+                     << ev.destinationBlock << ' ' << ev.sourceLayer << ' ' << ev.destinationLayer
+                     << " \n";
     }
-    if (Block* b = net->RoutableBlock(ev.destinationBlock)) b->RouteEvent(ev);
-    if (perfOn && count % 10000 == 0) {
+    if (Block* b = net.RoutableBlock(ev.destinationBlock)) b->RouteEvent(ev);
+    if (files.perfOn && count % 10000 == 0) {
       double now = platform::Now().Hundredths();
-      double delay = now - checkpoint;
+      double delay = now - clock.checkpoint;
       if (delay < 0) delay += kHundredthsPerDay;
       out << count << ' ' << delay << ' ' << currentTime_ << '\n';
-      perfFile << count << ' ' << delay << ' ' << currentTime_ << '\n';
-      checkpoint = now;
+      files.perfFile << count << ' ' << delay << ' ' << currentTime_ << '\n';
+      clock.checkpoint = now;
     }
     queue_.Release(taken);
   }
   lastRunEvents_ = count;
   pendingSum_ = pending;
+  return count;
+}
 
-  bool endOn = OpenKernelFile(endFile, prefix + "_end.dat");
+// The console report and the "_end.dat" file.
+void Kernel::Report(unsigned long long count, RunOutputs& files, const RunClock& clock) {
+  std::ostream& out = platform::Out();
+  std::ofstream endFile;
+  bool endOn = OpenKernelFile(endFile, files.prefix + "_end.dat");
   if (endOn) endFile << "NoE BeginTime EndTime SimTime TimePerEvent\n";
   out << "\n-> Numero de Eventos Processados: " << count << "\n\n";
   platform::TimeOfDay endClock = platform::Now();
+  const double begin = clock.beginHundredths;
   const double end = endClock.Hundredths();
   double elapsed = end - begin;
   if (elapsed < 0) elapsed += kHundredthsPerDay;  // the run passed midnight
   const double perEvent = count ? elapsed / static_cast<double>(count) : 0.0;
-  out << "-> Tempo de Inicio da Simulacao: " << Clock(beginClock) << '\n'
+  out << "-> Tempo de Inicio da Simulacao: " << Clock(clock.begin) << '\n'
       << "-> Tempo Final da Simulacao: " << Clock(endClock) << '\n'
       << "-> Tempo Inicial da simulacao em centesimos de segundo: " << begin << "\n\n"
       << "-> Tempo Final da simulacao em centesimos de segundo: " << end << "\n\n"
       << "-> Tempo de simulacao em centesimos de segundo: " << elapsed << "\n\n"
       << "-> Tempo Medio de simulacao em segundos por evento: " << perEvent << "\n\n";
-  if (endOn) endFile << count << ' ' << begin << ' ' << end << ' ' << elapsed << ' ' << perEvent << " \n";
-  net->FinishAll();
-  return 1;
+  if (endOn)
+    endFile << count << ' ' << begin << ' ' << end << ' ' << elapsed << ' ' << perEvent << " \n";
 }
+
+// Flushes the components' logs, so the files are complete once the run is over.
+void Kernel::FinishRun(Network& net) { net.FinishAll(); }

@@ -30,7 +30,8 @@ class Kernel {
   const Sstring* DestinationFile(const Sstring& network) const { return files_.Find(network); }
 
   // Runs the network up to the end time (the first event past it still
-  // runs); writes the console report and the run's files. Returns 1.
+  // runs); writes the console report and the run's files. Returns 1, or 0
+  // when there is no such network.
   int Run(const Sstring& network, double endTime);
 
   EventPriorityQueue& Queue() { return queue_; }
@@ -57,6 +58,16 @@ class Kernel {
   uint32_t SourcesSeeded() const { return sourcesSeeded_; }
 
  private:
+  struct RunOutputs;
+  struct RunClock;
+  // The steps of Run.
+  void PrepareRun(Network& net, double endTime);
+  void OpenRunFiles(const Network& net, const Sstring& networkName, RunOutputs& files);
+  // Takes and delivers events up to the end time; the number taken.
+  unsigned long long Loop(Network& net, double endTime, RunOutputs& files, RunClock& clock);
+  void Report(unsigned long long count, RunOutputs& files, const RunClock& clock);
+  void FinishRun(Network& net);
+
   double currentTime_ = 0.0;
   double runEndTime_ = 0.0;
   EventPriorityQueue queue_;

@@ -16,6 +16,7 @@ std::istream* gIn = nullptr;
 
 std::ostream& Out() { return gOut ? *gOut : std::cout; }
 std::istream& In() { return gIn ? *gIn : std::cin; }
+std::ostream& Err() { return std::cerr; }
 void SetOut(std::ostream* out) { gOut = out; }
 void SetIn(std::istream* in) { gIn = in; }
 

@@ -11,6 +11,8 @@ namespace platform {
 std::ostream& Out();
 // Stream console lines are read from (standard input by default).
 std::istream& In();
+// Standard error: diagnostics that are not part of the console's output.
+std::ostream& Err();
 // Redirect Out() / In(); nullptr restores the standard stream.
 void SetOut(std::ostream* out);
 void SetIn(std::istream* in);

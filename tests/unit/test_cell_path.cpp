@@ -9,10 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "TestNetwork.h"
 #include "atm/AAL5_Layer.h"
-#include "atm/QueueingSystem.h"
-#include "model/Kernel.h"
-#include "model/Network.h"
 #include "platform/Console.h"
 
 namespace {
@@ -27,25 +25,15 @@ Cell UserCell(short priority, int vpi, int vci, int pti = 0, double birth = 0) {
 
 // A network of terminals (names starting with T) and a switch S writing into
 // a fresh directory; executes queued events in order as the kernel does.
-struct Bench {
-  Kernel k;
-  Network* n;
-  std::string dir = (std::filesystem::temp_directory_path() /
-                     ("celvane_path_" + std::to_string(::getpid()) + "/")).string();  // one per process
+struct Bench : TestNetwork {
   std::vector<Event> seen;
   Bench(std::initializer_list<std::pair<const char*, const char*>> wires, const char* alone = "") {
-    std::filesystem::remove_all(dir);
-    k.CreateNetwork("n");
-    n = k.FindNetwork("n");
-    n->PutParam("Path", Sstring(dir));
     if (*alone) n->CreateBlock(alone, "ATM B-TE", "x");
     for (auto [a, b] : wires)
       for (const char* name : {a, b})
         n->CreateBlock(name, name[0] == 'S' ? "ATM Switch" : "ATM B-TE", "x");
     for (auto [a, b] : wires) n->ConnectBlock(a, b, "CB_PHYSICAL_LAYER");
   }
-  Block& B(const char* b) { return *n->FindBlock(b); }
-  Layer& L(const char* b, const char* l) { return *B(b).FindLayer(l); }
   void Start() {
     n->PrepareRun();
     n->StartAll();
@@ -205,7 +193,7 @@ TEST(BTE_ATM, LabelsPrioritiesAndReception) {
   EXPECT_FALSE(t.HasKey("unlabelled"));  // searches add no keys
   b.L("BTE1", "ATM").End();
   std::stringstream log;
-  log << std::ifstream(b.dir + "B1_AM_Ce.dat").rdbuf();
+  log << std::ifstream(b.dir / "B1_AM_Ce.dat").rdbuf();
   // Management cells are not measured; the unknown labels' cell is.
   EXPECT_EQ(
       log.str(),
@@ -259,7 +247,7 @@ TEST(CBPHY, PhysicalLayerCellsAndBadParameters) {
   bad.Post(0, Word::PHY_DATA_REQUEST, "T1", "PHY", PHY_Data(UserCell(1, 5, 50)));
   bad.Drain();
   EXPECT_EQ(bad.seen.size(), 1u);
-  EXPECT_EQ(bad.B("T1").FindQS("PHY_QS")->Arrived(), 0u);
+  EXPECT_EQ(bad.Q("T1", "PHY_QS").Arrived(), 0u);
 }
 
 TEST(SwitchATM, TranslationAndPerPortFabricPlan) {
@@ -282,7 +270,7 @@ TEST(SwitchATM, TranslationAndPerPortFabricPlan) {
       out, (std::vector<std::tuple<double, short, int, int>>{
                {S, 1, 2, 200}, {S, 4, 3, 300}, {S2, 5, 2, 200}, {S3, 6, 2, 200}, {S4, 7, 2, 200}}));
   EXPECT_EQ(b.Only(Word::PHY_DATA_INDICATION, "T3").size(), 1u);
-  EXPECT_EQ(b.B("S").FindQS("ATM_QS_1")->Arrived(), 4u);
+  EXPECT_EQ(b.Q("S", "ATM_QS_1").Arrived(), 4u);
 
   // Management cells and unknown labels go no further.
   b.seen.clear();
@@ -290,7 +278,7 @@ TEST(SwitchATM, TranslationAndPerPortFabricPlan) {
   b.Post(1, Word::PHY_DATA_INDICATION, "S", "ATM", PHY_Data(UserCell(1, 9, 9)));
   b.Drain(1);
   EXPECT_EQ(b.seen.size(), 2u);
-  EXPECT_EQ(b.B("S").FindQS("ATM_QS_1")->Arrived(), 4u);
+  EXPECT_EQ(b.Q("S", "ATM_QS_1").Arrived(), 4u);
 }
 
 TEST(CellPath, PacketCrossesTheSwitch) {

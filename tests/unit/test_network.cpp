@@ -4,21 +4,15 @@
 #include <map>
 #include <random>
 
+#include "TestNetwork.h"
 #include "model/Block.h"
 #include "model/EventPriorityQueue.h"
-#include "model/Kernel.h"
-#include "model/Network.h"
 #include "platform/Console.h"
 
 namespace {
 
-struct Net {
-  Kernel kernel;
-  Network* n;
-  Net() {
-    kernel.CreateNetwork("lan");
-    n = kernel.FindNetwork("lan");
-  }
+struct Net : TestNetwork {
+  Net() : TestNetwork("lan") {}
   void Blocks(std::initializer_list<std::pair<const char*, const char*>> blocks) {
     for (auto& [name, model] : blocks) ASSERT_EQ(n->CreateBlock(name, model, "t"), 1) << name;
   }
@@ -103,14 +97,23 @@ TEST(Network, UndoingASecondWiringKeepsTheFirst) {
   EXPECT_EQ(s->HasQS("PHY_QS_0") + s->HasQS("PHY_QS_1") + s->HasQS("PHY_QS_2"), 0);
 }
 
-// A layer that counts what reaches it.
+// A layer, and a component of the other kind, that count what reaches them
+// and return `result`.
 class Recorder : public Layer {
  public:
   using Layer::Layer;
-  int HandleEvent(Event& e) override {
-    current_ = &e;
+  int HandleEvent(Event&) override {
     ++seen;
-    return 1;
+    return result;
+  }
+  int seen = 0, result = 1;
+};
+class QueueRecorder : public Component {
+ public:
+  QueueRecorder(const Sstring& name, Block& b) : Component(name, ComponentKind::QueueingSystem, b) {}
+  int HandleEvent(Event&) override {
+    ++seen;
+    return 2;
   }
   int seen = 0;
 };
@@ -123,12 +126,17 @@ class TestBlock : public ATMEquipment {
   int CreateLayer(const Sstring& name, const Sstring& type) override {
     auto l = std::make_unique<Recorder>(name, type, *this);
     last = l.get();
-    AddLayer(std::move(l));
+    Add(std::move(l));
     return 1;
+  }
+  QueueRecorder* CreateQueue(const Sstring& name) {
+    auto q = std::make_unique<QueueRecorder>(name, *this);
+    QueueRecorder* made = q.get();
+    Add(std::move(q));
+    return made;
   }
   int ConnectInterface(const Sstring&, const Sstring&, short, const Sstring&) override { return 1; }
   int DisconnectInterface(const Sstring&, const Sstring&, int) override { return 1; }
-  int RemoveLayers() override { return 1; }
   Recorder* last = nullptr;
 };
 
@@ -138,25 +146,30 @@ TEST(Block, RoutesUnknowThroughTheLayerFacingTheSender) {
   TestBlock b("B", *k.FindNetwork("n"));
   b.CreateLayer("PHY_3", "x");
   Recorder* phy = b.last;
-  b.CreateQS("PHY_3");  // a queue of the same name also gets named events
+  QueueRecorder* queue = b.CreateQueue("PHY_3");  // a queue of the same name gets named events
   b.PutData("DLN", "peer", Sstring("PHY_3"));
   Event e;
   e.sourceBlock = Name("peer");
   e.destinationLayer = Word::UNKNOW;
   EXPECT_EQ(b.RouteEvent(e), 1);
   EXPECT_EQ(phy->seen, 1);
+  EXPECT_EQ(queue->seen, 0);
   e.sourceBlock = Name("stranger");
   EXPECT_EQ(b.RouteEvent(e), 0);
+  // Named events reach the layer, then the queue; the queue's result counts.
+  e.destinationLayer = Name("PHY_3");
+  EXPECT_EQ(b.RouteEvent(e), 2);
+  EXPECT_EQ(phy->seen, 2);
+  EXPECT_EQ(queue->seen, 1);
+  EXPECT_EQ(b.RemoveQS("PHY_3"), 1);
+  EXPECT_EQ(b.RouteEvent(e), 1);
   e.destinationLayer = Name("nolayer");
   EXPECT_EQ(b.RouteEvent(e), 0);
   std::vector<Sstring> names{"kept"};
   TestBlock empty("E", *k.FindNetwork("n"));
   EXPECT_EQ(empty.ListLayers(names), 0);
   EXPECT_EQ(names.size(), 1u);
-  Cell c;
-  int result = 7;
-  EXPECT_EQ(b.TableQSPut("nokey", "PHY_QS", c, 0.0, result), 0);
-  EXPECT_EQ(result, 7);
+  EXPECT_EQ(TableQS(b, "nokey", "PHY_QS"), nullptr);
 }
 
 // Terminal -> switch -> terminal with an application at each end.
@@ -302,15 +315,15 @@ TEST(Kernel, EndTimeTestComesBeforeEachEvent) {
   t.n->PutParam("Path", Sstring(testing::TempDir()));
   platform::CapturedOutput captured;
   // Nothing is queued: no events.
-  t.kernel.Run("lan", 1.0);
+  t.k.Run("lan", 1.0);
   EXPECT_NE(captured.Take().find("Numero de Eventos Processados: 0\n"), std::string::npos);
   // The first event past the end time still runs (the physical layer's cell
   // loop starts at 26 cell times); a negative end time runs none. Events left
   // over by a run never reach the next one.
   t.n->FindBlock("T1")->FindLayer("PHY")->PutParam("OAM transmition status", Sstring("ON"));
-  t.kernel.Run("lan", 0.0);
+  t.k.Run("lan", 0.0);
   EXPECT_NE(captured.Take().find("Numero de Eventos Processados: 1\n"), std::string::npos);
-  t.kernel.Run("lan", -1.0);
+  t.k.Run("lan", -1.0);
   EXPECT_NE(captured.Take().find("Numero de Eventos Processados: 0\n"), std::string::npos);
 }
 

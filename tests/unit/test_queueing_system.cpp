@@ -10,32 +10,15 @@
 #include <random>
 #include <sstream>
 
-#include "atm/QueueingSystem.h"
-#include "model/Kernel.h"
-#include "model/Network.h"
+#include "TestNetwork.h"
 #include "platform/Console.h"
 
 namespace {
 
 // A terminal "BTE1" whose network writes its files into a fresh directory.
-struct QsBench {
-  Kernel k;
-  Network* n;
-  std::string dir = (std::filesystem::temp_directory_path() /
-                     ("celvane_qs_" + std::to_string(::getpid()) + "/")).string();  // one per process
-  QsBench() {
-    std::filesystem::remove_all(dir);
-    k.CreateNetwork("q");
-    n = k.FindNetwork("q");
-    n->PutParam("Path", Sstring(dir));
-    n->CreateBlock("BTE1", "ATM B-TE", "t");
-  }
-  Block& block() { return *n->FindBlock("BTE1"); }
-  std::string Read(const char* file) {
-    std::stringstream s;
-    s << std::ifstream(dir + file).rdbuf();
-    return s.str();
-  }
+struct QsBench : TestNetwork {
+  QsBench() : TestNetwork("q") { n->CreateBlock("BTE1", "ATM B-TE", "t"); }
+  Block& block() { return B("BTE1"); }
 };
 
 Cell Tagged(short priority, int vci) { return Cell(0.0, priority, 0, 0, vci, 0, 0, 0); }

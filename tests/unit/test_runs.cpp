@@ -12,9 +12,7 @@
 #include <map>
 #include <sstream>
 
-#include "atm/QueueingSystem.h"
-#include "model/Kernel.h"
-#include "model/Network.h"
+#include "TestNetwork.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
 
@@ -22,26 +20,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string TestName() { return testing::UnitTest::GetInstance()->current_test_info()->name(); }
-
 // Network "n" of terminals T1..Tn, each with application Ai, either wired
 // back to back (two terminals) or each to port i-1 of the switch S. Files go
 // to a scratch folder of the test.
-struct Sim {
-  Kernel k;
-  Network* n;
+struct Sim : TestNetwork {
   bool switched;
-  fs::path dir = fs::path(testing::TempDir()) /
-                 ("runs_" + TestName() + "_" + std::to_string(getpid()));  // one per process
   std::map<std::string, unsigned> peak;      // most cells a queue held, by "block.queue"
   std::map<std::string, unsigned> received;  // packets each receiver took
   unsigned discarded = 0;                    // by all queueing systems
 
   Sim(int terminals, bool withSwitch) : switched(withSwitch) {
-    fs::remove_all(dir);
-    k.CreateNetwork("n");
-    n = k.FindNetwork("n");
-    n->PutParam("Path", Sstring((dir / "").string()));
     if (switched) n->CreateBlock("S", "ATM Switch", "s");
     for (int i = 1; i <= terminals; ++i) {
       const std::string t = "T" + std::to_string(i), a = "A" + std::to_string(i);
@@ -52,8 +40,6 @@ struct Sim {
       n->ConnectBlock(a, t, "x");
     }
   }
-  ~Sim() { fs::remove_all(dir); }
-  Layer& L(const char* block, const char* layer) { return *n->FindBlock(block)->FindLayer(layer); }
 
   // A CBR VCC from one terminal to another (through S when there is one),
   // labelled first/second on its two hops, and a data connection over it.
@@ -79,9 +65,6 @@ struct Sim {
     s.PutParam("Packet length", length);
     s.PutParam("Number of bytes to be sent", bytes);
   }
-  QueueingSystem& Q(const char* block, const char* queue) {
-    return *n->FindBlock(block)->FindQS(queue);
-  }
 
   // Runs as the kernel does (the end time is tested before each event),
   // noting after every event how many cells each queueing system holds.
@@ -94,7 +77,7 @@ struct Sim {
       std::vector<Sstring> names;
       if (b.ListQSs(names))
         for (const Sstring& q : names)
-          queues.emplace_back(b.GetName().str() + "." + q.str(), b.FindQS(q));
+          queues.emplace_back(b.GetName().str() + "." + q.str(), FindQueueingSystem(b, q));
     });
     double now = 0;
     for (Event e; now <= end && k.Queue().RemoveFirst(e);) {

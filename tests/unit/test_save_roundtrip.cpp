@@ -12,9 +12,8 @@
 #include <unistd.h>
 
 #include "atm/Application.h"
-#include "atm/CBRSource.h"
 #include "atm/QueueingSystem.h"
-#include "console/CommandTable.h"
+#include "atm/TrafficSource.h"
 #include "console/Dispatcher.h"
 #include "console/RunFileLoad.h"
 #include "model/Kernel.h"
@@ -28,7 +27,6 @@ namespace {
 class SaveRoundTrip : public testing::Test {
  protected:
   void SetUp() override {
-    InstallCommandHandlers();
     dir_ = fs::path(testing::TempDir()) / ("celvane_save_" + std::to_string(::getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
@@ -79,11 +77,12 @@ class SaveRoundTrip : public testing::Test {
       for (const auto& n : names) {
         const Layer* l = b.FindLayer(n);
         s << "\n  layer " << n << ' ' << l->GetType();
-        if (dynamic_cast<const TrafficSource*>(l)) s << " made in " << l->MadeWithPath();
+        if (const auto* source = dynamic_cast<const TrafficSource*>(l))
+          s << " made in " << source->MadeWithPath();
       }
       names.clear();
       b.ListQSs(names);
-      for (const auto& n : names) s << "\n  queue " << n << " in " << b.FindQS(n)->OutputPath();
+      for (const auto& n : names) s << "\n  queue " << n << " in " << FindQueueingSystem(b, n)->OutputPath();
       if (const auto* app = dynamic_cast<const Application*>(&b))
         s << "\n  stream " << app->SourceStream();
       s << '\n';

@@ -15,8 +15,7 @@
 #include "atm/CBRSource.h"
 #include "atm/FileSource.h"
 #include "atm/VBRBatchSource.h"
-#include "model/Kernel.h"
-#include "model/Network.h"
+#include "TestNetwork.h"
 #include "platform/Console.h"
 
 namespace fs = std::filesystem;
@@ -24,20 +23,12 @@ namespace fs = std::filesystem;
 namespace {
 // Applications A1.. with the given source on terminals T1.., each with the
 // outgoing connection D1; files go to a directory of the test.
-struct Net {
-  Kernel k;
-  Network* n;
+struct Net : TestNetwork {
   std::string source;
-  fs::path dir = fs::temp_directory_path() /
-                 ("celvane-src-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
   size_t handled = 0;
 
   explicit Net(const char* src, int apps = 1, long seed = 1) : source(std::string(src) + "_TS") {
-    fs::create_directories(dir);
     k.SetBaseSeed(static_cast<uint32_t>(seed));
-    k.CreateNetwork("n");
-    n = k.FindNetwork("n");
-    n->PutParam("Path", Sstring(dir.string() + "/"));
     for (int i = 1; i <= apps; ++i) {
       const std::string a = "A" + std::to_string(i), t = "T" + std::to_string(i);
       n->CreateBlock(a, "ATM Generic Application", "a");
@@ -48,7 +39,6 @@ struct Net {
     }
     n->PrepareRun();
   }
-  ~Net() { fs::remove_all(dir); }
   Block& App(const char* a = "A1") { return *n->FindBlock(a); }
   template <class L = Layer>
   L& Src(const char* a = "A1") { return dynamic_cast<L&>(*App(a).FindLayer(source)); }

@@ -1,4 +1,4 @@
-// SaveScript: writes a network as the commands that rebuild it.
+// ScriptWriter: writes a network as the commands that rebuild it (save).
 //
 // The layout is that of the save command: the network and its parameters,
 // the blocks (oldest first, so that the rebuilt network lists them in the
@@ -26,27 +26,34 @@
 //   entries put or deleted by hand).
 // Each command is run in the copy as it is written; one that fails there is
 // left out, so load never stops on the script.
-#include "console/SaveScript.h"
+#include "console/ScriptWriter.h"
 
 #include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "atm/Application.h"
-#include "atm/CBRSource.h"
 #include "atm/QueueingSystem.h"
+#include "atm/TrafficSource.h"
+#include "console/CommandTable.h"
 #include "console/Dispatcher.h"
+#include "console/RunFileLoad.h"
 #include "console/ShowCommands.h"
+#include "core/NumberFormat.h"
+#include "model/DataKeys.h"
 #include "model/Kernel.h"
 #include "model/Network.h"
+#include "model/VccRecord.h"
 #include "platform/Console.h"
 
 namespace {
+using namespace datakey;
 
 const char* const kSwitchModel = "ATM Switch";
 const char* const kTerminalModel = "ATM B-TE";
@@ -69,18 +76,68 @@ std::string ScalarText(const Scalar& v) {
   return s.str();
 }
 
+Sstring Text(const DataTable& t, const Sstring& key, const Sstring& name) {
+  Sstring v;
+  t.PeekData(key, name, v);
+  return v;
+}
+
+// ---------------------------------------------------------------------------
+// The commands that rebuild one item: the command line and the empty line
+// after it (a parameter's record ends with its own). Names are script words.
+
+std::string CreateBlockCommand(const Network& net, const Block& b) {
+  return "create block " + ScriptWord(net.GetName()) + ' ' + ScriptWord(b.GetName()) + ' ' +
+         ScriptWord(b.GetModel()) + ' ' + ScriptWord(b.GetKind()) + kEnd;
+}
+
+// interfaceText: the interface word as written (quoted for a text).
+std::string ConnectBlockCommand(const Network& net, const Sstring& name1, const Sstring& name2,
+                                const std::string& interfaceText) {
+  return "connect block " + ScriptWord(net.GetName()) + ' ' + ScriptWord(name1) + ' ' +
+         ScriptWord(name2) + ' ' + interfaceText + kEnd;
+}
+
+std::string CreateVccCommand(const Network& net, const Sstring& nci) {
+  double bandwidth = 0;
+  net.PeekData(nci, kBandwidth, bandwidth);
+  return "create vcc  " + ScriptWord(net.GetName()) + ' ' + ScriptWord(nci) + ' ' +
+         ScriptWord(Text(net, nci, kCategory)) + ' ' + FormatExact(bandwidth) + ' ' +
+         ScriptWord(VccRecord(net, nci).Block(1)) + kEnd;
+}
+
+std::string ConnectVccBlockCommand(const Network& net, const Sstring& nci, const Sstring& added,
+                                   const Sstring& key) {
+  return "connect vcc block " + ScriptWord(net.GetName()) + ' ' + ScriptWord(nci) + ' ' +
+         ScriptWord(added) + ' ' + ScriptWord(key) + kEnd;
+}
+
+// Link `k` (from 1) of the VCC.
+std::string CreateLinkCommand(const Network& net, const Sstring& nci, int k) {
+  const VccLink link = VccRecord(net, nci).Link(k);
+  return "create link " + ScriptWord(net.GetName()) + ' ' + ScriptWord(nci) + ' ' +
+         ScriptWord(link.begin) + ' ' + ScriptWord(link.end) + ' ' + std::to_string(link.vpi) +
+         ' ' + std::to_string(link.vci) + kEnd;
+}
+
+std::string CreateDcCommand(const Network& net, const Sstring& dci) {
+  return "create dc " + ScriptWord(net.GetName()) + ' ' + ScriptWord(dci) + ' ' +
+         ScriptWord(Text(net, dci, kBeginApplication)) + ' ' +
+         ScriptWord(Text(net, dci, kEndApplication)) + kEnd;
+}
+
+// "put parameter " what, the names, and parameter `name` of p as a record.
+std::string PutParameterCommand(const char* what, std::initializer_list<Sstring> names,
+                                const Param& p, const Sstring& name) {
+  std::ostringstream s;
+  s << "put parameter " << what << ' ';
+  for (const Sstring& n : names) s << ScriptWord(n) << ' ';
+  p.GetParam(name, s, NumberStyle::Exact);
+  return s.str();
+}
+
 // ---------------------------------------------------------------------------
 // What load makes of a command's text.
-
-const char* const kScriptWords[] = {"create", "remove", "connect", "disconnect", "show", "run",
-                                    "file",   "save",   "load",    "put",        "del"};
-
-std::string FirstWord(const std::string& line) {
-  size_t b = line.find_first_not_of(" \t\r\n\v\f");
-  if (b == std::string::npos) return std::string();
-  size_t e = line.find_first_of(" \t\r\n\v\f", b);
-  return line.substr(b, e == std::string::npos ? std::string::npos : e - b);
-}
 
 // The one command load reads back from text: its lines without empty and
 // comment lines, joined by line breaks. False when load would read no
@@ -90,11 +147,9 @@ bool AsLoadReadsIt(const std::string& text, std::string& command) {
   bool started = false;
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::string word = FirstWord(line);
+    std::string word = ScriptLineFirstWord(line);
     if (word.empty() || word[0] == '#') continue;
-    bool isCommand =
-        std::find(std::begin(kScriptWords), std::end(kScriptWords), word) != std::end(kScriptWords);
-    if (isCommand == started) return false;
+    if (StartsCommand(word) == started) return false;
     command = started ? command + '\n' + line : line;
     started = true;
   }
@@ -221,8 +276,8 @@ std::vector<Sstring> OrderedKeys(const DataTable& t) {
   std::vector<Sstring> keys;
   for (const Sstring& key : Reversed(t.AllKeys())) {
     const DataTable::Row* row = t.FindRow(key);
-    if ((row->Contains("Input VPI") && row->Contains("Input VCI")) || row->Contains("Direction") ||
-        row->Contains("NCI"))
+    if ((row->Contains(kInputVpi) && row->Contains(kInputVci)) || row->Contains(kDirection) ||
+        row->Contains(kNCI))
       keys.push_back(key);
   }
   return keys;
@@ -315,7 +370,7 @@ class ScriptWriter {
         for (size_t k = 0; k < n; ++k, ++next) {
           Sstring holder;
           aligned = aligned && next < ports.size() &&
-                    b->PeekData("DBN", Numbered("PHY_", ports[next]), holder) && holder == peer;
+                    b->PeekData(kDBN, Numbered("PHY_", ports[next]), holder) && holder == peer;
           if (aligned) mine[i].push_back(ports[next]);
         }
       }
@@ -425,11 +480,11 @@ class ScriptWriter {
   }
 
   // The source layer an application holds ("X_TS"), or null.
-  static const Layer* SourceLayer(const Block& app) {
+  static const TrafficSource* SourceLayer(const Block& app) {
     std::vector<Sstring> layers;
     app.ListLayers(layers);
     for (const Sstring& l : layers)
-      if (dynamic_cast<const TrafficSource*>(app.FindLayer(l))) return app.FindLayer(l);
+      if (const auto* source = dynamic_cast<const TrafficSource*>(app.FindLayer(l))) return source;
     return nullptr;
   }
 
@@ -452,7 +507,7 @@ class ScriptWriter {
       if (apps < needed) Admit(temporary, b, "Number of applications", static_cast<short>(needed));
     } else if (model == kApplicationModel && b.HasLayer("TR")) {
       Sstring used;
-      if (const Layer* source = SourceLayer(b)) {
+      if (const TrafficSource* source = SourceLayer(b)) {
         const std::string& n = source->GetName().str();
         used = Sstring(n.substr(0, n.size() - 3));
       } else {
@@ -531,14 +586,15 @@ class ScriptWriter {
   std::optional<Sstring> MadeWithPath(const Block& side, const Block& peer, size_t connection) {
     if (!peer.IsEquipment()) return std::nullopt;
     if (side.GetModel() == kTerminalModel) {
-      if (const QueueingSystem* q = side.FindQS("PHY_QS")) return q->OutputPath();
+      if (const QueueingSystem* q = FindQueueingSystem(side, kPhyQueue)) return q->OutputPath();
     } else if (side.GetModel() == kSwitchModel) {
       std::vector<int> ports = PortsOf(side.GetName(), connection);
       if (!ports.empty())
-        if (const QueueingSystem* q = side.FindQS(Numbered("PHY_QS_", ports.front())))
+        if (const QueueingSystem* q =
+                FindQueueingSystem(side, Numbered("PHY_QS_", ports.front())))
           return q->OutputPath();
-    } else if (const Layer* source = SourceLayer(side)) {
-      return source->MadeWithPath();
+    } else if (const TrafficSource* source = SourceLayer(side)) {
+      return Sstring(source->MadeWithPath());
     }
     return std::nullopt;
   }
@@ -551,7 +607,7 @@ class ScriptWriter {
       if (!peer->IsEquipment()) continue;
       if (side->GetModel() == kTerminalModel) {
         Sstring port;
-        if (side->PeekData("DLN", peer->GetName(), port) && port == "PHY")
+        if (side->PeekData(kDLN, peer->GetName(), port) && port == "PHY")
           if (const Layer* l = side->FindLayer("PHY")) return ScriptWord(l->GetType());
       } else if (side->GetModel() == kSwitchModel) {
         std::vector<int> ports = PortsOf(side->GetName(), connection);
@@ -560,8 +616,7 @@ class ScriptWriter {
             return ScriptWord(l->GetType());
       }
     }
-    const Scalar* iface = net_.Peek("Interfaces", "Interface_" + a.GetName() + "_" + b.GetName());
-    if (!iface) iface = net_.Peek("Interfaces", "Interface_" + b.GetName() + "_" + a.GetName());
+    const Scalar* iface = ConnectionInterface(net_, a.GetName(), b.GetName());
     return iface ? ScalarText(*iface) : std::string("\"CB_PHYSICAL_LAYER\"");
   }
 
@@ -633,10 +688,9 @@ class ScriptWriter {
 
   // The last block of a VCC's path ("" when it has none).
   Sstring LastBlock(const Sstring& nci) const {
+    const VccRecord vcc(net_, nci);
     short n = 0;
-    Sstring last;
-    if (net_.PeekData(nci, "Number of blocks", n)) net_.PeekData(nci, Numbered("Block_", n), last);
-    return last;
+    return vcc.BlockCount(n) ? vcc.Block(n) : Sstring();
   }
 
   // The first block an application is wired to ("" when none).
@@ -657,12 +711,12 @@ class ScriptWriter {
     for (const Sstring& dci : Reversed(net_.DcIds())) {
       Sstring begin, end, nci, status, category, vccCategory, first, last, aal;
       double rate = 0, bandwidth = 0;
-      if (!net_.PeekData(dci, "Begin application name", begin) ||
-          !net_.PeekData(dci, "End application name", end) || !net_.PeekData(dci, "NCI", nci) ||
-          !IsVcc(nci) || taken.count(nci) || !net_.PeekData(nci, "Status", status) ||
-          status != "BUSY" || !net_.PeekData(dci, "Service categorie", category) ||
-          !net_.PeekData(nci, "Service categorie", vccCategory) || category != vccCategory ||
-          !net_.PeekData(dci, "Bandwidth", rate) || !net_.PeekData(nci, "Bandwidth", bandwidth) ||
+      if (!net_.PeekData(dci, kBeginApplication, begin) ||
+          !net_.PeekData(dci, kEndApplication, end) || !net_.PeekData(dci, kNCI, nci) ||
+          !IsVcc(nci) || taken.count(nci) || !net_.PeekData(nci, kStatus, status) ||
+          status != "BUSY" || !net_.PeekData(dci, kCategory, category) ||
+          !net_.PeekData(nci, kCategory, vccCategory) || category != vccCategory ||
+          !net_.PeekData(dci, kBandwidth, rate) || !net_.PeekData(nci, kBandwidth, bandwidth) ||
           !(rate <= bandwidth))
         continue;
       first = Attachment(begin);
@@ -672,7 +726,7 @@ class ScriptWriter {
       const Block* b1 = net_.FindBlock(first);
       const Block* bn = net_.FindBlock(last);
       if (first.empty() || last.empty() || status != first || LastBlock(nci) != last || !sender ||
-          !SourceLayer(*sender) || !bn || !bn->PeekData(dci, "AAL Layer", aal) ||
+          !SourceLayer(*sender) || !bn || !bn->PeekData(dci, kAalLayer, aal) ||
           !b1->HasLayer(aal) || !bn->HasLayer(aal))
         continue;
       taken.insert(nci);
@@ -684,14 +738,13 @@ class ScriptWriter {
   // A key whose entries "create vcc" can write: the rest of a VCC record is
   // made by the commands after it or restored at the end.
   bool IsVcc(const Sstring& nci) const {
-    Sstring status, category, first;
     double bandwidth = 0;
-    const Scalar* s = net_.Peek(nci, "Status");
-    const Scalar* c = net_.Peek(nci, "Service categorie");
-    const Scalar* f = net_.Peek(nci, "Block_1");
+    const Scalar* s = net_.Peek(nci, kStatus);
+    const Scalar* c = net_.Peek(nci, kCategory);
+    const Scalar* f = net_.Peek(nci, VccBlockEntry(1));
     return s && std::holds_alternative<Sstring>(*s) && c && std::holds_alternative<Sstring>(*c) &&
            !std::get<Sstring>(*c).empty() && f && std::holds_alternative<Sstring>(*f) &&
-           !std::get<Sstring>(*f).empty() && net_.PeekData(nci, "Bandwidth", bandwidth);
+           !std::get<Sstring>(*f).empty() && net_.PeekData(nci, kBandwidth, bandwidth);
   }
 
   // The VCCs in the order to create them: create dc takes the most recently
@@ -701,7 +754,7 @@ class ScriptWriter {
     std::vector<Sstring> used;
     for (const Sstring& dci : dcs) {
       Sstring nci;
-      if (net_.PeekData(dci, "NCI", nci)) used.push_back(nci);
+      if (net_.PeekData(dci, kNCI, nci)) used.push_back(nci);
     }
     std::vector<Sstring> order;
     for (const Sstring& nci : Reversed(net_.VccIds()))
@@ -717,7 +770,7 @@ class ScriptWriter {
   Sstring KeyBlock(const Sstring& nci, const std::vector<Sstring>& path, size_t k) const {
     const Block* added = net_.FindBlock(path[k]);
     Sstring port, peer;
-    if (added && added->PeekData(nci, "Input port", port) && added->PeekData("DBN", port, peer) &&
+    if (added && added->PeekData(nci, kInputPort, port) && added->PeekData(kDBN, port, peer) &&
         std::find(path.begin(), path.begin() + static_cast<long>(k), peer) !=
             path.begin() + static_cast<long>(k) &&
         net_.AreNeighbours(peer, path[k]))
@@ -733,7 +786,7 @@ class ScriptWriter {
     const Block* k = copy.FindBlock(key);
     Sstring port;
     return a && k && a->IsEquipment() && k->IsEquipment() && copy.AreNeighbours(key, added) &&
-           copy.HasKey(nci) && k->PeekData("DLN", added, port) && a->PeekData("DLN", key, port);
+           copy.HasKey(nci) && k->PeekData(kDLN, added, port) && a->PeekData(kDLN, key, port);
   }
 
   void VccSection() {
@@ -741,14 +794,9 @@ class ScriptWriter {
     std::vector<Sstring> vccs = Vccs(dcs_);
     for (const Sstring& nci : vccs) copy_.Try(CreateVccCommand(net_, nci));
     for (const Sstring& nci : vccs) {
-      short n = 0;
-      net_.PeekData(nci, "Number of blocks", n);
+      const VccRecord vcc(net_, nci);
       std::vector<Sstring> path;
-      for (int k = 1; k <= n; ++k) {
-        Sstring b;
-        net_.PeekData(nci, Numbered("Block_", k), b);
-        path.push_back(b);
-      }
+      for (int k = 1, n = vcc.BlockCount(); k <= n; ++k) path.push_back(vcc.Block(k));
       for (size_t k = 1; k < path.size(); ++k) {
         Sstring key = KeyBlock(nci, path, k);
         if (CopyCanExtend(nci, path[k], key))
@@ -756,9 +804,8 @@ class ScriptWriter {
       }
     }
     for (const Sstring& nci : vccs) {
-      short m = 0;
-      net_.PeekData(nci, "Number of links", m);
-      for (int k = 1; k <= m; ++k) copy_.Try(CreateLinkCommand(net_, nci, k));
+      for (int k = 1, m = VccRecord(net_, nci).LinkCount(); k <= m; ++k)
+        copy_.Try(CreateLinkCommand(net_, nci, k));
     }
   }
 
@@ -775,17 +822,16 @@ class ScriptWriter {
   void SourceAsForDc(const Sstring& dci) {
     Sstring app, category, endBlock, aal;
     double rate = 0;
-    net_.PeekData(dci, "Begin application name", app);
+    net_.PeekData(dci, kBeginApplication, app);
     const Block* sender = net_.FindBlock(app);
     const Layer* source = sender ? SourceLayer(*sender) : nullptr;
     if (!source) return;
     Param wanted;
-    if (net_.PeekData(dci, "Service categorie", category))
-      wanted.PutParam("Service categorie", category);
-    if (net_.PeekData(dci, "End block name", endBlock))
-      if (const Block* b = net_.FindBlock(endBlock); b && b->PeekData(dci, "AAL Layer", aal))
+    if (net_.PeekData(dci, kCategory, category)) wanted.PutParam("Service categorie", category);
+    if (net_.PeekData(dci, kEndBlock, endBlock))
+      if (const Block* b = net_.FindBlock(endBlock); b && b->PeekData(dci, kAalLayer, aal))
         wanted.PutParam("ATM adaptation layer", aal);
-    if (net_.PeekData(dci, "Bandwidth", rate)) wanted.PutParam("Bit rate", rate);
+    if (net_.PeekData(dci, kBandwidth, rate)) wanted.PutParam("Bit rate", rate);
     for (const auto& [name, want] : wanted.Parameters()) {
       std::string command;
       {
@@ -882,7 +928,7 @@ class ScriptWriter {
       names.clear();
       b->ListQSs(names);
       for (const Sstring& q : names)
-        if (const QueueingSystem* cq = cb->FindQS(q))
+        if (const Component* cq = cb->FindQS(q))
           RestoreParams(commands, *b->FindQS(q), *cq, "QS", {n, b->GetName(), q});
     }
     RestoreTable(commands, net_, copy, "network " + ScriptWord(n));
@@ -917,9 +963,9 @@ class ScriptWriter {
 
 }  // namespace
 
-std::string SaveScript(const Network& net) {
+void WriteNetworkScript(std::ostream& out, const Network& net) {
   ScriptWriter natural(net, {});
   std::string script = natural.Write();
   std::set<Sstring> keyed = natural.KeysOutOfOrder();
-  return keyed.empty() ? script : ScriptWriter(net, keyed).Write();
+  out << (keyed.empty() ? script : ScriptWriter(net, keyed).Write());
 }
