@@ -2,6 +2,7 @@
 // the payloads into packets, per data connection.
 #include "atm/AAL5_Layer.h"
 
+#include <cmath>
 #include <memory>
 #include <utility>
 
@@ -28,10 +29,13 @@ int AAL5_Layer::Start() {
   LoadParameters(*this, ParameterRows());
   cellConnection_.clear();
   receiver_.clear();
-  return 1;
+  silent_ = !(std::isfinite(delay_) && delay_ >= 0);
+  if (silent_) ReportBadParameter("Cell packetization delay");
+  return silent_ ? 0 : 1;
 }
 
 int AAL5_Layer::HandleEvent(Event& e) {
+  if (silent_) return 0;
   if (e.type == Word::CPCS_UNITDATA_INVOKE) {
     if (CPCS_UnitData* unit = e.Get<CPCS_UnitData>()) return Segment(e, *unit);
   } else if (e.type == Word::ATM_DATA_INDICATION) {
@@ -44,10 +48,9 @@ int AAL5_Layer::HandleEvent(Event& e) {
 // one delay apart, the last one marked by the user-to-user indication.
 int AAL5_Layer::Segment(const Event& e, CPCS_UnitData& unit) {
   const double sduLength = unit.data ? unit.data->length : 0.0;
+  if (sduLength > kMaxAal5Length) return 0;
   // Whole bytes; a length that is not positive counts as an empty SDU.
-  const uint32_t length = !(sduLength > 0)            ? 0u
-                          : sduLength >= 4294967295.0 ? 4294967295u
-                                                      : static_cast<uint32_t>(sduLength);
+  const uint32_t length = sduLength > 0 ? static_cast<uint32_t>(sduLength) : 0u;
   const uint32_t pad = Aal5Pad(length);
   const uint64_t cells = (uint64_t{length} + pad + 8) / 48;
   auto pdu = std::make_shared<CPCS_PDU>(std::move(unit.data), static_cast<short>(pad), unit.uu,

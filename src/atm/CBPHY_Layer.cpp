@@ -2,6 +2,7 @@
 // and the physical-layer cell loop.
 #include "atm/CBPHY_Layer.h"
 
+#include <cmath>
 #include <utility>
 
 #include "atm/QueueingSystem.h"
@@ -47,21 +48,26 @@ int CBPHY_Layer::Start() {
   LoadParameters(*this, ParameterRows());
   resolved_ = false;
   silent_ = true;
-  // With physical-layer cells on, the layer repeats its cell loop every 26
-  // cell times for the whole run.
-  if (!(bitRate_ > 0) ||
-      (oamStatus_ == "ON" && !UsablePeriod(GetNetwork(), kLoopCells * kCellBits / bitRate_))) {
+  // The cell time and the link delay must be finite positive (the delay
+  // also zero) times: a subnormal bit rate makes an infinite cell time, an
+  // infinite one a zero cell time, and slot planning then yields NaN. With
+  // physical-layer cells on, the layer repeats its cell loop every 26 cell
+  // times for the whole run.
+  const double cellTime = kCellBits / bitRate_;
+  const float delay = distance_ / speed_;
+  if (!(bitRate_ > 0) || !std::isfinite(cellTime) || !(cellTime > 0) ||
+      (oamStatus_ == "ON" && !UsablePeriod(0.0, kLoopCells * cellTime))) {
     ReportBadParameter("Bit rate");
-  } else if (!(distance_ >= 0)) {
+  } else if (!(distance_ >= 0) || !std::isfinite(distance_)) {
     ReportBadParameter("Distance");
-  } else if (!(speed_ > 0)) {
+  } else if (!(speed_ > 0) || !std::isfinite(speed_) || !std::isfinite(delay)) {
     ReportBadParameter("Propagation speed");
   } else {
     silent_ = false;
   }
   if (silent_) return 0;
-  propagationDelay_ = distance_ / speed_;
-  cellTime_ = kCellBits / bitRate_;
+  propagationDelay_ = delay;
+  cellTime_ = cellTime;
   if (oamStatus_ == "ON") {
     physicalCells_ = 1;
     ScheduleSelf(kLoopCells * cellTime_, Word::PLCELL_LOOP);
@@ -118,7 +124,7 @@ void CBPHY_Layer::LoopPhysicalCell(double t) {
   const int pti = physicalCells_ % kOamEvery == 0 ? kOamPti : kIdlePti;
   Cell cell(t, 0, 0, 0, 0, pti, 1, 0);
   ++physicalCells_;
-  ScheduleSelf((physicalCells_ * kLoopCells) * cellTime_, Word::PLCELL_LOOP);
+  ScheduleSelf(static_cast<double>(physicalCells_ * kLoopCells) * cellTime_, Word::PLCELL_LOOP);
   ScheduleSibling(t, Word::INSERT_PLCELL, GetNameId(), std::move(cell));
 }
 

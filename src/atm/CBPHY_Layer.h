@@ -4,6 +4,8 @@
 // them to the peer block after the propagation delay, passes received cells
 // up without idle and physical-layer OAM cells, and can insert those itself.
 #pragma once
+#include <cstdint>
+
 #include "atm/SlotPlan.h"
 #include "model/Layer.h"
 #include "model/ParameterTable.h"
@@ -16,9 +18,10 @@ class CBPHY_Layer : public Layer {
 
   static std::vector<ParameterInfo> DescribeParameters();
 
-  // Reads the link parameters and plans the physical-layer cell loop. A
-  // non-positive bit rate or speed, or a negative distance, is reported and
-  // leaves the layer silent for the run (result 0).
+  // Reads the link parameters and plans the physical-layer cell loop. A bit
+  // rate whose cell time is not a finite positive time, a speed or distance
+  // whose link delay is not a finite time, is reported and leaves the layer
+  // silent for the run (result 0).
   int Start() override;
   // 1 after a "PHY_DATA_REQUEST" carrying its record, else 0.
   int HandleEvent(Event& e) override;
@@ -43,7 +46,7 @@ class CBPHY_Layer : public Layer {
   SlotPlan plan_;  // kept across runs
   double cellTime_;
   float propagationDelay_;
-  unsigned physicalCells_ = 0;  // counts the physical-layer cells made
+  uint64_t physicalCells_ = 0;  // counts the physical-layer cells made (32 bits wrap in a long run)
   bool silent_ = false;
 
   bool resolved_ = false;

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "atm/AAL5_Layer.h"
 #include "core/DatFormat.h"
 #include "model/RunFiles.h"
 
@@ -42,11 +43,13 @@ int CBRSource::Start() {
 
   // Every bad value is reported, not only the first.
   bool sane = Require(Positive(bitRate_), "Bit rate");
-  sane = Require(Positive(packetLength_), "Packet length") && sane;
+  // The AAL5 length field has 16 bits.
+  sane = Require(Positive(packetLength_) && packetLength_ <= kMaxAal5Length, "Packet length") &&
+         sane;
   sane = CommonParametersSane() && sane;
   if (!sane) return 0;
   interval_ = packetLength_ * 8 / bitRate_;
-  if (!Require(UsablePeriod(GetNetwork(), interval_), "Bit rate")) return 0;
+  if (!Require(UsablePeriod(startTime_, interval_), "Bit rate")) return 0;
 
   // Far beyond any run; the clamp only keeps the conversion defined.
   const double packets = std::ceil(bytesToSend_ / packetLength_);
@@ -66,6 +69,8 @@ int CBRSource::HandleEvent(Event& e) {
   if (Emit(e.time, aal_, packetLength_) == 0) return 0;
   ++packetsSent_;
   if (logOn_) WriteDatLine(log_, {e.time, packetLength_, packetsSent_});
-  ScheduleSelf(e.time + interval_, Word::SEND_PACKET);
+  const double next = e.time + interval_;
+  if (next > e.time) ScheduleSelf(next, Word::SEND_PACKET);
+  else ReportStalledPeriod("Bit rate", e.time);
   return 1;
 }

@@ -4,19 +4,16 @@
 #include "core/DatFormat.h"
 #include "model/RunFiles.h"
 
-bool CheckLogInterval(const Component& owner, double interval, bool anyOn,
+void CheckLogInterval(const Component& owner, double interval, bool anyOn,
                       const char* consequence) {
-  const bool usable = UsablePeriod(owner.GetNetwork(), interval);
-  if (anyOn && !usable) owner.ReportNonsense("Logging every x secs", consequence);
-  return usable;
+  if (anyOn && !UsablePeriod(0.0, interval)) owner.ReportNonsense("Logging every x secs", consequence);
 }
 
 void PeriodicLog::Start(Component& owner, bool on, const std::string& path, const char* prefix,
-                        std::initializer_list<const char*> columns, double interval,
-                        bool repeat) {
+                        std::initializer_list<const char*> columns, double interval) {
   on_ = on;
-  interval_ = interval;
-  repeat_ = repeat;
+  prefix_ = prefix;
+  timer_.Start(interval);
   if (!on) return;
   if (owner.OpenShortNamedLog(file_, prefix, path)) WriteDatHeader(file_, columns);
   owner.ScheduleSelf(0.0, type_);
@@ -42,13 +39,13 @@ void DelayLog::Start(Component& owner, const char* delayColumn, const char* mean
   LoadParameters(owner, ParameterRows(), settings_);
   cellOn_ = settings_.cellStatus == "ON";
   sampleOn_ = settings_.sampleStatus == "ON";
-  const bool repeat = CheckLogInterval(owner, settings_.interval, sampleOn_,
-                                       "its log keeps only its first line in this run");
+  CheckLogInterval(owner, settings_.interval, sampleOn_,
+                   "its log keeps only its first line in this run");
   const std::string path = owner.NetworkPath().str();
   if (cellOn_ && owner.OpenShortNamedLog(cellLog_, "Ce", path))
     WriteDatHeader(cellLog_, {"Time", delayColumn});
   sampleLog_.Start(owner, sampleOn_, path, "SS", {"Time", meanColumn, varianceColumn},
-                   settings_.interval, repeat);
+                   settings_.interval);
   if (cellOn_) WriteDatLine(cellLog_, {0.0, last_});
 }
 

@@ -12,30 +12,34 @@
 #include "core/Statistics.h"
 #include "model/Component.h"
 #include "model/ParameterTable.h"
+#include "model/RunFiles.h"
 
-// Checks, at Start, the interval of an owner's periodic logs: when it cannot
-// be repeated in this run and one of the logs is on, says so once on the
-// console (`consequence` tells what the logs do instead). Returns whether the
-// logs may plan their next lines.
-bool CheckLogInterval(const Component& owner, double interval, bool anyOn,
+// Checks, at Start, the interval of an owner's periodic logs: when it does
+// not move the clock and one of the logs is on, says so once on the console
+// (`consequence` tells what the logs do instead: keep their first line).
+void CheckLogInterval(const Component& owner, double interval, bool anyOn,
                       const char* consequence);
 
 class PeriodicLog {
  public:
   explicit PeriodicLog(Word eventType) : type_(eventType) {}
 
-  // When on: opens the log `prefix` of the owner under path, writes the
-  // column names and plans the first line at time 0. Lines follow every
-  // interval while `repeat` holds.
+  // When on: opens the log `prefix` (a literal) of the owner under path,
+  // writes the column names and plans the first line at time 0. Lines follow
+  // every interval while the LogTimer allows (a usable interval, at most
+  // LogTimer::kMaxLines lines, a clock that still moves).
   void Start(Component& owner, bool on, const std::string& path, const char* prefix,
-             std::initializer_list<const char*> columns, double interval, bool repeat);
+             std::initializer_list<const char*> columns, double interval);
   // For this log's event: writes a line with line(stream, time), plans the
   // next one and returns true; false for any other event.
   template <class Line>
   bool Handle(Component& owner, const Event& e, Line&& line) {
     if (e.type != type_) return false;
     line(file_, e.time);
-    if (repeat_) owner.ScheduleSelf(e.time + interval_, type_);
+    double next = 0;
+    if (timer_.Next(e.time, next, owner.GetBlockName(), owner.KindWord(), owner.GetName(),
+                    prefix_))
+      owner.ScheduleSelf(next, type_);
     return true;
   }
   void End();
@@ -44,8 +48,8 @@ class PeriodicLog {
  private:
   Word type_;
   bool on_ = false;
-  bool repeat_ = false;
-  double interval_ = 0;
+  const char* prefix_ = "";
+  LogTimer timer_;  // this log's lines in this run
   std::ofstream file_;
 };
 

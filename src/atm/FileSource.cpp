@@ -4,11 +4,17 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
-#include <iterator>
 #include <ostream>
 #include <string>
 
+#include "atm/AAL5_Layer.h"
 #include "platform/Files.h"
+
+namespace {
+// Every packet of the file waits on the event queue from time 0; a file
+// longer than this (or a device that never ends) is refused.
+constexpr size_t kMaxSourceFile = size_t(256) << 20;
+}  // namespace
 
 // The file source always hands its packets to "AAL5"; its "ATM adaptation
 // layer", like its category and bit rate, only describes the connection.
@@ -109,8 +115,19 @@ bool FileSource::Offer(double time, double length) {
 int FileSource::HandleEvent(Event& e) {
   if (e.type != Word::SEND_PACKET) return 0;
   if (!file_.is_open()) return 0;
-  const std::string text{std::istreambuf_iterator<char>(file_), std::istreambuf_iterator<char>()};
+  std::string text;
+  const platform::ReadResult read = platform::ReadRest(file_, text, kMaxSourceFile);
   file_.close();
+  if (read == platform::ReadResult::kTooLong) {
+    Warning() << "the source file " << fileName_ << " is longer than " << (kMaxSourceFile >> 20)
+              << " MiB; the layer stays silent in this run\n";
+    return 0;
+  }
+  if (read != platform::ReadResult::kDone) {
+    Warning() << "cannot read the source file " << fileName_
+              << "; the layer stays silent in this run\n";
+    return 0;
+  }
 
   EntryReader reader(text);
   bool more = mode_ == StopMode::AtEnd || (mode_ == StopMode::MaxCells && cellsSent_ < maxCells_);
@@ -136,6 +153,13 @@ int FileSource::HandleEvent(Event& e) {
       Warning() << "entry " << timeEntry << " (line " << timeLine << ") of the source file "
                 << fileName_ << " is the negative time " << time
                 << "; the packet is skipped\n";
+      continue;
+    }
+    if (length > kMaxAal5Length) {
+      Warning() << "entry " << reader.Entry() << " (line " << reader.Line()
+                << ") of the source file " << fileName_ << " is the length " << length
+                << ", longer than an AAL5 packet (" << kMaxAal5Length
+                << " bytes); the packet is skipped\n";
       continue;
     }
     if (length > 0) more = Offer(time, length);

@@ -58,11 +58,11 @@ int QueueingSystem::Start() {
   timeOn_ = timeTrigger_ == "ON";
   cellOn_ = cellTrigger_ == "ON";
   statsOn_ = sampleStatistics_ == "ON";
-  // A non-positive interval keeps the first line only.
-  const bool repeat = CheckLogInterval(*this, loggingInterval_, timeOn_ || statsOn_,
-                                       "its logs keep only their first line in this run");
+  // An unusable interval keeps the first line only.
+  CheckLogInterval(*this, loggingInterval_, timeOn_ || statsOn_,
+                   "its logs keep only their first line in this run");
   const std::string path = outputPath_.str();
-  ti_.Start(*this, timeOn_, path, "Ti", kCounterColumns, loggingInterval_, repeat);
+  ti_.Start(*this, timeOn_, path, "Ti", kCounterColumns, loggingInterval_);
   if (cellOn_ && OpenShortNamedLog(ce_, "Ce", path)) WriteDatHeader(ce_, kCounterColumns);
   if (statsOn_) {
     statNoBC_ = Statistics();
@@ -71,7 +71,7 @@ int QueueingSystem::Start() {
   }
   ssLog_.Start(*this, statsOn_, path, "SS",
                {"Time", "SMNoBC", "SVNoBC", "SMDoBC", "SVDoBC", "SMNoSC", "SVNoSC", "DoSC"},
-               loggingInterval_, repeat);
+               loggingInterval_);
   if (cellOn_) WriteCounters(ce_, 0.0);
   return 1;
 }

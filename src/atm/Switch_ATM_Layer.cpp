@@ -2,6 +2,7 @@
 // fabric slot plan.
 #include "atm/Switch_ATM_Layer.h"
 
+#include <cmath>
 #include <utility>
 
 #include "atm/QueueingSystem.h"
@@ -29,7 +30,7 @@ int Switch_ATM_Layer::Start() {
   routes_.clear();
   inputs_.Clear();
   for (auto& entry : ports_) entry.second.resolved = false;
-  silent_ = !(slotTime_ > 0);
+  silent_ = !(slotTime_ > 0) || !std::isfinite(slotTime_);  // an infinite slot plans NaN
   if (silent_) {
     ReportBadParameter("Slot time");
     return 0;

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "atm/AAL5_Layer.h"
 #include "core/DatFormat.h"
 #include "model/Block.h"
 #include "model/Kernel.h"
@@ -32,12 +33,6 @@ std::vector<ParameterInfo> VBRBatchSource::DescribeParameters() {
   return ::DescribeParameters(ParameterRows());
 }
 
-namespace {
-// Batches beyond this mean are no ATM traffic, and would drive the Poisson
-// rejection method's arithmetic toward overflow.
-constexpr double kMaxMeanCells = 1e12;
-}  // namespace
-
 VBRBatchSource::VBRBatchSource(const Sstring& name, const Sstring& type, Block& block)
     : TrafficSource(name, type, block) {
   DeclareParameters(*this, ParameterRows());
@@ -52,9 +47,9 @@ int VBRBatchSource::Start() {
   LoadParameters(*this, ParameterRows());
   UseCommonParameters({"Time", "IBP", "NoC", "PL"});
 
-  bool sane = Require(UsablePeriod(GetNetwork(), meanInterval_),
-                      "Mean interval between batches");
-  sane = Require(NonNegative(meanCells_) && meanCells_ <= kMaxMeanCells,
+  bool sane = Require(UsablePeriod(startTime_, meanInterval_), "Mean interval between batches");
+  // A mean batch must fit one AAL5 packet.
+  sane = Require(NonNegative(meanCells_) && meanCells_ <= kMaxAal5Cells,
                  "Mean number of ATM cells") && sane;
   sane = CommonParametersSane() && sane;
   if (!sane || bytesToSend_ == 0) return 0;
@@ -65,6 +60,11 @@ int VBRBatchSource::Start() {
 }
 
 void VBRBatchSource::PlanBatch(double t) {
+  // Single gaps may round to nothing; a mean that does would stop the clock.
+  if (!UsablePeriod(t, meanInterval_)) {
+    ReportStalledPeriod("Mean interval between batches", t);
+    return;
+  }
   lastGap_ = random_.Exponential(meanInterval_);
   ScheduleSelf(t + lastGap_, Word::SEND_PACKET);
 }
@@ -73,13 +73,19 @@ int VBRBatchSource::HandleEvent(Event& e) {
   if (e.type != Word::SEND_PACKET) return 0;
   // Strict test: the batch that reaches or crosses the limit still goes whole.
   if (bytesSent_ > bytesToSend_) return 0;
-  // PL + the 8-byte AAL5 trailer fills exactly NoC cells.
-  const double cells = random_.Poisson(meanCells_, poissonSeed_);
-  const double length = cells * 48 - 8;
-  if (length > 0) {
-    bytesSent_ += length * static_cast<double>(Emit(e.time, aal_, length));
-    if (logOn_) WriteDatLine(log_, {e.time, lastGap_, cells, length});
-  }
+  // PL + the 8-byte AAL5 trailer fills exactly NoC cells. A batch of more
+  // cells than one AAL5 packet can fill goes as several packets at the same
+  // instant, the full ones first, each with its own log line.
+  double cells = random_.Poisson(meanCells_, poissonSeed_);
+  do {
+    const double packetCells = cells < kMaxAal5Cells ? cells : kMaxAal5Cells;
+    const double length = packetCells * 48 - 8;
+    if (length > 0) {
+      bytesSent_ += length * static_cast<double>(Emit(e.time, aal_, length));
+      if (logOn_) WriteDatLine(log_, {e.time, lastGap_, packetCells, length});
+    }
+    cells -= packetCells;
+  } while (cells > 0);
   PlanBatch(e.time);
   return 1;
 }

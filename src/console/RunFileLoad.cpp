@@ -43,23 +43,10 @@ std::set<std::string>& FilesBeingLoaded() {
 // an endless one) must not exhaust the memory.
 constexpr size_t kMaxScriptLine = size_t(1) << 24;
 
-// Reads one line of at most kMaxScriptLine characters; false at the end of
-// the file. tooLong is set when the limit was reached before a line break.
-bool ReadScriptLine(std::istream& in, std::string& line, bool& tooLong) {
-  line.clear();
-  tooLong = false;
-  std::streambuf* sb = in.rdbuf();
-  for (;;) {
-    int c = sb->sbumpc();
-    if (c == std::char_traits<char>::eof()) return !line.empty();
-    if (c == '\n') return true;
-    if (line.size() >= kMaxScriptLine) {
-      tooLong = true;
-      return true;
-    }
-    line.push_back(static_cast<char>(c));
-  }
-}
+// Scripts that load scripts may nest this deep; every level holds a frame
+// of the reader and of the command it runs, so a chain of thousands would
+// exhaust the stack.
+constexpr size_t kMaxLoadDepth = 64;
 
 std::string Identity(const std::string& path) {
   std::error_code ec;
@@ -70,10 +57,14 @@ std::string Identity(const std::string& path) {
 
 int LoadScript(Kernel& kernel, const Sstring& file) {
   std::ostream& out = platform::Out();
-  std::error_code ec;
   std::ifstream in = platform::OpenForReading(file.str());
-  if (!in || std::filesystem::is_directory(file.str(), ec)) {
+  if (!in) {
     out << "load error: I can't open the file " << file << '\n';
+    return 0;
+  }
+  if (FilesBeingLoaded().size() >= kMaxLoadDepth) {
+    out << "load error: the file " << file << " would nest loads deeper than " << kMaxLoadDepth
+        << '\n';
     return 0;
   }
   const std::string id = Identity(file.str());
@@ -94,11 +85,17 @@ int LoadScript(Kernel& kernel, const Sstring& file) {
     out << "load error: file = " << file << ",line = " << pendingLine << '\n';
     return false;
   };
-  bool tooLong = false;
-  while (ReadScriptLine(in, line, tooLong)) {
+  for (;;) {
+    const platform::ReadResult r = platform::ReadLimitedLine(in, line, kMaxScriptLine);
+    if (r == platform::ReadResult::kEnd) break;
     ++number;
-    if (tooLong) {
+    if (r == platform::ReadResult::kTooLong) {
       out << "load error: file = " << file << ",line = " << number << " is too long\n";
+      return 0;
+    }
+    // The command pending is not run: its text may be cut short.
+    if (r == platform::ReadResult::kFailed) {
+      out << "load error: file = " << file << ",line = " << number << " cannot be read\n";
       return 0;
     }
     if (!line.empty() && line.back() == '\r') line.pop_back();  // written on another system

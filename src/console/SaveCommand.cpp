@@ -18,5 +18,11 @@ int SaveNetwork(CommandContext& c) {
     return 0;
   }
   WriteNetworkScript(out, *c.network);
+  // A script that did not all reach the file (a full disk) is no save.
+  out.close();
+  if (!out) {
+    c.out << "save error: I can't write the file " << *file << '\n';
+    return 0;
+  }
   return 1;
 }

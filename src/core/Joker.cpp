@@ -21,7 +21,7 @@ Sstring Joker::Type() const {
 }
 
 void Joker::Put(const Sstring& type, long lines, long cols, const Sstring& text) {
-  if (lines < 0 || cols < 0) return;
+  if (!SizeAllowed(lines, cols)) return;
   WithElementType(type, [&](auto proto) {
     using T = decltype(proto);
     T fill{};
@@ -85,7 +85,7 @@ bool Joker::Read(std::istream& in) {
   Sstring type;
   in >> type;
   long long lines = -1, cols = -1;
-  if (!(in >> lines >> cols) || lines < 0 || cols < 0 || (cols > 0 && lines > (1LL << 40) / cols)) {
+  if (!(in >> lines >> cols) || !SizeAllowed(lines, cols)) {
     in.setstate(std::ios::failbit);
     return false;
   }

@@ -69,3 +69,7 @@ std::ostream& Component::Warning() const { return RunWarning(GetBlockName(), Kin
 void Component::ReportNonsense(const char* parameter, const char* consequence) const {
   ::ReportNonsense(GetBlockName(), KindWord(), name_, parameter, consequence);
 }
+
+void Component::ReportStalledPeriod(const char* parameter, double t) const {
+  ::ReportStalledPeriod(GetBlockName(), KindWord(), name_, parameter, t);
+}

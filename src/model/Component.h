@@ -62,6 +62,9 @@ class Component : public Param, public DataTable {
   // One console line: a parameter makes no sense; `consequence` says what
   // the component does instead.
   void ReportNonsense(const char* parameter, const char* consequence) const;
+  // One console line: the period that `parameter` sets no longer moves the
+  // clock at time t, so the component stops repeating it.
+  void ReportStalledPeriod(const char* parameter, double t) const;
 
  protected:
   // To a component of any block, with a message record.

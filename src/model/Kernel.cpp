@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "model/Network.h"
+#include "model/RunFiles.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
 #include "platform/Files.h"
@@ -68,8 +69,8 @@ constexpr double kHundredthsPerDay = 24.0 * 360000.0;
 // The files a run writes besides the components' logs.
 struct Kernel::RunOutputs {
   std::string prefix;  // path + network name
-  std::ofstream eventLog, perfFile;
-  bool logOn = false, perfOn = false;
+  std::ofstream eventLog, perfFile, endFile;
+  bool logOn = false, perfOn = false, endOn = false;
 };
 
 // The wall clock at the start of the loop and at its last checkpoint.
@@ -89,7 +90,7 @@ int Kernel::Run(const Sstring& networkName, double endTime) {
   net->StartAll();
   const unsigned long long count = Loop(*net, endTime, files, clock);
   Report(count, files, clock);
-  FinishRun(*net);
+  FinishRun(*net, files);
   return 1;
 }
 
@@ -154,9 +155,8 @@ unsigned long long Kernel::Loop(Network& net, double endTime, RunOutputs& files,
 // The console report and the "_end.dat" file.
 void Kernel::Report(unsigned long long count, RunOutputs& files, const RunClock& clock) {
   std::ostream& out = platform::Out();
-  std::ofstream endFile;
-  bool endOn = OpenKernelFile(endFile, files.prefix + "_end.dat");
-  if (endOn) endFile << "NoE BeginTime EndTime SimTime TimePerEvent\n";
+  files.endOn = OpenKernelFile(files.endFile, files.prefix + "_end.dat");
+  if (files.endOn) files.endFile << "NoE BeginTime EndTime SimTime TimePerEvent\n";
   out << "\n-> Numero de Eventos Processados: " << count << "\n\n";
   platform::TimeOfDay endClock = platform::Now();
   const double begin = clock.beginHundredths;
@@ -170,9 +170,17 @@ void Kernel::Report(unsigned long long count, RunOutputs& files, const RunClock&
       << "-> Tempo Final da simulacao em centesimos de segundo: " << end << "\n\n"
       << "-> Tempo de simulacao em centesimos de segundo: " << elapsed << "\n\n"
       << "-> Tempo Medio de simulacao em segundos por evento: " << perEvent << "\n\n";
-  if (endOn)
-    endFile << count << ' ' << begin << ' ' << end << ' ' << elapsed << ' ' << perEvent << " \n";
+  if (files.endOn)
+    files.endFile << count << ' ' << begin << ' ' << end << ' ' << elapsed << ' ' << perEvent
+                  << " \n";
 }
 
-// Flushes the components' logs, so the files are complete once the run is over.
-void Kernel::FinishRun(Network& net) { net.FinishAll(); }
+// Flushes the components' logs and the kernel's files, so the files are
+// complete once the run is over; a file that could not take everything (a
+// full disk) is reported.
+void Kernel::FinishRun(Network& net, RunOutputs& files) {
+  net.FinishAll();
+  if (files.logOn) ReportIfIncomplete(files.eventLog, files.prefix + "_events.log");
+  if (files.perfOn) ReportIfIncomplete(files.perfFile, files.prefix + "_perf.dat");
+  if (files.endOn) ReportIfIncomplete(files.endFile, files.prefix + "_end.dat");
+}

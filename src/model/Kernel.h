@@ -66,7 +66,7 @@ class Kernel {
   // Takes and delivers events up to the end time; the number taken.
   unsigned long long Loop(Network& net, double endTime, RunOutputs& files, RunClock& clock);
   void Report(unsigned long long count, RunOutputs& files, const RunClock& clock);
-  void FinishRun(Network& net);
+  void FinishRun(Network& net, RunOutputs& files);
 
   double currentTime_ = 0.0;
   double runEndTime_ = 0.0;

@@ -7,6 +7,7 @@
 #include "model/BlockModels.h"
 #include "model/DataKeys.h"
 #include "model/Kernel.h"
+#include "model/RunFiles.h"
 #include "model/VccRecord.h"
 
 namespace {
@@ -165,7 +166,7 @@ void Network::StartAll() {
 }
 
 int Network::FinishAll() {
-  for (std::ostream* f : runStreams_) f->flush();
+  for (auto& [f, path] : runStreams_) ReportIfIncomplete(*f, path);
   runStreams_.clear();
   return 1;
 }

@@ -90,6 +90,8 @@ class Network : public Param, public DataTable {
   void StartAll();
   // Flushes every statistics file the run opened, so that the files are
   // complete once the run is over (the layers keep them open until they end).
+  // A file that could not take all its lines (a full disk) is reported, one
+  // console line each. Returns 1.
   int FinishAll();
   // Resolves, once per run, which blocks events can reach (those with
   // neighbour lists) and forgets routes cached by the previous run.
@@ -101,7 +103,7 @@ class Network : public Param, public DataTable {
   // Registers a file name opened by this run; false when already taken.
   bool ClaimRunFile(const std::string& path) { return runFiles_.insert(path).second; }
   // Remembers a file opened for this run, to flush it when the run ends.
-  void AddRunStream(std::ostream* f) { runStreams_.push_back(f); }
+  void AddRunStream(std::ostream* f, const std::string& path) { runStreams_.emplace_back(f, path); }
 
  private:
   void RemoveHop(const Sstring& nci, const Sstring& from, const Sstring& to);
@@ -113,5 +115,5 @@ class Network : public Param, public DataTable {
   std::vector<std::pair<Sstring, Sstring>> connections_;
   std::vector<Block*> routable_;  // by name id
   std::set<std::string> runFiles_;
-  std::vector<std::ostream*> runStreams_;
+  std::vector<std::pair<std::ostream*, std::string>> runStreams_;
 };

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <ostream>
 
-#include "model/Kernel.h"
 #include "model/Network.h"
 #include "platform/Console.h"
 #include "platform/Files.h"
@@ -14,11 +13,36 @@ std::string FirstLast(const Sstring& name) {
   return std::string(1, name[0]) + name[name.length() - 1];
 }
 
-bool UsablePeriod(const Network& net, double period) {
-  constexpr double kMaxRepetitions = 1e9;
-  if (!std::isfinite(period) || !(period > 0)) return false;
-  double end = net.GetKernel().RunEndTime();
-  return !(end > 0) || end / period <= kMaxRepetitions;
+bool UsablePeriod(double from, double period) {
+  return std::isfinite(period) && period > 0 && from + period > from;
+}
+
+bool LogTimer::Start(double period) {
+  period_ = period;
+  lines_ = 0;
+  usable_ = UsablePeriod(0.0, period);
+  return usable_;
+}
+
+bool LogTimer::Next(double t, double& next, const Sstring& block, const char* kind,
+                    const Sstring& owner, const char* log) {
+  if (!usable_) return false;
+  if (++lines_ >= kMaxLines) {
+    RunWarning(block, kind, owner) << "parameter \"Logging every x secs\" gives " << kMaxLines
+                                   << " lines of its log " << Sstring(log) << " by time " << t
+                                   << "; the log stops there\n";
+    return false;
+  }
+  next = t + period_;
+  if (next > t) return true;
+  ReportStalledPeriod(block, kind, owner, "Logging every x secs", t);
+  return false;
+}
+
+void ReportIfIncomplete(std::ostream& f, const std::string& path) {
+  if (f.flush()) return;
+  platform::Out() << "run warning: cannot write the file " << Sstring(path)
+                  << "; it is incomplete\n";
 }
 
 bool OpenRunFileOf(Network& net, std::ofstream& f, const std::string& shortName,
@@ -37,7 +61,7 @@ bool OpenRunFileOf(Network& net, std::ofstream& f, const std::string& shortName,
     out << "run warning: cannot create the file " << Sstring(path) << '\n';
     return false;
   }
-  net.AddRunStream(&f);
+  net.AddRunStream(&f, path);
   return true;
 }
 
@@ -56,4 +80,11 @@ void ReportNonsense(const Sstring& block, const char* kind, const Sstring& owner
                     const char* parameter, const char* consequence) {
   RunWarning(block, kind, owner) << "parameter " << Sstring(parameter) << " makes no sense; "
                                  << consequence << '\n';
+}
+
+void ReportStalledPeriod(const Sstring& block, const char* kind, const Sstring& owner,
+                         const char* parameter, double t) {
+  RunWarning(block, kind, owner) << "parameter " << Sstring(parameter)
+                                 << " no longer moves the clock at time " << t
+                                 << "; it stops repeating there\n";
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -220,7 +221,7 @@ TEST(CBPHY, SlotPlanAndLinkDelivery) {
   }
 }
 
-TEST(CBPHY, PhysicalLayerCellsAndBadParameters) {
+TEST(CBPHY, PhysicalLayerCells) {
   Bench b({{"T1", "T2"}});
   b.L("T1", "PHY").PutParam("OAM transmition status", Sstring("ON"));
   b.Start();
@@ -238,16 +239,51 @@ TEST(CBPHY, PhysicalLayerCellsAndBadParameters) {
   // (0/0/4/1) cells and passes the user cell (0/0/0/0) up.
   EXPECT_EQ(b.Only(Word::RECEIVE_CELL, "T2").size(), 41u);
   EXPECT_EQ(b.Only(Word::PHY_DATA_INDICATION, "T2").size(), 1u);
+}
 
-  Bench bad({{"T1", "T2"}});
-  bad.L("T1", "PHY").PutParam("Bit rate", 0.0);
+// A parameter that makes the cell time, the link delay or the packetization
+// delay anything but a finite time (a subnormal bit rate makes an infinite
+// cell time) is reported at the start and the layer stays silent: the event
+// addressed to it is the only one.
+TEST(CellPath, NonFiniteTimesSilenceTheLayer) {
+  const struct {
+    const char* layer;
+    const char* parameter;
+    double value;
+    bool isFloat;
+  } cases[] = {
+      {"PHY", "Bit rate", 0, false},           {"PHY", "Bit rate", 1e-310, false},
+      {"PHY", "Bit rate", INFINITY, false},    {"PHY", "Distance", INFINITY, true},
+      {"PHY", "Propagation speed", 1e-45, true}, {"AAL5", "Cell packetization delay", -1, false},
+      {"AAL5", "Cell packetization delay", -1e308, false},
+      {"AAL5", "Cell packetization delay", NAN, false},
+  };
   platform::CapturedOutput console;
-  bad.Start();
-  EXPECT_NE(console.Take().find("\"Bit rate\""), std::string::npos);
-  bad.Post(0, Word::PHY_DATA_REQUEST, "T1", "PHY", PHY_Data(UserCell(1, 5, 50)));
-  bad.Drain();
-  EXPECT_EQ(bad.seen.size(), 1u);
-  EXPECT_EQ(bad.Q("T1", "PHY_QS").Arrived(), 0u);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.parameter) + " " + std::to_string(c.value));
+    Bench bad({{"T1", "T2"}});
+    if (c.isFloat) bad.L("T1", c.layer).PutParam(c.parameter, static_cast<float>(c.value));
+    else bad.L("T1", c.layer).PutParam(c.parameter, c.value);
+    bad.Start();
+    EXPECT_NE(console.Take().find('"' + std::string(c.parameter) + "\" makes no sense"),
+              std::string::npos);
+    if (c.layer == std::string("PHY"))
+      bad.Post(0, Word::PHY_DATA_REQUEST, "T1", "PHY", PHY_Data(UserCell(1, 5, 50)));
+    else
+      bad.Post(0, Word::CPCS_UNITDATA_INVOKE, "T1", "AAL5",
+               CPCS_UnitData(std::make_shared<UserSDU>(0.0, Name("p"), 40.0), 0, 0, 0, 0, 0));
+    bad.Drain();
+    EXPECT_EQ(bad.seen.size(), 1u);
+    EXPECT_EQ(bad.Q("T1", "PHY_QS").Arrived(), 0u);
+  }
+  // The AAL5 length field has 16 bits: a longer SDU is dropped.
+  Bench b({}, "T1");
+  b.Start();
+  for (double length : {65535.0, 65536.0})
+    b.Post(0, Word::CPCS_UNITDATA_INVOKE, "T1", "AAL5",
+           CPCS_UnitData(std::make_shared<UserSDU>(0.0, Name("p"), length), 0, 0, 0, 0, 0));
+  b.Drain();
+  EXPECT_EQ(b.Only(Word::ATM_DATA_REQUEST).size(), 1366u);
 }
 
 TEST(SwitchATM, TranslationAndPerPortFabricPlan) {

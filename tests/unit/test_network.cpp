@@ -1,6 +1,7 @@
 // Network model: wiring, routing, VCC/link/DC set-up and the event queue.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <random>
 
@@ -280,31 +281,42 @@ TEST(Connections, DisconnectingAVccBlockCutsThePathThere) {
   EXPECT_FALSE(p.n->FindBlock("T1")->PeekData("v", "Output port", port));
 }
 
+// Equal times (also -0 and +0) keep their insertion order; a small limit
+// makes the keys' stamps be renumbered many times on the way.
 TEST(EventQueue, MatchesAReferenceOrderWithManyEqualTimes) {
-  EventPriorityQueue q;
-  std::multimap<std::pair<double, uint64_t>, int> reference;
-  std::mt19937 rng(7);
-  uint64_t stamp = 0;
-  Event out;
-  for (int round = 0; round < 20000; ++round) {
-    if (rng() % 3 != 0 || reference.empty()) {
-      Event e;
-      e.time = static_cast<double>(rng() % 50);
-      e.type = Name(std::to_string(round % 97).c_str());
-      reference.emplace(std::make_pair(e.time, stamp++), round % 97);
-      q.Add(std::move(e));
-    } else {
-      ASSERT_EQ(q.RemoveFirst(out), 1);
-      auto first = reference.begin();
-      ASSERT_EQ(out.time, first->first.first);
-      ASSERT_EQ(out.stamp, first->first.second);
-      reference.erase(first);
+  for (uint64_t limit : {uint64_t(1) << 62, uint64_t(7000), uint64_t(9000)}) {
+    EventPriorityQueue q(limit);
+    std::multimap<std::pair<double, uint64_t>, int> reference;
+    std::mt19937 rng(7);
+    uint64_t stamp = 0;
+    Event out;
+    const double special[] = {-0.0, 0.0, -1e-300, 1e300, HUGE_VAL};
+    for (int round = 0; round < 20000; ++round) {
+      if (rng() % 3 != 0 || reference.empty()) {
+        Event e;
+        unsigned r = rng() % 60;
+        e.time = r < 50 ? static_cast<double>(r) - 10.0 : special[r % 5];
+        e.type = Name(std::to_string(round % 97).c_str());
+        reference.emplace(std::make_pair(e.time, stamp++), round % 97);
+        q.Add(std::move(e));
+      } else {
+        ASSERT_EQ(q.RemoveFirst(out), 1);
+        auto first = reference.begin();
+        ASSERT_EQ(out.time, first->first.first);
+        ASSERT_EQ(out.stamp, first->first.second) << limit;
+        reference.erase(first);
+      }
     }
+    ASSERT_EQ(q.Size(), reference.size());
+    for (int left = 100; left-- > 0; reference.erase(reference.begin())) {
+      ASSERT_EQ(q.RemoveFirst(out), 1);
+      ASSERT_EQ(out.stamp, reference.begin()->first.second);
+    }
+    q.Clear();
+    EXPECT_TRUE(q.IsEmpty());
+    EXPECT_EQ(q.RemoveFirst(out), 0);
+    EXPECT_EQ(q.NextStamp(), stamp);  // the stamp counter never resets
   }
-  q.Clear();
-  EXPECT_TRUE(q.IsEmpty());
-  EXPECT_EQ(q.RemoveFirst(out), 0);
-  EXPECT_EQ(q.NextStamp(), stamp);  // the stamp counter never resets
 }
 
 TEST(Kernel, EndTimeTestComesBeforeEachEvent) {

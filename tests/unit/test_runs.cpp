@@ -197,3 +197,24 @@ TEST(Runs, TwoConnectionsThroughOneSwitchReachTheirOwnReceivers) {
   EXPECT_EQ(sim.received, (std::map<std::string, unsigned>{{"A3", 3}, {"A4", 5}}));
   EXPECT_TRUE(sim.k.Queue().IsEmpty());
 }
+
+// Run files that cannot take their lines (here a full device) are reported
+// once each when the run ends: a statistics file and a kernel file.
+TEST(Runs, FilesThatCannotBeWrittenAreReportedOnce) {
+  Sim sim(2, false);
+  sim.Connect("d1", "T1", "T2", {1, 100});
+  sim.L("A1", "CBR_TS").PutParam("Log packet time status", Sstring("ON"));
+  fs::create_directories(sim.dir);
+  const char* full[] = {"A1_CBR_TS.dat", "n_end.dat"};
+  for (const char* f : full) fs::create_symlink("/dev/full", sim.dir / f);
+  platform::CapturedOutput console;
+  ASSERT_EQ(sim.k.Run("n", 0.001), 1);
+  const std::string said = console.Take();
+  std::string expected;
+  for (const char* f : full)
+    expected += "run warning: cannot write the file \"" + (sim.dir / f).string() +
+                "\"; it is incomplete\n";
+  const size_t first = said.find("run warning");
+  ASSERT_NE(first, std::string::npos) << said;
+  EXPECT_EQ(said.substr(first), expected);
+}
