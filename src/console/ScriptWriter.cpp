@@ -381,7 +381,7 @@ class ScriptWriter {
 
   Sstring NewHolderName() {
     Sstring name;
-    do name = Numbered("~stand-in ", ++holderCount_);
+    do name = Numbered("~stand-in-", ++holderCount_);
     while (names_.count(name));
     return name;
   }
@@ -701,38 +701,59 @@ class ScriptWriter {
 
   // The DCs to make with "create dc", oldest first: those whose record
   // still describes what create dc makes - the VCC it holds is one the
-  // script makes, busy, taken by no earlier DC, running between the
-  // terminals of the two applications, of the DC's category, wide enough
-  // for its bit rate, and both terminals have its adaptation layer. The
-  // others are restored entry by entry at the end.
+  // script makes in full, busy, running between the terminals of the two
+  // applications, of the DC's category and wide enough for its bit rate;
+  // both terminals have its adaptation layer; of DCs holding one VCC, the
+  // first by name. The others are restored entry by entry at the end.
   std::vector<Sstring> Dcs() const {
+    std::map<Sstring, Sstring> holder;  // VCC -> the DC that makes it busy
+    for (const Sstring& dci : net_.DcIds()) {
+      Sstring nci;
+      if (!IsMadeDc(dci, nci)) continue;
+      auto it = holder.find(nci);
+      if (it == holder.end() || dci < it->second) holder[nci] = dci;
+    }
     std::vector<Sstring> dcs;
-    std::set<Sstring> taken;
     for (const Sstring& dci : Reversed(net_.DcIds())) {
-      Sstring begin, end, nci, status, category, vccCategory, first, last, aal;
-      double rate = 0, bandwidth = 0;
-      if (!net_.PeekData(dci, kBeginApplication, begin) ||
-          !net_.PeekData(dci, kEndApplication, end) || !net_.PeekData(dci, kNCI, nci) ||
-          !IsVcc(nci) || taken.count(nci) || !net_.PeekData(nci, kStatus, status) ||
-          status != "BUSY" || !net_.PeekData(dci, kCategory, category) ||
-          !net_.PeekData(nci, kCategory, vccCategory) || category != vccCategory ||
-          !net_.PeekData(dci, kBandwidth, rate) || !net_.PeekData(nci, kBandwidth, bandwidth) ||
-          !(rate <= bandwidth))
-        continue;
-      first = Attachment(begin);
-      last = Attachment(end);
-      net_.PeekData(nci, "Block_1", status);
-      const Block* sender = net_.FindBlock(begin);
-      const Block* b1 = net_.FindBlock(first);
-      const Block* bn = net_.FindBlock(last);
-      if (first.empty() || last.empty() || status != first || LastBlock(nci) != last || !sender ||
-          !SourceLayer(*sender) || !bn || !bn->PeekData(dci, kAalLayer, aal) ||
-          !b1->HasLayer(aal) || !bn->HasLayer(aal))
-        continue;
-      taken.insert(nci);
-      dcs.push_back(dci);
+      Sstring nci;
+      if (IsMadeDc(dci, nci) && holder[nci] == dci) dcs.push_back(dci);
     }
     return dcs;
+  }
+
+  bool IsMadeDc(const Sstring& dci, Sstring& nci) const {
+    Sstring begin, end, status, category, vccCategory, first, aal;
+    double rate = 0, bandwidth = 0;
+    if (!net_.PeekData(dci, kBeginApplication, begin) ||
+        !net_.PeekData(dci, kEndApplication, end) || !net_.PeekData(dci, kNCI, nci) ||
+        !IsVcc(nci) || !PathRebuilds(nci) || !net_.PeekData(nci, kStatus, status) ||
+        status != "BUSY" || !net_.PeekData(dci, kCategory, category) ||
+        !net_.PeekData(nci, kCategory, vccCategory) || category != vccCategory ||
+        !net_.PeekData(dci, kBandwidth, rate) || !net_.PeekData(nci, kBandwidth, bandwidth) ||
+        !(rate <= bandwidth) || !net_.PeekData(nci, VccBlockEntry(1), first))
+      return false;
+    const Block* sender = net_.FindBlock(begin);
+    const Block* b1 = net_.FindBlock(Attachment(begin));
+    const Block* bn = net_.FindBlock(Attachment(end));
+    return sender && SourceLayer(*sender) && b1 && bn && b1->GetName() == first &&
+           LastBlock(nci) == bn->GetName() && bn->PeekData(dci, kAalLayer, aal) &&
+           b1->HasLayer(aal) && bn->HasLayer(aal);
+  }
+
+  // The blocks of a VCC's path, in order.
+  std::vector<Sstring> PathOf(const Sstring& nci) const {
+    const VccRecord vcc(net_, nci);
+    std::vector<Sstring> path;
+    for (int k = 1, n = vcc.BlockCount(); k <= n; ++k) path.push_back(vcc.Block(k));
+    return path;
+  }
+
+  // Whether connect vcc block rebuilds every hop of the VCC's path.
+  bool PathRebuilds(const Sstring& nci) const {
+    std::vector<Sstring> path = PathOf(nci);
+    for (size_t k = 1; k < path.size(); ++k)
+      if (!CanExtend(net_, nci, path[k], KeyBlock(nci, path, k))) return false;
+    return !path.empty();
   }
 
   // A key whose entries "create vcc" can write: the rest of a VCC record is
@@ -778,15 +799,15 @@ class ScriptWriter {
     return path[k - 1];
   }
 
-  // Whether connect vcc block would succeed in the copy (one that fails may
-  // leave part of its work done, which costs a rebuild of the copy).
-  bool CopyCanExtend(const Sstring& nci, const Sstring& added, const Sstring& key) const {
-    const Network& copy = *copy_.Net();
-    const Block* a = copy.FindBlock(added);
-    const Block* k = copy.FindBlock(key);
+  // Whether connect vcc block would succeed in a network (one that fails
+  // may leave part of its work done, which costs a rebuild of the copy).
+  static bool CanExtend(const Network& net, const Sstring& nci, const Sstring& added,
+                        const Sstring& key) {
+    const Block* a = net.FindBlock(added);
+    const Block* k = net.FindBlock(key);
     Sstring port;
-    return a && k && a->IsEquipment() && k->IsEquipment() && copy.AreNeighbours(key, added) &&
-           copy.HasKey(nci) && k->PeekData(kDLN, added, port) && a->PeekData(kDLN, key, port);
+    return a && k && a->IsEquipment() && k->IsEquipment() && net.AreNeighbours(key, added) &&
+           net.HasKey(nci) && k->PeekData(kDLN, added, port) && a->PeekData(kDLN, key, port);
   }
 
   void VccSection() {
@@ -794,12 +815,10 @@ class ScriptWriter {
     std::vector<Sstring> vccs = Vccs(dcs_);
     for (const Sstring& nci : vccs) copy_.Try(CreateVccCommand(net_, nci));
     for (const Sstring& nci : vccs) {
-      const VccRecord vcc(net_, nci);
-      std::vector<Sstring> path;
-      for (int k = 1, n = vcc.BlockCount(); k <= n; ++k) path.push_back(vcc.Block(k));
+      std::vector<Sstring> path = PathOf(nci);
       for (size_t k = 1; k < path.size(); ++k) {
         Sstring key = KeyBlock(nci, path, k);
-        if (CopyCanExtend(nci, path[k], key))
+        if (CanExtend(*copy_.Net(), nci, path[k], key))
           copy_.Try(ConnectVccBlockCommand(net_, nci, path[k], key));
       }
     }

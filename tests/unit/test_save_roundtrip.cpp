@@ -192,7 +192,13 @@ TEST_F(SaveRoundTrip, UnusualNamesAndValuesSurvive) {
                  "put parameter layer \"a net\" \"# not a comment\" ATM \"Slot time\" double 1 1 "
                  "3.0000000000000004e-06 \"\" SHOW\n"
                  "put parameter network \"a net\" \"  \" float 2 2 1e-45 3.4028235e38 -0 0.3 d o\n"
-                 "put parameter network \"a net\" \"x\" string 3 1 \"\" \"a b\" \"c\" d o");
+                 "put parameter network \"a net\" \"x\" string 3 1 \"\" \"a b\" \"c\" d o\n"
+                 // Texts holding a quote, and rows and texts that begin with "#".
+                 "create block \"a net\" b\"q \"ATM B-TE\" te\n"
+                 "connect block \"a net\" b\"q \"# not a comment\" CB_PHYSICAL_LAYER\n"
+                 "put parameter layer \"a net\" b\"q ATM k\"1 string 2 1 v\"1 #\"2 de\"sc #o\"pt\n"
+                 "put parameter layer \"a net\" b\"q ATM c \"unsigned char\" 2 2 # a b # \"\" \"\"\n"
+                 "put data block \"a net\" b\"q k\"2 n\"2 string v\"2");
 }
 
 }  // namespace
