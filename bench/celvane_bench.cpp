@@ -33,6 +33,7 @@
 #define CALLGRIND_STOP_INSTRUMENTATION
 #endif
 
+#include "atm/RunFigures.h"
 #include "console/Dispatcher.h"
 #include "console/RunFileLoad.h"
 #include "model/Kernel.h"
@@ -196,7 +197,9 @@ int RunScript(const std::string& script, double seconds) {
   close(fd);
   std::ofstream(path) << script;
 
+  AtmRunRecorder recorder;  // as the program has: every run writes its record
   Kernel k;
+  k.SetRunRecorder(&recorder);
   double c0 = CpuSeconds();
   int loaded = LoadScript(k, Sstring(path));
   double c1 = CpuSeconds();

@@ -105,6 +105,7 @@ int QueueingSystem::InsertCell(Cell& cell, double t) {
     ++noBC_;
     bs_ = noBC_ == bufferSize_ ? 2 : 1;
     accepted = 1;
+    bufferLevel_.Up(t, noBC_);
   }
   if (statsOn_) Level(statNoBC_, t, noBC_, smNoBC_, svNoBC_);
   MaybeWriteCellLine(t);
@@ -120,6 +121,8 @@ int QueueingSystem::ServeCell(Cell& out, double t) {
     out = std::move(server_);
     server_ = Cell();
     doSC_ = t - out.QueueTime();
+    // The server stays empty unless the buffer refills it below.
+    if (bs_ == 0) serverBusy_.Off(t);
     ss_ = 0;
     ++served_;
     handedOut = 1;
@@ -131,6 +134,8 @@ int QueueingSystem::ServeCell(Cell& out, double t) {
     bs_ = noBC_ == 0 ? 0 : 1;
     buffer_.Pop(server_);
     doBC_ = t - server_.QueueTime();
+    runDelaySum_ += doBC_;
+    bufferLevel_.Down(t, noBC_);
     if (statsOn_) {
       statDoBC_.AddSample(doBC_);
       statDoBC_.GetMeanVariance(smDoBC_, svDoBC_);
@@ -138,10 +143,18 @@ int QueueingSystem::ServeCell(Cell& out, double t) {
     server_.SetQueueTime(t);
     ++noSC_;
     if (statsOn_) Level(statNoSC_, t, noSC_, smNoSC_, svNoSC_);
+    if (!handedOut) serverBusy_.On(t);
     ss_ = 1;
   }
   MaybeWriteCellLine(t);
   return handedOut;
+}
+
+void QueueingSystem::BeginRunFigures() {
+  runBase_ = {noSRC_, noBQC_, noBDC_, moved_};
+  runDelaySum_ = 0;
+  bufferLevel_.Reset(0.0, noBC_);
+  serverBusy_.Reset(0.0, noSC_ > 0);
 }
 
 void QueueingSystem::WriteCounters(std::ofstream& f, double t) {

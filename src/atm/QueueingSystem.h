@@ -7,6 +7,7 @@
 
 #include "atm/DelayLog.h"
 #include "core/CellPriorityQueue.h"
+#include "core/ExactStatistics.h"
 #include "core/Statistics.h"
 #include "model/Component.h"
 #include "model/ParameterTable.h"
@@ -51,6 +52,19 @@ class QueueingSystem : public Component {
   // Buffer state: 0 empty, 1 holding cells, 2 full.
   int BufferState() const { return bs_; }
 
+  // Exact figures of the run under way, kept whatever the log settings:
+  // counts since BeginRunFigures (called at time 0 of every run), the
+  // occupancy of the buffer over time, the time the server held a cell, the
+  // total time the cells moved to the server waited in the buffer.
+  void BeginRunFigures();
+  unsigned RunArrived() const { return noSRC_ - runBase_.arrived; }
+  unsigned RunAccepted() const { return noBQC_ - runBase_.accepted; }
+  unsigned RunDiscarded() const { return noBDC_ - runBase_.discarded; }
+  unsigned RunMoved() const { return moved_ - runBase_.moved; }
+  double RunBufferDelaySum() const { return runDelaySum_; }
+  const CountLevel& BufferLevel() const { return bufferLevel_; }
+  const OnTime& ServerBusy() const { return serverBusy_; }
+
  private:
   static const ParamTable<QueueingSystem>& ParameterRows();
   // One "Ti"/"Ce" line: the counters at time t.
@@ -85,6 +99,13 @@ class QueueingSystem : public Component {
   // NoBC and NoSC as time-weighted levels, DoBC as plain samples; fresh for
   // every run.
   Statistics statNoBC_, statDoBC_, statNoSC_;
+
+  struct {
+    unsigned arrived = 0, accepted = 0, discarded = 0, moved = 0;
+  } runBase_;
+  double runDelaySum_ = 0;
+  CountLevel bufferLevel_;
+  OnTime serverBusy_;
 
   CellPriorityQueue buffer_;
   Cell server_;

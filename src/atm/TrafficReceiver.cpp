@@ -20,7 +20,9 @@ int TrafficReceiver::HandleEvent(Event& e) {
   if (e.type != Word::CPCS_UNITDATA_SIGNAL) return 0;
   CPCS_UnitData* packet = e.Get<CPCS_UnitData>();
   if (!packet || !packet->data) return 0;
-  delays_.Add(e.time, e.time - packet->data->birthTime);
+  const double delay = e.time - packet->data->birthTime;
+  runDelays_.Add(delay);
+  delays_.Add(e.time, delay);
   // This is the packet's last user: the SDU goes now, not with the event.
   packet->data.reset();
   return 1;

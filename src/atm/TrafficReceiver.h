@@ -4,6 +4,7 @@
 // running mean and variance at a fixed interval ("SS").
 #pragma once
 #include "atm/DelayLog.h"
+#include "core/ExactStatistics.h"
 #include "model/Layer.h"
 
 class TrafficReceiver : public Layer {
@@ -26,6 +27,12 @@ class TrafficReceiver : public Layer {
   double MeanDelay() const { return delays_.Mean(); }
   double DelayVariance() const { return delays_.Variance(); }
 
+  // Exact packet-delay figures of the run under way, whatever the log
+  // settings; restarted at time 0 of every run.
+  void BeginRunFigures() { runDelays_ = SampleSummary(); }
+  const SampleSummary& RunDelays() const { return runDelays_; }
+
  private:
   DelayLog delays_;
+  SampleSummary runDelays_;
 };

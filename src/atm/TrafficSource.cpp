@@ -24,6 +24,13 @@ void TrafficSource::ResolveRoute() {
 size_t TrafficSource::Emit(double t, Name aal, double length) {
   const size_t n = outputs_.size();
   if (destination_.empty() || n == 0) return 0;
+  // Counted once per connection. The AAL5 layer takes whole bytes and fills
+  // whole cells with them and its 8-byte trailer.
+  const int64_t connections = static_cast<int64_t>(n);
+  runCounts_.packets += connections;
+  const uint64_t bytes = static_cast<uint64_t>(static_cast<int64_t>(length));
+  runCounts_.cells += connections * static_cast<int64_t>((bytes + 8 + 47) / 48);
+  runCounts_.bytes += static_cast<double>(connections) * length;
   auto sdu = std::make_shared<UserSDU>(t, packetName_, length);
   for (size_t i = 0; i + 1 < n; ++i)
     ScheduleTo(t, Word::CPCS_UNITDATA_INVOKE, destination_, aal, CPCS_UnitData(sdu, 0, 0, 0, 0, 0),

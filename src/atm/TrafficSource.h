@@ -3,6 +3,7 @@
 // terminal's adaptation layer, and the hand-over of one packet on every
 // outgoing data connection.
 #pragma once
+#include <cstdint>
 #include <fstream>
 #include <initializer_list>
 #include <string>
@@ -19,6 +20,15 @@ class TrafficSource : public Layer {
 
   // The network's "Path" when the source was made (its packet log's prefix).
   const std::string& MadeWithPath() const { return path_; }
+
+  // What the source handed to its adaptation layer in the run under way,
+  // counted once per connection: packets, their AAL5 cells and their bytes.
+  struct RunCounts {
+    int64_t packets = 0, cells = 0;
+    double bytes = 0;
+  };
+  void BeginRunFigures() { runCounts_ = RunCounts(); }
+  const RunCounts& RunFigures() const { return runCounts_; }
 
  protected:
   // Reads, for this run, the block the packets go to (the block's
@@ -59,4 +69,5 @@ class TrafficSource : public Layer {
  private:
   Name destination_;
   std::vector<Name> outputs_;
+  RunCounts runCounts_;
 };

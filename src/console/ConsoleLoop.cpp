@@ -5,6 +5,7 @@
 #include <string>
 
 #include "console/Dispatcher.h"
+#include "console/Variables.h"
 #include "core/Version.h"
 #include "platform/Console.h"
 
@@ -32,6 +33,6 @@ int ConsoleLoop(Kernel& kernel) {
     // End of input ends the session exactly as "quit" would.
     if (!platform::ReadLine(platform::In(), line)) return 1;
     if (line == "quit" || line == "exit") return 1;
-    ExecuteLine(kernel, line.c_str());
+    if (ExpandVariables(line)) ExecuteLine(kernel, line.c_str());
   }
 }

@@ -9,6 +9,7 @@
 #include "console/CommandReader.h"
 #include "console/CommandTable.h"
 #include "console/Dispatcher.h"
+#include "console/Variables.h"
 #include "model/Kernel.h"
 #include "platform/Console.h"
 #include "platform/Files.h"
@@ -101,6 +102,15 @@ int LoadScript(Kernel& kernel, const Sstring& file) {
     if (!line.empty() && line.back() == '\r') line.pop_back();  // written on another system
     std::string word = ScriptLineFirstWord(line);
     if (word.empty() || word[0] == '#') continue;
+    if (!ExpandVariables(line, file.str(), number)) {
+      // The command before this line is complete only if this line begins
+      // another; the command holding the bad line does not run.
+      if (hasPending && StartsCommand(word) && !execute()) return 0;
+      out << "load error: file = " << file << ",line = " << number << '\n';
+      return 0;
+    }
+    word = ScriptLineFirstWord(line);
+    if (word.empty() || word[0] == '#') continue;  // a value made it blank or a comment
     if (StartsCommand(word)) {
       if (hasPending && !execute()) return 0;
       pending = line;

@@ -10,6 +10,7 @@
 #include "model/EventPriorityQueue.h"
 
 class Network;
+class RunRecorder;
 
 class Kernel {
  public:
@@ -46,16 +47,24 @@ class Kernel {
   }
 
   // Random streams of the traffic sources: source k (in order of
-  // construction) is seeded from the base seed and k.
+  // construction) is seeded from the base seed, k and the replication index.
+  // Without SetBaseSeed the base seed comes from the system's entropy.
   void SetBaseSeed(uint32_t seed) {
     baseSeed_ = seed;
     seedFixed_ = true;
   }
   bool SeedFixed() const { return seedFixed_; }
   uint32_t BaseSeed() const { return baseSeed_; }
+  // Replication K (0 by default) gives every source a stream of its own.
+  void SetRunIndex(uint64_t k) { runIndex_ = k; }
+  uint64_t RunIndex() const { return runIndex_; }
   uint32_t NextSourceSeed();
   // How many source streams have been seeded so far: the number of the last.
   uint32_t SourcesSeeded() const { return sourcesSeeded_; }
+
+  // With a recorder installed (not owned), every run ends by writing its
+  // run record, {Path}{network}_run.json.
+  void SetRunRecorder(RunRecorder* recorder) { recorder_ = recorder; }
 
  private:
   struct RunOutputs;
@@ -67,6 +76,8 @@ class Kernel {
   unsigned long long Loop(Network& net, double endTime, RunOutputs& files, RunClock& clock);
   void Report(unsigned long long count, RunOutputs& files, const RunClock& clock);
   void FinishRun(Network& net, RunOutputs& files);
+  void WriteRecord(const Network& net, const Sstring& networkName, double endTime,
+                   unsigned long long count, const RunOutputs& files, const RunClock& clock);
 
   double currentTime_ = 0.0;
   double runEndTime_ = 0.0;
@@ -76,6 +87,8 @@ class Kernel {
   uint32_t baseSeed_ = 0;
   bool seedFixed_ = false;
   uint32_t sourcesSeeded_ = 0;
+  uint64_t runIndex_ = 0;
+  RunRecorder* recorder_ = nullptr;
   unsigned long long lastRunEvents_ = 0;
   double pendingSum_ = 0.0;
 };

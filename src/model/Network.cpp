@@ -175,6 +175,7 @@ void Network::PrepareRun() {
   routable_.assign(Name::Count(), nullptr);
   runFiles_.clear();
   runStreams_.clear();
+  runFileNames_.clear();
   neighbours_.ForEach([&](const Sstring& name, const std::vector<Block*>&) {
     if (Block* b = FindBlock(name)) routable_[b->GetNameId().id()] = b;
   });

@@ -103,7 +103,13 @@ class Network : public Param, public DataTable {
   // Registers a file name opened by this run; false when already taken.
   bool ClaimRunFile(const std::string& path) { return runFiles_.insert(path).second; }
   // Remembers a file opened for this run, to flush it when the run ends.
-  void AddRunStream(std::ostream* f, const std::string& path) { runStreams_.emplace_back(f, path); }
+  void AddRunStream(std::ostream* f, const std::string& path) {
+    runStreams_.emplace_back(f, path);
+    runFileNames_.push_back(path);
+  }
+  // The files the layers and queues opened in this run, in opening order
+  // (kept after FinishAll, for the run record).
+  const std::vector<std::string>& RunFileNames() const { return runFileNames_; }
 
  private:
   void RemoveHop(const Sstring& nci, const Sstring& from, const Sstring& to);
@@ -116,4 +122,5 @@ class Network : public Param, public DataTable {
   std::vector<Block*> routable_;  // by name id
   std::set<std::string> runFiles_;
   std::vector<std::pair<std::ostream*, std::string>> runStreams_;
+  std::vector<std::string> runFileNames_;
 };

@@ -1,6 +1,7 @@
 // Text file access through the standard streams and std::filesystem.
 #include "platform/Files.h"
 
+#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <system_error>
@@ -66,6 +67,24 @@ ReadResult ReadRest(std::istream& in, std::string& text, std::size_t maxLength) 
     in.setstate(std::ios::badbit);
     return ReadResult::kFailed;
   }
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& text) {
+  if (!EnsureParentDirectory(path)) return false;
+  const std::string temporary = path + ".tmp";
+  {
+    std::ofstream f(temporary, std::ios::out | std::ios::trunc | std::ios::binary);
+    if (!(f << text) || !f.flush()) {
+      f.close();
+      std::remove(temporary.c_str());
+      return false;
+    }
+  }
+  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    std::remove(temporary.c_str());
+    return false;
+  }
+  return true;
 }
 
 }  // namespace platform

@@ -16,6 +16,10 @@ std::ifstream OpenForReading(const std::string& path);
 // Creates the directories above the file named by path that do not exist yet.
 // Returns true when they exist afterwards (also when the path has none).
 bool EnsureParentDirectory(const std::string& path);
+// Writes text as the whole content of path: into a temporary file beside it,
+// then renamed over it, so that the file is either the old or the complete
+// new one. Creates missing directories. False when any step failed.
+bool WriteWholeFile(const std::string& path, const std::string& text);
 
 enum class ReadResult { kDone, kEnd, kTooLong, kFailed };
 

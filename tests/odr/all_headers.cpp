@@ -6,6 +6,7 @@
 #include "core/DataTable.h"
 #include "core/DatFormat.h"
 #include "core/ElementTypes.h"
+#include "core/ExactStatistics.h"
 #include "core/Joker.h"
 #include "core/Name.h"
 #include "core/NewestFirstMap.h"
@@ -26,4 +27,5 @@
 #include "model/Network.h"
 #include "model/ParameterTable.h"
 #include "model/RunFiles.h"
+#include "model/RunRecord.h"
 #include "model/VccRecord.h"
