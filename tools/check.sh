@@ -7,7 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 missing=()
-for pkg in cmake g++ make libgtest-dev googletest; do
+for pkg in cmake g++ make libgtest-dev googletest nlohmann-json3-dev libsqlite3-dev \
+  libboost-math-dev libcli11-dev parallel gnuplot-nox; do
   dpkg -s "$pkg" >/dev/null 2>&1 || missing+=("$pkg")
 done
 if ((${#missing[@]})); then

@@ -2,25 +2,40 @@
 // the payloads into packets, per data connection.
 #include "atm/AAL5_Layer.h"
 
+#include <cmath>
 #include <memory>
 #include <utility>
 
 #include "model/Block.h"
+#include "model/DataKeys.h"
+
+const ParamTable<AAL5_Layer>& AAL5_Layer::ParameterRows() {
+  static const ParamTable<AAL5_Layer> rows = {
+      {"Cell packetization delay", 0.000000001, "Delay to fill a cell", &AAL5_Layer::delay_},
+  };
+  return rows;
+}
+
+std::vector<ParameterInfo> AAL5_Layer::DescribeParameters() {
+  return ::DescribeParameters(ParameterRows());
+}
 
 AAL5_Layer::AAL5_Layer(const Sstring& name, const Sstring& type, Block& block)
     : Layer(name, type, block) {
-  PutParam("Cell packetization delay", 0.000000001, "Delay to fill a cell", "SHOW");
+  DeclareParameters(*this, ParameterRows());
 }
 
 int AAL5_Layer::Start() {
-  GetParam("Cell packetization delay", delay_);
+  LoadParameters(*this, ParameterRows());
   cellConnection_.clear();
   receiver_.clear();
-  return 1;
+  silent_ = !(std::isfinite(delay_) && delay_ >= 0);
+  if (silent_) ReportBadParameter("Cell packetization delay");
+  return silent_ ? 0 : 1;
 }
 
 int AAL5_Layer::HandleEvent(Event& e) {
-  current_ = &e;
+  if (silent_) return 0;
   if (e.type == Word::CPCS_UNITDATA_INVOKE) {
     if (CPCS_UnitData* unit = e.Get<CPCS_UnitData>()) return Segment(e, *unit);
   } else if (e.type == Word::ATM_DATA_INDICATION) {
@@ -33,10 +48,9 @@ int AAL5_Layer::HandleEvent(Event& e) {
 // one delay apart, the last one marked by the user-to-user indication.
 int AAL5_Layer::Segment(const Event& e, CPCS_UnitData& unit) {
   const double sduLength = unit.data ? unit.data->length : 0.0;
+  if (sduLength > kMaxAal5Length) return 0;
   // Whole bytes; a length that is not positive counts as an empty SDU.
-  const uint32_t length = !(sduLength > 0)            ? 0u
-                          : sduLength >= 4294967295.0 ? 4294967295u
-                                                      : static_cast<uint32_t>(sduLength);
+  const uint32_t length = sduLength > 0 ? static_cast<uint32_t>(sduLength) : 0u;
   const uint32_t pad = Aal5Pad(length);
   const uint64_t cells = (uint64_t{length} + pad + 8) / 48;
   auto pdu = std::make_shared<CPCS_PDU>(std::move(unit.data), static_cast<short>(pad), unit.uu,
@@ -81,7 +95,7 @@ Name AAL5_Layer::CellConnectionOf(Name dci) {
   auto it = cellConnection_.find(dci);
   if (it != cellConnection_.end()) return it->second;
   Sstring vcc;
-  GetBlock().PeekData(dci.str(), "NCI", vcc);
+  GetBlock().PeekData(dci.str(), datakey::kNCI, vcc);
   return cellConnection_.emplace(dci, Name(vcc)).first->second;
 }
 
@@ -90,7 +104,7 @@ bool AAL5_Layer::EndApplicationOf(Name dci, Name& application) {
   if (it == receiver_.end()) {
     Receiver r;
     Sstring name;
-    if (GetBlock().PeekData(dci.str(), "End application name", name)) {
+    if (GetBlock().PeekData(dci.str(), datakey::kEndApplication, name)) {
       r.found = true;
       r.application = Name(name);
     }

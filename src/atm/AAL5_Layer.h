@@ -7,6 +7,13 @@
 #include <unordered_map>
 
 #include "model/Layer.h"
+#include "model/ParameterTable.h"
+
+// The longest SDU an AAL5 CPCS PDU carries: its length field has 16 bits.
+constexpr double kMaxAal5Length = 65535;
+// The cells of the longest PDU whose payload, plus the 8-byte trailer, fills
+// them exactly: (1365 x 48 - 8) bytes fit, 1366 cells would not.
+constexpr double kMaxAal5Cells = 1365;
 
 // The CPCS PDU padding for an SDU of `length` bytes: 0 to 47, so that
 // length + PAD + 8 (the trailer) is a multiple of 48.
@@ -16,14 +23,19 @@ class AAL5_Layer : public Layer {
  public:
   AAL5_Layer(const Sstring& name, const Sstring& type, Block& block);
 
+  static std::vector<ParameterInfo> DescribeParameters();
+
   // Reads the packetization delay and forgets the lookups of the last run.
-  // Returns 1.
+  // A negative or non-finite delay is reported and leaves the layer silent
+  // for the run (result 0); else 1.
   int Start() override;
-  // 1 for an invoke or an indication carrying its record, else 0.
+  // 1 for an invoke or an indication carrying its record, else 0. An SDU
+  // longer than kMaxAal5Length is dropped.
   int HandleEvent(Event& e) override;
   int End() override { return 1; }
 
  private:
+  static const ParamTable<AAL5_Layer>& ParameterRows();
   int Segment(const Event& e, CPCS_UnitData& unit);
   int Reassemble(const Event& e, ATM_Data& data);
   // The VCC a data connection's cells travel on (empty when not set).
@@ -38,6 +50,7 @@ class AAL5_Layer : public Layer {
   };
 
   double delay_ = 0.000000001;  // between consecutive cells of a packet
+  bool silent_ = false;
   // Loss-priority flag of the packet in reassembly, per data connection (a
   // missing entry is 0).
   std::unordered_map<Name, unsigned char> lossFlag_;

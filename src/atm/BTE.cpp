@@ -4,18 +4,31 @@
 #include "atm/AAL5_Layer.h"
 #include "atm/BTE_ATM_Layer.h"
 #include "atm/CBPHY_Layer.h"
-#include "atm/LayerTable.h"
+#include "atm/QueueingSystem.h"
+#include "model/DataKeys.h"
 
-namespace {
-const LayerRow kLayers[] = {
-    {"AAL5_LAYER", &MakeLayer<AAL5_Layer>},
-    {"CB_PHYSICAL_LAYER", &MakeLayer<CBPHY_Layer>},
-    {"ATM_LAYER", &MakeLayer<BTE_ATM_Layer>},
-};
-}  // namespace
+using namespace datakey;
+
+const LayerTable& BTE::Layers() {
+  static const LayerTable rows = {
+      LayerOf<AAL5_Layer>("AAL5_LAYER"),
+      LayerOf<CBPHY_Layer>("CB_PHYSICAL_LAYER"),
+      LayerOf<BTE_ATM_Layer>("ATM_LAYER"),
+  };
+  return rows;
+}
+
+const ParamTable<BTE>& BTE::ParameterRows() {
+  static const ParamTable<BTE> rows = {
+      {"Number of applications", short(4), "Number of applications", &BTE::applications_},
+  };
+  return rows;
+}
+
+std::vector<ParameterInfo> BTE::DescribeParameters() { return ::DescribeParameters(ParameterRows()); }
 
 BTE::BTE(const Sstring& name, Network& network) : ATMEquipment(name, network) {
-  PutParam("Number of applications", short(4), "Number of applications", "SHOW");
+  DeclareParameters(*this, ParameterRows());
 }
 
 int BTE::CreateLayers() {
@@ -25,13 +38,7 @@ int BTE::CreateLayers() {
 }
 
 int BTE::CreateLayer(const Sstring& name, const Sstring& type) {
-  return AddMadeLayer(MakeFromTable(kLayers, name, type, *this));
-}
-
-int BTE::RemoveLayers() {
-  RemoveLayer("ATM");
-  RemoveLayer("AAL5");
-  return 1;
+  return AddMadeLayer(MakeFromTable(Layers(), name, type, *this));
 }
 
 // Applications take interface numbers below "Number of applications"; one
@@ -40,15 +47,15 @@ int BTE::RemoveLayers() {
 // a terminal that cannot send.
 int BTE::ConnectInterface(const Sstring& peer, const Sstring& peerKind, short number,
                           const Sstring& phyType) {
-  short applications = 4;
-  GetParam("Number of applications", applications);
-  if (peerKind == kApplicationKind) return number < applications ? 1 : 0;
+  LoadParameters(*this, ParameterRows());
+  if (peerKind == kApplicationKind) return number < applications_ ? 1 : 0;
   if (peerKind != kEquipmentKind || number != 0) return 0;
   if (!CreateLayer("PHY", phyType)) return 0;
-  CreateQS("PHY_QS");
-  PutData("PHY", "PHY_QS", Sstring("PHY_QS"));
-  PutData("DBN", "PHY", peer);
-  PutData("DLN", peer, Sstring("PHY"));
+  const Sstring queue("PHY_QS");
+  Add(std::make_unique<QueueingSystem>(queue, *this));
+  PutData("PHY", kPhyQueue, queue);
+  PutData(kDBN, "PHY", peer);
+  PutData(kDLN, peer, Sstring("PHY"));
   return 1;
 }
 
@@ -56,8 +63,8 @@ int BTE::DisconnectInterface(const Sstring& peer, const Sstring& peerKind, int) 
   if (peerKind != kEquipmentKind) return 0;
   RemoveQS("PHY_QS");
   RemoveLayer("PHY");
-  DelData("PHY", "PHY_QS");
-  DelData("DBN", "PHY");
-  DelData("DLN", peer);
+  DelData("PHY", kPhyQueue);
+  DelData(kDBN, "PHY");
+  DelData(kDLN, peer);
   return 1;
 }

@@ -1,53 +1,12 @@
 // BTE_ATM_Layer: cell labelling downwards, delay measurement and connection
-// lookup upwards, the cell-delay logs; the shared input-label search.
+// lookup upwards.
 #include "atm/BTE_ATM_Layer.h"
-#include "atm/DelayLogParameters.h"
 
-#include <climits>
-#include <ostream>
-#include <type_traits>
 #include <utility>
-#include <variant>
 
-#include "core/DatFormat.h"
 #include "model/Block.h"
+#include "model/DataKeys.h"
 
-namespace atmcell {
-
-int PeekInteger(const DataTable& table, const Sstring& key, const Sstring& name, long long& out) {
-  const Scalar* s = table.Peek(key, name);
-  if (!s) return 0;
-  return std::visit(
-      [&](const auto& v) {
-        using T = std::decay_t<decltype(v)>;
-        if constexpr (std::is_integral_v<T>) {
-          out = static_cast<long long>(v);
-          return 1;
-        } else {
-          return 0;
-        }
-      },
-      *s);
-}
-
-const Sstring* InputLabelIndex::Find(const DataTable& table, int vpi, int vci) {
-  if (!built_) {
-    static const Sstring kVpi("Input VPI"), kVci("Input VCI");
-    // Newest key first; emplace keeps the first key seen for a label pair.
-    // Labels outside the int range can never equal a cell's.
-    for (const Sstring& key : table.AllKeys()) {
-      long long inVpi = 0, inVci = 0;
-      if (PeekInteger(table, key, kVpi, inVpi) && PeekInteger(table, key, kVci, inVci) &&
-          inVpi >= INT_MIN && inVpi <= INT_MAX && inVci >= INT_MIN && inVci <= INT_MAX)
-        keys_.emplace(LabelKey(static_cast<int>(inVpi), static_cast<int>(inVci)), key);
-    }
-    built_ = true;
-  }
-  auto it = keys_.find(LabelKey(vpi, vci));
-  return it == keys_.end() ? nullptr : &it->second;
-}
-
-}  // namespace atmcell
 
 namespace {
 // Queueing priority by service category, for CLP 0 and CLP 1. Any other or
@@ -70,37 +29,24 @@ void PrioritiesOf(const Sstring& category, short (&priority)[2]) {
 
 BTE_ATM_Layer::BTE_ATM_Layer(const Sstring& name, const Sstring& type, Block& block)
     : Layer(name, type, block) {
-  DeclareDelayLogParameters(*this);
+  DeclareParameters(*this, DelayLog::ParameterRows());
+}
+
+std::vector<ParameterInfo> BTE_ATM_Layer::DescribeParameters() {
+  return ::DescribeParameters(DelayLog::ParameterRows());
 }
 
 int BTE_ATM_Layer::Start() {
-  GetParam("Trigger by cell status", cellTrigger_);
-  GetParam("Sample statistics status", sampleStatistics_);
-  GetParam("Logging every x secs", loggingInterval_);
-  cellOn_ = cellTrigger_ == "ON";
-  statsOn_ = sampleStatistics_ == "ON";
   outgoing_.clear();
   upward_.clear();
   inputs_.Clear();
-  periodOk_ = UsablePeriod(GetNetwork(), loggingInterval_);
-  if (statsOn_ && !periodOk_)
-    ReportNonsense(GetBlockName(), "layer", GetName(), "Logging every x secs",
-                   "its log keeps only its first line in this run");
-
-  if (cellOn_ && OpenShortNamedLog(cellLog_, "Ce")) WriteDatHeader(cellLog_, {"Time", "CellDelay"});
-  if (statsOn_ && OpenShortNamedLog(statsLog_, "SS"))
-    WriteDatHeader(statsLog_, {"Time", "SMCD", "SVCD"});
-  if (cellOn_) WriteDatLine(cellLog_, {0.0, cellDelay_});
-  if (statsOn_) ScheduleSelf(0.0, Word::LOG_SAMPLE_STATISTICS);
+  delays_.Start(*this, "CellDelay", "SMCD", "SVCD");
   return 1;
 }
 
 int BTE_ATM_Layer::HandleEvent(Event& e) {
-  current_ = &e;
-  if (e.type == Word::LOG_SAMPLE_STATISTICS) {
-    WriteDatLine(statsLog_, {e.time, smcd_, svcd_});
-    if (periodOk_) ScheduleSelf(e.time + loggingInterval_, Word::LOG_SAMPLE_STATISTICS);
-  } else if (e.type == Word::ATM_DATA_REQUEST) {
+  if (delays_.Handle(*this, e)) return 0;
+  if (e.type == Word::ATM_DATA_REQUEST) {
     if (ATM_Data* data = e.Get<ATM_Data>()) return SendDown(e, *data);
   } else if (e.type == Word::INSERT_ATMCELL) {
     if (Cell* cell = e.Get<Cell>()) {
@@ -114,8 +60,7 @@ int BTE_ATM_Layer::HandleEvent(Event& e) {
 }
 
 int BTE_ATM_Layer::End() {
-  if (cellLog_.is_open()) cellLog_.close();
-  if (statsLog_.is_open()) statsLog_.close();
+  delays_.End();
   return 1;
 }
 
@@ -135,12 +80,7 @@ int BTE_ATM_Layer::SendDown(const Event& e, ATM_Data& data) {
 // payload goes to the AAL of the connection their labels name.
 int BTE_ATM_Layer::PassUp(const Event& e, Cell& cell) {
   if (atmcell::IsManagementCell(cell)) return 1;
-  cellDelay_ = e.time - cell.BirthTime();
-  if (cellOn_) WriteDatLine(cellLog_, {e.time, cellDelay_});
-  if (statsOn_) {
-    delays_.AddSample(cellDelay_);
-    delays_.GetMeanVariance(smcd_, svcd_);
-  }
+  delays_.Add(e.time, e.time - cell.BirthTime());
   const Upward& up = UpwardOf(cell.VPI(), cell.VCI());
   if (!up.found) return 0;
   const short pti = cell.PTI();
@@ -157,14 +97,14 @@ const BTE_ATM_Layer::Outgoing& BTE_ATM_Layer::OutgoingOf(Name nci) {
   const Sstring& key = nci.str();
   Outgoing out;
   long long vpi = 0, vci = 0;
-  if (atmcell::PeekInteger(block, key, "Output VPI", vpi) &&
-      atmcell::PeekInteger(block, key, "Output VCI", vci)) {
+  if (atmcell::PeekInteger(block, key, datakey::kOutputVpi, vpi) &&
+      atmcell::PeekInteger(block, key, datakey::kOutputVci, vci)) {
     out.labelled = true;
     out.vpi = static_cast<int>(vpi);
     out.vci = static_cast<int>(vci);
   }
   Sstring category;
-  block.PeekData(key, "Service categorie", category);
+  block.PeekData(key, datakey::kCategory, category);
   PrioritiesOf(category, out.priority);
   return outgoing_.emplace(nci, out).first->second;
 }
@@ -179,7 +119,7 @@ const BTE_ATM_Layer::Upward& BTE_ATM_Layer::UpwardOf(int vpi, int vci) {
   Upward up;
   Sstring dci, aal;
   if (const Sstring* vcc = inputs_.Find(block, vpi, vci))
-    if (block.FindKey(Sstring("NCI"), *vcc, dci) && block.PeekData(dci, "AAL Layer", aal)) {
+    if (block.FindKey(datakey::kNCI, *vcc, dci) && block.PeekData(dci, datakey::kAalLayer, aal)) {
       up.found = true;
       up.dci = Name(dci);
       up.aal = Name(aal);

@@ -2,10 +2,13 @@
 // and the physical-layer cell loop.
 #include "atm/CBPHY_Layer.h"
 
+#include <cmath>
 #include <utility>
 
 #include "atm/QueueingSystem.h"
 #include "model/Block.h"
+#include "model/DataKeys.h"
+#include "model/RunFiles.h"
 
 namespace {
 constexpr double kCellBits = 424.0;       // 53 bytes
@@ -19,39 +22,52 @@ bool IsPhysicalLayerCell(const Cell& c) {
 }
 }  // namespace
 
+const ParamTable<CBPHY_Layer>& CBPHY_Layer::ParameterRows() {
+  static const ParamTable<CBPHY_Layer> rows = {
+      {"Bit rate", 155520000.0, "Bit rate (bps)", &CBPHY_Layer::bitRate_},
+      {"Signal type", "155.52 Mbps OC-3", "Signal type"},
+      {"Distance", 10.0f, "Distance (m)", &CBPHY_Layer::distance_},
+      {"Propagation speed", 300000000.0f, "Propagation speed (m/s)", &CBPHY_Layer::speed_},
+      {"OAM transmition status", "OFF", "OAM transmition status", &CBPHY_Layer::oamStatus_},
+  };
+  return rows;
+}
+
+std::vector<ParameterInfo> CBPHY_Layer::DescribeParameters() {
+  return ::DescribeParameters(ParameterRows());
+}
+
 CBPHY_Layer::CBPHY_Layer(const Sstring& name, const Sstring& type, Block& block)
     : Layer(name, type, block),
       cellTime_(kCellBits / bitRate_),
       propagationDelay_(distance_ / speed_) {
-  PutParam("Bit rate", 155520000.0, "Bit rate (bps)", "SHOW");
-  PutParam("Signal type", Sstring("155.52 Mbps OC-3"), "Signal type", "SHOW");
-  PutParam("Distance", 10.0f, "Distance (m)", "SHOW");
-  PutParam("Propagation speed", 300000000.0f, "Propagation speed (m/s)", "SHOW");
-  PutParam("OAM transmition status", Sstring("OFF"), "OAM transmition status", "SHOW");
+  DeclareParameters(*this, ParameterRows());
 }
 
 int CBPHY_Layer::Start() {
-  GetParam("Bit rate", bitRate_);
-  GetParam("Distance", distance_);
-  GetParam("Propagation speed", speed_);
-  GetParam("OAM transmition status", oamStatus_);
+  LoadParameters(*this, ParameterRows());
   resolved_ = false;
   silent_ = true;
-  // With physical-layer cells on, the layer repeats its cell loop every 26
-  // cell times for the whole run.
-  if (!(bitRate_ > 0) ||
-      (oamStatus_ == "ON" && !UsablePeriod(GetNetwork(), kLoopCells * kCellBits / bitRate_))) {
+  // The cell time and the link delay must be finite positive (the delay
+  // also zero) times: a subnormal bit rate makes an infinite cell time, an
+  // infinite one a zero cell time, and slot planning then yields NaN. With
+  // physical-layer cells on, the layer repeats its cell loop every 26 cell
+  // times for the whole run.
+  const double cellTime = kCellBits / bitRate_;
+  const float delay = distance_ / speed_;
+  if (!(bitRate_ > 0) || !std::isfinite(cellTime) || !(cellTime > 0) ||
+      (oamStatus_ == "ON" && !UsablePeriod(0.0, kLoopCells * cellTime))) {
     ReportBadParameter("Bit rate");
-  } else if (!(distance_ >= 0)) {
+  } else if (!(distance_ >= 0) || !std::isfinite(distance_)) {
     ReportBadParameter("Distance");
-  } else if (!(speed_ > 0)) {
+  } else if (!(speed_ > 0) || !std::isfinite(speed_) || !std::isfinite(delay)) {
     ReportBadParameter("Propagation speed");
   } else {
     silent_ = false;
   }
   if (silent_) return 0;
-  propagationDelay_ = distance_ / speed_;
-  cellTime_ = kCellBits / bitRate_;
+  propagationDelay_ = delay;
+  cellTime_ = cellTime;
   if (oamStatus_ == "ON") {
     physicalCells_ = 1;
     ScheduleSelf(kLoopCells * cellTime_, Word::PLCELL_LOOP);
@@ -60,7 +76,6 @@ int CBPHY_Layer::Start() {
 }
 
 int CBPHY_Layer::HandleEvent(Event& e) {
-  current_ = &e;
   if (silent_) return 0;
   if (e.type == Word::PHY_DATA_REQUEST) {
     if (PHY_Data* data = e.Get<PHY_Data>()) {
@@ -109,16 +124,16 @@ void CBPHY_Layer::LoopPhysicalCell(double t) {
   const int pti = physicalCells_ % kOamEvery == 0 ? kOamPti : kIdlePti;
   Cell cell(t, 0, 0, 0, 0, pti, 1, 0);
   ++physicalCells_;
-  ScheduleSelf((physicalCells_ * kLoopCells) * cellTime_, Word::PLCELL_LOOP);
+  ScheduleSelf(static_cast<double>(physicalCells_ * kLoopCells) * cellTime_, Word::PLCELL_LOOP);
   ScheduleSibling(t, Word::INSERT_PLCELL, GetNameId(), std::move(cell));
 }
 
 void CBPHY_Layer::Resolve() {
   if (resolved_) return;
   Block& block = GetBlock();
-  queue_ = block.TableQS(GetName(), "PHY_QS");
+  queue_ = TableQS(block, GetName(), datakey::kPhyQueue);
   Sstring peer;
-  hasPeer_ = block.PeekData("DBN", GetName(), peer) != 0;
+  hasPeer_ = block.PeekData(datakey::kDBN, GetName(), peer) != 0;
   peer_ = Name(peer);
   resolved_ = true;
 }

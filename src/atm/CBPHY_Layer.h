@@ -4,8 +4,11 @@
 // them to the peer block after the propagation delay, passes received cells
 // up without idle and physical-layer OAM cells, and can insert those itself.
 #pragma once
+#include <cstdint>
+
 #include "atm/SlotPlan.h"
 #include "model/Layer.h"
+#include "model/ParameterTable.h"
 
 class QueueingSystem;
 
@@ -13,9 +16,12 @@ class CBPHY_Layer : public Layer {
  public:
   CBPHY_Layer(const Sstring& name, const Sstring& type, Block& block);
 
-  // Reads the link parameters and plans the physical-layer cell loop. A
-  // non-positive bit rate or speed, or a negative distance, is reported and
-  // leaves the layer silent for the run (result 0).
+  static std::vector<ParameterInfo> DescribeParameters();
+
+  // Reads the link parameters and plans the physical-layer cell loop. A bit
+  // rate whose cell time is not a finite positive time, a speed or distance
+  // whose link delay is not a finite time, is reported and leaves the layer
+  // silent for the run (result 0).
   int Start() override;
   // 1 after a "PHY_DATA_REQUEST" carrying its record, else 0.
   int HandleEvent(Event& e) override;
@@ -24,6 +30,7 @@ class CBPHY_Layer : public Layer {
   double CellTime() const { return cellTime_; }
 
  private:
+  static const ParamTable<CBPHY_Layer>& ParameterRows();
   // Offers a cell to the queue and plans its transmission slot.
   void Enqueue(Cell& cell, double t);
   void SendCell(double t);
@@ -39,7 +46,7 @@ class CBPHY_Layer : public Layer {
   SlotPlan plan_;  // kept across runs
   double cellTime_;
   float propagationDelay_;
-  unsigned physicalCells_ = 0;  // counts the physical-layer cells made
+  uint64_t physicalCells_ = 0;  // counts the physical-layer cells made (32 bits wrap in a long run)
   bool silent_ = false;
 
   bool resolved_ = false;

@@ -4,23 +4,40 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
-#include <iterator>
 #include <ostream>
 #include <string>
 
+#include "atm/AAL5_Layer.h"
 #include "platform/Files.h"
 
 namespace {
-const SourceParam kFileParams[] = {
-    {"Packet name", "Packet read from file", "Name of the packets to be sent"},
-    {"ATM adaptation layer", "AAL5", "AAL to be used"},
-    {"Service categorie", "VBR", "Service categorie"},
-    {"Bit rate", 10000000.0, "Peak Bit Rate"},
-    {"Number of cells to be sent", 1000000.0, "Number of cells to be sent"},
-    {"Stop to send at", "END", "Stop to send at"},
-    {"Source file name", "", "Source file name"},
-};
+// Every packet of the file waits on the event queue from time 0; a file
+// longer than this (or a device that never ends) is refused.
+constexpr size_t kMaxSourceFile = size_t(256) << 20;
+}  // namespace
 
+// The file source always hands its packets to "AAL5"; its "ATM adaptation
+// layer", like its category and bit rate, only describes the connection.
+const ParamTable<FileSource>& FileSource::ParameterRows() {
+  static const ParamTable<FileSource> rows = {
+      {"Packet name", "Packet read from file", "Name of the packets to be sent",
+       &FileSource::packetNameText_},
+      {"ATM adaptation layer", "AAL5", "AAL to be used"},
+      {"Service categorie", "VBR", "Service categorie"},
+      {"Bit rate", 10000000.0, "Peak Bit Rate"},
+      {"Number of cells to be sent", 1000000.0, "Number of cells to be sent",
+       &FileSource::maxCells_},
+      {"Stop to send at", "END", "Stop to send at", &FileSource::stop_},
+      {"Source file name", "", "Source file name", &FileSource::fileName_},
+  };
+  return rows;
+}
+
+std::vector<ParameterInfo> FileSource::DescribeParameters() {
+  return ::DescribeParameters(ParameterRows());
+}
+
+namespace {
 // Walks the blank-separated entries of a text, keeping entry and line numbers
 // for messages.
 class EntryReader {
@@ -56,22 +73,16 @@ class EntryReader {
 
 FileSource::FileSource(const Sstring& name, const Sstring& type, Block& block)
     : TrafficSource(name, type, block) {
-  DeclareParams(kFileParams);
+  DeclareParameters(*this, ParameterRows());
 }
 
-std::ostream& FileSource::Warning() const { return RunWarning(GetBlockName(), "layer", GetName()); }
-
 int FileSource::Start() {
-  Sstring packetName, stop;
-  GetParam("Packet name", packetName);
-  GetParam("Source file name", fileName_);
-  GetParam("Stop to send at", stop);
-  GetParam("Number of cells to be sent", maxCells_);
-  packetName_ = Name(packetName);
+  LoadParameters(*this, ParameterRows());
+  packetName_ = Name(packetNameText_);
   // "MAX_BYTES" has no byte limit here: it sends the whole file, as "END".
-  mode_ = (stop == "END" || stop == "MAX_BYTES") ? StopMode::AtEnd
-          : stop == "MAX_CELLS"                  ? StopMode::MaxCells
-                                                 : StopMode::Never;
+  mode_ = (stop_ == "END" || stop_ == "MAX_BYTES") ? StopMode::AtEnd
+          : stop_ == "MAX_CELLS"                   ? StopMode::MaxCells
+                                                   : StopMode::Never;
   ResolveRoute();
   if (file_.is_open()) file_.close();
   file_ = platform::OpenForReading(fileName_.str());
@@ -102,11 +113,21 @@ bool FileSource::Offer(double time, double length) {
 }
 
 int FileSource::HandleEvent(Event& e) {
-  current_ = &e;
   if (e.type != Word::SEND_PACKET) return 0;
   if (!file_.is_open()) return 0;
-  const std::string text{std::istreambuf_iterator<char>(file_), std::istreambuf_iterator<char>()};
+  std::string text;
+  const platform::ReadResult read = platform::ReadRest(file_, text, kMaxSourceFile);
   file_.close();
+  if (read == platform::ReadResult::kTooLong) {
+    Warning() << "the source file " << fileName_ << " is longer than " << (kMaxSourceFile >> 20)
+              << " MiB; the layer stays silent in this run\n";
+    return 0;
+  }
+  if (read != platform::ReadResult::kDone) {
+    Warning() << "cannot read the source file " << fileName_
+              << "; the layer stays silent in this run\n";
+    return 0;
+  }
 
   EntryReader reader(text);
   bool more = mode_ == StopMode::AtEnd || (mode_ == StopMode::MaxCells && cellsSent_ < maxCells_);
@@ -132,6 +153,13 @@ int FileSource::HandleEvent(Event& e) {
       Warning() << "entry " << timeEntry << " (line " << timeLine << ") of the source file "
                 << fileName_ << " is the negative time " << time
                 << "; the packet is skipped\n";
+      continue;
+    }
+    if (length > kMaxAal5Length) {
+      Warning() << "entry " << reader.Entry() << " (line " << reader.Line()
+                << ") of the source file " << fileName_ << " is the length " << length
+                << ", longer than an AAL5 packet (" << kMaxAal5Length
+                << " bytes); the packet is skipped\n";
       continue;
     }
     if (length > 0) more = Offer(time, length);

@@ -4,11 +4,13 @@
 #pragma once
 #include <fstream>
 
-#include "atm/CBRSource.h"
+#include "atm/TrafficSource.h"
 
 class FileSource : public TrafficSource {
  public:
   FileSource(const Sstring& name, const Sstring& type, Block& block);
+
+  static std::vector<ParameterInfo> DescribeParameters();
 
   // Reads the parameters and opens the source file; plans the reading of the
   // file at time 0 if it opened (a file that does not open is reported).
@@ -24,13 +26,12 @@ class FileSource : public TrafficSource {
 
  private:
   enum class StopMode { AtEnd, MaxCells, Never };
+  static const ParamTable<FileSource>& ParameterRows();
 
   // Sends one packet as the stop mode allows; false once nothing more may go.
   bool Offer(double time, double length);
-  // Starts a console line about the source file.
-  std::ostream& Warning() const;
-
   Sstring fileName_;
+  Sstring stop_;
   StopMode mode_ = StopMode::AtEnd;
   double maxCells_ = 0;
   double cellsSent_ = 0;  // carries over into later runs

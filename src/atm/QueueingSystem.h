@@ -5,27 +5,29 @@
 #pragma once
 #include <fstream>
 
+#include "atm/DelayLog.h"
 #include "core/CellPriorityQueue.h"
-#include "core/Param.h"
+#include "core/ExactStatistics.h"
 #include "core/Statistics.h"
-#include "model/Event.h"
+#include "model/Component.h"
+#include "model/ParameterTable.h"
 
 class Block;
 
-class QueueingSystem : public Param {
+class QueueingSystem : public Component {
  public:
   QueueingSystem(const Sstring& name, Block& block);
   ~QueueingSystem() override;
-  QueueingSystem(const QueueingSystem&) = delete;
-  QueueingSystem& operator=(const QueueingSystem&) = delete;
+
+  static std::vector<ParameterInfo> DescribeParameters();
 
   // Reads the parameters, opens the logs that are on, plans the time-driven
   // logging. Returns 1.
-  int Start();
+  int Start() override;
   // "LOG_BY_TIME" and "LOG_SAMPLE_STATISTICS". Returns 1.
-  int HandleEvent(Event& e);
+  int HandleEvent(Event& e) override;
   // Closes the logs. Returns 1.
-  int End();
+  int End() override;
 
   // 1: the cell was accepted and moved into the buffer. 0: the buffer was
   // full; the cell is left with the caller, who drops it.
@@ -38,9 +40,8 @@ class QueueingSystem : public Param {
   unsigned Buffered() const { return noBC_; }
   unsigned InServer() const { return noSC_; }
 
-  const Sstring& GetName() const { return name_; }
-  Name GetNameId() const { return nameId_; }
-  Block& GetBlock() const { return block_; }
+  // The network's "Path" when the queue was made: the prefix of its logs.
+  const Sstring& OutputPath() const { return outputPath_; }
 
   // Counters, for checks of conservation.
   unsigned Arrived() const { return noSRC_; }
@@ -51,7 +52,21 @@ class QueueingSystem : public Param {
   // Buffer state: 0 empty, 1 holding cells, 2 full.
   int BufferState() const { return bs_; }
 
+  // Exact figures of the run under way, kept whatever the log settings:
+  // counts since BeginRunFigures (called at time 0 of every run), the
+  // occupancy of the buffer over time, the time the server held a cell, the
+  // total time the cells moved to the server waited in the buffer.
+  void BeginRunFigures();
+  unsigned RunArrived() const { return noSRC_ - runBase_.arrived; }
+  unsigned RunAccepted() const { return noBQC_ - runBase_.accepted; }
+  unsigned RunDiscarded() const { return noBDC_ - runBase_.discarded; }
+  unsigned RunMoved() const { return moved_ - runBase_.moved; }
+  double RunBufferDelaySum() const { return runDelaySum_; }
+  const CountLevel& BufferLevel() const { return bufferLevel_; }
+  const OnTime& ServerBusy() const { return serverBusy_; }
+
  private:
+  static const ParamTable<QueueingSystem>& ParameterRows();
   // One "Ti"/"Ce" line: the counters at time t.
   void WriteCounters(std::ofstream& f, double t);
   // A "Ce" line when the cell trigger is on and the arrival count is a
@@ -59,19 +74,12 @@ class QueueingSystem : public Param {
   void MaybeWriteCellLine(double t) {
     if (cellOn_ && noSRC_ % loggingCells_ == 0) WriteCounters(ce_, t);
   }
-  void WriteStatisticsLine(double t);
-  void Schedule(double t, Name type);
-  bool OpenLog(std::ofstream& f, const char* prefix);
-  void ReportBadInterval() const;
+  void WriteStatisticsLine(std::ofstream& f, double t);
 
-  Sstring name_;
-  Name nameId_;
-  Block& block_;
   Sstring bufferType_ = "INFINITE";
   unsigned bufferSize_ = 4294967295u;
   Sstring timeTrigger_ = "OFF", cellTrigger_ = "OFF", sampleStatistics_ = "OFF";
   double loggingInterval_ = 0.001;
-  bool periodOk_ = true;  // the logging interval can be repeated in this run
   unsigned loggingCells_ = 1;  // 0 is taken as 1
   bool timeOn_ = false, cellOn_ = false, statsOn_ = false;
   Sstring outputPath_;
@@ -85,12 +93,26 @@ class QueueingSystem : public Param {
   double doSC_ = 0;
   double smNoBC_ = 0, svNoBC_ = 0, smDoBC_ = 0, svDoBC_ = 0, smNoSC_ = 0, svNoSC_ = 0;
 
-  std::ofstream ti_, ce_, ssLog_;
+  PeriodicLog ti_{Word::LOG_BY_TIME};
+  PeriodicLog ssLog_{Word::LOG_SAMPLE_STATISTICS};
+  std::ofstream ce_;
   // NoBC and NoSC as time-weighted levels, DoBC as plain samples; fresh for
   // every run.
   Statistics statNoBC_, statDoBC_, statNoSC_;
 
+  struct {
+    unsigned arrived = 0, accepted = 0, discarded = 0, moved = 0;
+  } runBase_;
+  double runDelaySum_ = 0;
+  CountLevel bufferLevel_;
+  OnTime serverBusy_;
+
   CellPriorityQueue buffer_;
   Cell server_;
-  const Event* current_ = nullptr;
 };
+
+// The queueing system named by the block's data-table entry (key, name),
+// e.g. (physical layer, "PHY_QS"); null when there is none.
+QueueingSystem* TableQS(const Block& block, const Sstring& key, const Sstring& name);
+// The block's queueing system of that name, or null.
+QueueingSystem* FindQueueingSystem(const Block& block, const Sstring& name);

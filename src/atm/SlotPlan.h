@@ -14,7 +14,10 @@ struct SlotPlan {
   template <class Serve>
   void CellQueued(bool wasIdle, double t, double slotTime, Serve&& serve) {
     if (wasIdle) {
-      const double slot = std::ceil(t / slotTime) * slotTime;
+      // Where t counts more slots than a double holds, the slot is t itself
+      // (the slot grid is finer than the clock there).
+      const double slots = std::ceil(t / slotTime);
+      const double slot = std::isfinite(slots) ? slots * slotTime : t;
       nextSendTime = slot + slotTime;
       serve(slot);
     } else {

@@ -2,22 +2,35 @@
 // fabric slot plan.
 #include "atm/Switch_ATM_Layer.h"
 
+#include <cmath>
 #include <utility>
 
 #include "atm/QueueingSystem.h"
 #include "model/Block.h"
+#include "model/DataKeys.h"
+
+const ParamTable<Switch_ATM_Layer>& Switch_ATM_Layer::ParameterRows() {
+  static const ParamTable<Switch_ATM_Layer> rows = {
+      {"Slot time", 0.00000272633744856, "Switch fabric slot time", &Switch_ATM_Layer::slotTime_},
+  };
+  return rows;
+}
+
+std::vector<ParameterInfo> Switch_ATM_Layer::DescribeParameters() {
+  return ::DescribeParameters(ParameterRows());
+}
 
 Switch_ATM_Layer::Switch_ATM_Layer(const Sstring& name, const Sstring& type, Block& block)
     : Layer(name, type, block) {
-  PutParam("Slot time", 0.00000272633744856, "Switch fabric slot time", "SHOW");
+  DeclareParameters(*this, ParameterRows());
 }
 
 int Switch_ATM_Layer::Start() {
-  GetParam("Slot time", slotTime_);
+  LoadParameters(*this, ParameterRows());
   routes_.clear();
   inputs_.Clear();
   for (auto& entry : ports_) entry.second.resolved = false;
-  silent_ = !(slotTime_ > 0);
+  silent_ = !(slotTime_ > 0) || !std::isfinite(slotTime_);  // an infinite slot plans NaN
   if (silent_) {
     ReportBadParameter("Slot time");
     return 0;
@@ -28,7 +41,6 @@ int Switch_ATM_Layer::Start() {
 }
 
 int Switch_ATM_Layer::HandleEvent(Event& e) {
-  current_ = &e;
   if (silent_) return 0;
   if (e.type == Word::PHY_DATA_INDICATION) {
     if (PHY_Data* data = e.Get<PHY_Data>()) return Forward(e, data->cell);
@@ -70,7 +82,7 @@ int Switch_ATM_Layer::ServePort(const Event& e) {
 Switch_ATM_Layer::Port& Switch_ATM_Layer::PortOf(Name name) {
   Port& port = ports_[name];
   if (!port.resolved) {
-    port.queue = GetBlock().TableQS(name.str(), "ATM_QS");
+    port.queue = TableQS(GetBlock(), name.str(), datakey::kAtmQueue);
     port.resolved = true;
   }
   return port;
@@ -87,14 +99,14 @@ const Switch_ATM_Layer::Route& Switch_ATM_Layer::RouteOf(int vpi, int vci) {
   if (const Sstring* nci = inputs_.Find(block, vpi, vci)) {
     route.found = true;
     long long outVpi = 0, outVci = 0;
-    if (atmcell::PeekInteger(block, *nci, "Output VPI", outVpi) &&
-        atmcell::PeekInteger(block, *nci, "Output VCI", outVci)) {
+    if (atmcell::PeekInteger(block, *nci, datakey::kOutputVpi, outVpi) &&
+        atmcell::PeekInteger(block, *nci, datakey::kOutputVci, outVci)) {
       route.relabel = true;
       route.vpi = static_cast<int>(outVpi);
       route.vci = static_cast<int>(outVci);
     }
     Sstring port;
-    if (block.PeekData(*nci, "Output port", port)) {
+    if (block.PeekData(*nci, datakey::kOutputPort, port)) {
       route.hasPort = true;
       route.port = Name(port);
     }

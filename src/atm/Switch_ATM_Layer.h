@@ -6,15 +6,18 @@
 #include <cstdint>
 #include <unordered_map>
 
-#include "atm/BTE_ATM_Layer.h"
+#include "atm/CellLabels.h"
 #include "atm/SlotPlan.h"
 #include "model/Layer.h"
+#include "model/ParameterTable.h"
 
 class QueueingSystem;
 
 class Switch_ATM_Layer : public Layer {
  public:
   Switch_ATM_Layer(const Sstring& name, const Sstring& type, Block& block);
+
+  static std::vector<ParameterInfo> DescribeParameters();
 
   // Reads the slot time and plans the first (empty) fabric slot. A
   // non-positive slot time is reported and silences the layer (result 0).
@@ -25,6 +28,7 @@ class Switch_ATM_Layer : public Layer {
   int End() override { return 1; }
 
  private:
+  static const ParamTable<Switch_ATM_Layer>& ParameterRows();
   // One output port (its physical layer's name): its queue, resolved once
   // per run, and its own fabric slot plan, kept across runs.
   struct Port {

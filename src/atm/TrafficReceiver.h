@@ -3,14 +3,15 @@
 // creation to reception, and logs the delays per packet ("Ce") and their
 // running mean and variance at a fixed interval ("SS").
 #pragma once
-#include <fstream>
-
-#include "core/Statistics.h"
+#include "atm/DelayLog.h"
+#include "core/ExactStatistics.h"
 #include "model/Layer.h"
 
 class TrafficReceiver : public Layer {
  public:
   TrafficReceiver(const Sstring& name, const Sstring& type, Block& block);
+
+  static std::vector<ParameterInfo> DescribeParameters();
 
   // Reads the parameters, opens the logs that are on and plans the sampling
   // from time 0. 1.
@@ -21,21 +22,17 @@ class TrafficReceiver : public Layer {
   // Closes the logs. 1.
   int End() override;
 
-  double LastDelay() const { return lastDelay_; }
-  double MeanDelay() const { return mean_; }
-  double DelayVariance() const { return variance_; }
+  // The statistics and the last delay cover every run since the layer was made.
+  double LastDelay() const { return delays_.Last(); }
+  double MeanDelay() const { return delays_.Mean(); }
+  double DelayVariance() const { return delays_.Variance(); }
+
+  // Exact packet-delay figures of the run under way, whatever the log
+  // settings; restarted at time 0 of every run.
+  void BeginRunFigures() { runDelays_ = SampleSummary(); }
+  const SampleSummary& RunDelays() const { return runDelays_; }
 
  private:
-  void WriteSampleLine(double t);
-
-  // Statistics and the last delay cover every run since the layer was made.
-  Statistics delays_;
-  double mean_ = 0;
-  double variance_ = 0;
-  double lastDelay_ = 0;
-  double interval_ = 0.001;
-  bool cellOn_ = false;
-  bool sampleOn_ = false;
-  std::ofstream cellLog_;
-  std::ofstream sampleLog_;
+  DelayLog delays_;
+  SampleSummary runDelays_;
 };

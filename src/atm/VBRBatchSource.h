@@ -5,12 +5,14 @@
 #pragma once
 #include <fstream>
 
-#include "atm/CBRSource.h"
+#include "atm/TrafficSource.h"
 #include "core/Random.h"
 
 class VBRBatchSource : public TrafficSource {
  public:
   VBRBatchSource(const Sstring& name, const Sstring& type, Block& block);
+
+  static std::vector<ParameterInfo> DescribeParameters();
 
   // Reads the parameters, opens the log, plans the first batch one gap after
   // the start time. 1 when it planned it; 0 when there is nothing to send or
@@ -24,6 +26,7 @@ class VBRBatchSource : public TrafficSource {
   double BytesSent() const { return bytesSent_; }
 
  private:
+  static const ParamTable<VBRBatchSource>& ParameterRows();
   // Draws the next gap, remembers it and plans the next batch after t.
   void PlanBatch(double t);
 

@@ -4,10 +4,15 @@
 #include <cstring>
 #include <ostream>
 
+#include "atm/AtmModels.h"
+#include "console/Variables.h"
+#include "core/Version.h"
+#include "model/ParameterTable.h"
+
 namespace {
 
 const char kUsage[] =
-    "Celvane 0.61 - discrete-event simulator of ATM networks\n"
+    "Celvane " CELVANE_VERSION " - discrete-event simulator of ATM networks\n"
     "\n"
     "Usage: celvane [OPTIONS] [SCRIPT...]\n"
     "\n"
@@ -19,7 +24,12 @@ const char kUsage[] =
     "  -h, --help      print this help and exit\n"
     "      --version   print the version and exit\n"
     "  -b, --batch     run the SCRIPTs and exit without reading the console\n"
-    "      --seed N    seed the random traffic sources with N instead of the clock\n"
+    "      --seed N    seed the random traffic sources with N (without it the seed\n"
+    "                  comes from the system's entropy, and each run names it)\n"
+    "      --run K     run replication K: each source's stream derives from the\n"
+    "                  seed, K and the source (--seed N alone is --run 0)\n"
+    "  -D NAME=VALUE   define a script variable: ${NAME} in a command line, typed\n"
+    "                  or loaded, is replaced by VALUE before the line runs\n"
     "\n"
     "At the prompt, type quit or exit to leave.\n";
 
@@ -62,7 +72,13 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const argv[], std::ostr
       r.exit = true;
       return r;
     } else if (std::strcmp(arg, "--version") == 0) {
-      out << "Celvane 0.61\n";
+      out << "Celvane " CELVANE_VERSION "\n";
+      r.exit = true;
+      return r;
+    } else if (std::strcmp(arg, "--list-parameters") == 0) {
+      // Every parameter of every kind of object, one tab-separated row each.
+      RegisterAtmModels();
+      WriteParameterKinds(out);
       r.exit = true;
       return r;
     } else if (std::strcmp(arg, "-b") == 0 || std::strcmp(arg, "--batch") == 0) {
@@ -73,6 +89,20 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const argv[], std::ostr
       if (!ParseSeed(value, r.options.seed))
         return UsageError(err, std::string("invalid seed '") + value + "'");
       r.options.seedGiven = true;
+    } else if (std::strcmp(arg, "--run") == 0 || std::strncmp(arg, "--run=", 6) == 0) {
+      const char* value = arg[5] == '=' ? arg + 6 : (i + 1 < argc ? argv[++i] : nullptr);
+      if (!value) return UsageError(err, "option --run needs a number");
+      if (!ParseSeed(value, r.options.run))
+        return UsageError(err, std::string("invalid replication '") + value + "'");
+    } else if (std::strncmp(arg, "-D", 2) == 0) {
+      const char* value = arg[2] ? arg + 2 : (i + 1 < argc ? argv[++i] : nullptr);
+      if (!value) return UsageError(err, "option -D needs NAME=VALUE");
+      const char* eq = std::strchr(value, '=');
+      std::string name(value, eq ? static_cast<size_t>(eq - value) : std::strlen(value));
+      if (!eq || !ValidVariableName(name))
+        return UsageError(err, std::string("invalid definition '") + value +
+                                   "' (expected NAME=VALUE, NAME of letters, digits and _)");
+      r.options.defines.emplace_back(std::move(name), eq + 1);
     } else {
       return UsageError(err, std::string("unknown option '") + arg + "'");
     }

@@ -1,14 +1,18 @@
-// CommandLine: the program's options (help, version, batch mode, seed and
-// script files) parsed from argv.
+// CommandLine: the program's options (help, version, batch mode, seed,
+// replication, script variables and script files) parsed from argv.
 #pragma once
 #include <iosfwd>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct ProgramOptions {
   bool batch = false;             // -b/--batch: run the scripts, skip the console
   bool seedGiven = false;         // --seed N was given
   unsigned long long seed = 0;    // its N
+  unsigned long long run = 0;     // --run K: the replication index
+  // -D NAME=VALUE, in order (a later definition of a name wins).
+  std::vector<std::pair<std::string, std::string>> defines;
   std::vector<std::string> scripts;  // SCRIPT arguments, in order
 };
 

@@ -5,36 +5,59 @@
 #include <ostream>
 #include <string>
 
-#include "atm/QueueingSystem.h"
 #include "model/Kernel.h"
 #include "model/Network.h"
 #include "platform/Console.h"
 
 int CommandContext::Fail(const char* text) const {
-  out << rule.prefix << "error: " << text << '\n';
+  out << command.prefix << "error: " << text << '\n';
   return 0;
 }
 
+namespace {
+bool IsText(ArgKind kind) { return kind == ArgKind::ParamText || kind == ArgKind::DataText; }
+}  // namespace
+
 // "missing parameter 'x'" or "missing parameters 'x y z'" naming argument i
-// and every named argument after it, unless the row words it otherwise.
+// and every word or number argument after it, unless the row words it
+// otherwise.
 int CommandContext::Missing(int i) const {
-  const ArgRule& a = rule.args[i];
-  if (a.message) return Fail(a.message);
+  const ArgRule* args = command.args;
+  if (args[i].message) return Fail(args[i].message);
   std::string names;
   int count = 0;
-  for (int k = i; k < kMaxArgs && rule.args[k].kind != ArgKind::End; ++k) {
-    if (!rule.args[k].name) continue;
+  for (int k = i; k < kMaxArgs && args[k].kind != ArgKind::End; ++k) {
+    if (IsText(args[k].kind)) continue;
     names += (count++ ? " " : "");
-    names += rule.args[k].name;
+    names += args[k].name;
   }
   std::string text = std::string(count > 1 ? "missing parameters '" : "missing parameter '") +
                      names + "'";
   return Fail(text.c_str());
 }
 
+int CommandContext::LastArg() const {
+  int i = 0;
+  while (i + 1 < kMaxArgs && command.args[i + 1].kind != ArgKind::End) ++i;
+  return i;
+}
+
+Param& CommandContext::TargetParam() const {
+  if (qs) return *qs;
+  if (layer) return *layer;
+  if (block) return *block;
+  return *network;
+}
+
+DataTable& CommandContext::TargetTable() const {
+  if (layer) return *layer;
+  if (block) return *block;
+  return *network;
+}
+
 namespace {
 int NotExist(const CommandContext& c, const char* what, const Sstring& name) {
-  c.out << c.rule.prefix << "error: " << what << ' ' << name << " not exist\n";
+  c.out << c.command.prefix << "error: " << what << ' ' << name << " not exist\n";
   return 0;
 }
 
@@ -45,11 +68,11 @@ bool ReadNumber(std::istream& in, double& v) {
 }
 }  // namespace
 
-int RunCommand(const CommandRule& rule, Kernel& kernel, std::istream& in) {
-  CommandContext c(kernel, in, platform::Out(), rule);
+int RunCommand(const Command& command, Kernel& kernel, std::istream& in) {
+  CommandContext c(kernel, in, platform::Out(), command);
   int lateNetwork = -1, lateLayer = -1;
-  for (int i = 0; i < kMaxArgs && rule.args[i].kind != ArgKind::End; ++i) {
-    const ArgRule& a = rule.args[i];
+  for (int i = 0; i < kMaxArgs && command.args[i].kind != ArgKind::End; ++i) {
+    const ArgRule& a = command.args[i];
     switch (a.kind) {
       case ArgKind::Number:
         if (!ReadNumber(in, c.numbers[i])) return c.Missing(i);
@@ -109,5 +132,5 @@ int RunCommand(const CommandRule& rule, Kernel& kernel, std::istream& in) {
     c.layer = c.block->FindLayer(c.words[lateLayer]);
     if (!c.layer) return NotExist(c, "layer", c.words[lateLayer]);
   }
-  return rule.action(c);
+  return command.action(c);
 }

@@ -1,85 +1,49 @@
-// CommandRule: what a command reads and how it words its errors, as data.
-// One routine (RunCommand) walks a command's argument list, prints the
-// missing-parameter and not-exist messages built from the row, resolves the
-// network, block, layer or queueing system named, and then calls the
-// command's action with everything it read.
+// CommandReader: the one routine that reads a command's arguments. It walks
+// the argument list of the command's row, prints the missing-parameter and
+// not-exist messages built from the row, resolves the network, block, layer
+// or queueing system named, and then calls the row's action.
 #pragma once
 #include <iosfwd>
 
-#include "core/Sstring.h"
+#include "console/CommandTable.h"
 
 class Kernel;
 class Network;
 class Block;
 class Layer;
-class QueueingSystem;
-
-enum class ArgKind {
-  End,          // marks the end of the argument list
-  Network,      // a network that must exist (looked up at once)
-  NewNetwork,   // a network name that must not exist yet
-  LateNetwork,  // a network looked up after the last argument (run)
-  Block,        // a block of the network
-  Layer,        // a layer of the block
-  LateLayer,    // a layer looked up after the last argument (del data layer)
-  QS,           // a queueing system of the block
-  Word,         // one word, empty not allowed
-  AnyWord,      // one word, an empty one is passed on
-  Number,       // a decimal floating-point number
-  Label,        // a VPI or VCI: an integer from 0 to 65535
-  ParamText,    // the rest: one parameter record
-  DataText,     // the rest: one data record
-};
-
-struct ArgRule {
-  ArgKind kind;
-  const char* name;     // as the messages name it; null for the text kinds
-  const char* message;  // the missing-parameter message when it departs from the rule
-};
-
-struct CommandContext;
-using CommandAction = int (*)(CommandContext& c);
-
-constexpr int kMaxArgs = 7;
-
-struct CommandRule {
-  const char* handlerName;  // the dispatcher's row, e.g. "CmdCreateBlock"
-  const char* prefix;       // the message prefix before "error: ", e.g. "create vcc  "
-  ArgRule args[kMaxArgs];
-  CommandAction action;
-};
+class Component;
+class Param;
+class DataTable;
 
 // Everything a command read, for its action.
 struct CommandContext {
-  CommandContext(Kernel& k, std::istream& i, std::ostream& o, const CommandRule& r)
-      : kernel(k), in(i), out(o), rule(r) {}
+  CommandContext(Kernel& k, std::istream& i, std::ostream& o, const Command& r)
+      : kernel(k), in(i), out(o), command(r) {}
   Kernel& kernel;
-  std::istream& in;
+  std::istream& in;   // positioned after the last argument read
   std::ostream& out;
-  const CommandRule& rule;
+  const Command& command;
   Network* network = nullptr;
   Block* block = nullptr;
   Layer* layer = nullptr;
-  QueueingSystem* qs = nullptr;
+  Component* qs = nullptr;
   Sstring words[kMaxArgs];  // by argument position
   double numbers[kMaxArgs] = {};
-  bool fileMode = false;    // show commands: write rebuilding commands
 
   // Prints prefix + "error: " + text as one line; returns 0.
   int Fail(const char* text) const;
-  // The missing-parameter message of argument i.
+  // Prints the missing-parameter message of argument i; returns 0.
   int Missing(int i) const;
   // Position of the last argument of the command.
-  int LastArg() const {
-    int i = 0;
-    while (i + 1 < kMaxArgs && rule.args[i + 1].kind != ArgKind::End) ++i;
-    return i;
-  }
+  int LastArg() const;
+  // The word of the last argument.
+  const Sstring& LastWord() const { return words[LastArg()]; }
+  // The most specific parameter set or data table the arguments named.
+  Param& TargetParam() const;
+  DataTable& TargetTable() const;
 };
 
-// Reads the arguments of the rule from in, checking and resolving them in order,
-// and calls its action. Returns the action's result, or 0 after a message.
-int RunCommand(const CommandRule& rule, Kernel& kernel, std::istream& in);
-
-// Installs the handlers of every command that has a rule in CommandArguments.cpp.
-void RegisterArgumentCommands();
+// Reads the arguments of the command from in, checking and resolving them in
+// order, and calls its action. Returns the action's result, or 0 after a
+// message.
+int RunCommand(const Command& command, Kernel& kernel, std::istream& in);

@@ -1,85 +1,208 @@
-// The command grammar rows and the handler registry over them.
+// The console's commands, one row each, in grammar order. An argument missing
+// from the input is reported as prefix + "error: missing parameter(s) '" +
+// the names of it and of every word or number argument after it + "'"; an
+// argument's `message` holds the few texts that depart from that rule.
+// Actions of a line or two are written in their row; longer ones live in the
+// unit of their command family (ShowCommands, RunFileLoad, SaveCommand).
 #include "console/CommandTable.h"
 
-#include <cstring>
+#include "atm/AtmModels.h"
+#include "console/CommandReader.h"
+#include "console/RunFileLoad.h"
+#include "console/SaveCommand.h"
+#include "console/ShowCommands.h"
+#include "model/Kernel.h"
+#include "model/Network.h"
 
 namespace {
 
 using E = EmptyThird;
+using C = CommandContext;
 
-// Constant-initialised, so registration never races static construction.
-CommandRow gRows[] = {
-    {{"create", "network"}, "CmdCreateNetwork", E::Incomplete, nullptr},
-    {{"create", "block"}, "CmdCreateBlock", E::Incomplete, nullptr},
-    {{"create", "vcc"}, "CmdCreateVcc", E::Incomplete, nullptr},
-    {{"create", "link"}, "CmdCreateLink", E::Incomplete, nullptr},
-    {{"create", "dc"}, "CmdCreateDc", E::Incomplete, nullptr},
-    {{"remove", "network"}, "CmdRemoveNetwork", E::Incomplete, nullptr},
-    {{"remove", "block"}, "CmdRemoveBlock", E::Incomplete, nullptr},
-    {{"remove", "vcc"}, "CmdRemoveVcc", E::Incomplete, nullptr},
-    {{"remove", "link"}, "CmdRemoveLink", E::Incomplete, nullptr},
-    {{"remove", "dc"}, "CmdRemoveDc", E::Incomplete, nullptr},
-    {{"connect", "block"}, "CmdConnectBlock", E::Incomplete, nullptr},
-    {{"connect", "vcc", "block"}, "CmdConnectVccBlock", E::EchoSecondWord, nullptr},
-    {{"disconnect", "block"}, "CmdDisconnectBlock", E::Incomplete, nullptr},
-    {{"disconnect", "vcc", "block"}, "CmdDisconnectVccBlock", E::EchoSecondWord, nullptr},
-    {{"show", "network"}, "CmdShowNetwork", E::Incomplete, nullptr},
-    {{"show", "block"}, "CmdShowBlock", E::Incomplete, nullptr},
-    {{"show", "connections"}, "CmdShowConnections", E::Incomplete, nullptr},
-    {{"show", "vcc", "network"}, "CmdShowVcc", E::EchoIt, nullptr},
-    {{"show", "vcc", "blocks"}, "CmdShowVccBlocks", E::EchoIt, nullptr},
-    {{"show", "vcc", "link"}, "CmdShowVccLink", E::EchoIt, nullptr},
-    {{"show", "vcc", "links"}, "CmdShowVccLinks", E::EchoIt, nullptr},
-    {{"show", "vccs", "network"}, "CmdShowVccs", E::EchoIt, nullptr},
-    {{"show", "vccs", "blocks"}, "CmdShowVccsBlocks", E::EchoIt, nullptr},
-    {{"show", "vccs", "links"}, "CmdShowVccsLinks", E::EchoIt, nullptr},
-    {{"show", "dcs"}, "CmdShowDcs", E::Incomplete, nullptr},
-    {{"show", "dc"}, "CmdShowDc", E::Incomplete, nullptr},
-    {{"show", "table", "network"}, "CmdShowTableNetwork", E::Incomplete, nullptr},
-    {{"show", "table", "block"}, "CmdShowTableBlock", E::Incomplete, nullptr},
-    {{"show", "table", "layer"}, "CmdShowTableLayer", E::Incomplete, nullptr},
-    {{"show", "parameters", "network"}, "CmdShowParameterNetwork", E::Incomplete, nullptr},
-    {{"show", "parameters", "block"}, "CmdShowParameterBlock", E::Incomplete, nullptr},
-    {{"show", "parameters", "layer"}, "CmdShowParameterLayer", E::Incomplete, nullptr},
-    {{"show", "parameters", "QS"}, "CmdShowParameterQS", E::Incomplete, nullptr},
-    {{"show", "parameters", "blocks"}, "CmdShowParametersBlocks", E::Incomplete, nullptr},
-    {{"show", "parameters", "layers"}, "CmdShowParametersLayers", E::Incomplete, nullptr},
-    {{"show", "parameters", "QSs"}, "CmdShowParametersQSs", E::Incomplete, nullptr},
-    {{"put", "parameter", "network"}, "CmdPutParameterNetwork", E::Incomplete, nullptr},
-    {{"put", "parameter", "block"}, "CmdPutParameterBlock", E::Incomplete, nullptr},
-    {{"put", "parameter", "layer"}, "CmdPutParameterLayer", E::Incomplete, nullptr},
-    {{"put", "parameter", "QS"}, "CmdPutParameterQS", E::Incomplete, nullptr},
-    {{"put", "data", "network"}, "CmdPutDataNetwork", E::Incomplete, nullptr},
-    {{"put", "data", "block"}, "CmdPutDataBlock", E::Incomplete, nullptr},
-    {{"put", "data", "layer"}, "CmdPutDataLayer", E::Incomplete, nullptr},
-    {{"del", "parameter", "network"}, "CmdDelParameterNetwork", E::Incomplete, nullptr},
-    {{"del", "parameter", "block"}, "CmdDelParameterBlock", E::Incomplete, nullptr},
-    {{"del", "parameter", "layer"}, "CmdDelParameterLayer", E::Incomplete, nullptr},
-    {{"del", "parameter", "QS"}, "CmdDelParameterQS", E::Incomplete, nullptr},
-    {{"del", "key", "network"}, "CmdDelKeyNetwork", E::Incomplete, nullptr},
-    {{"del", "key", "block"}, "CmdDelKeyBlock", E::Incomplete, nullptr},
-    {{"del", "key", "layer"}, "CmdDelKeyLayer", E::Incomplete, nullptr},
-    {{"del", "data", "network"}, "CmdDelDataNetwork", E::Incomplete, nullptr},
-    {{"del", "data", "block"}, "CmdDelDataBlock", E::Incomplete, nullptr},
-    {{"del", "data", "layer"}, "CmdDelDataLayer", E::Incomplete, nullptr},
-    {{"run"}, "CmdRun", E::Incomplete, nullptr},
-    {{"file"}, "CmdFile", E::Incomplete, nullptr},
-    {{"save"}, "CmdSave", E::Incomplete, nullptr},
-    {{"load"}, "CmdLoad", E::Incomplete, nullptr},
-};
-
-CommandRow* MutableHandlerRow(const char* handlerName) {
-  for (CommandRow& row : gRows)
-    if (std::strcmp(row.handlerName, handlerName) == 0) return &row;
-  return nullptr;
+constexpr ArgRule kNet{ArgKind::Network, "network_name", nullptr};
+constexpr ArgRule kBlock{ArgKind::Block, "block_name", nullptr};
+constexpr ArgRule kLayer{ArgKind::Layer, "layer_name", nullptr};
+constexpr ArgRule kQS{ArgKind::QS, "QS_name", nullptr};
+constexpr ArgRule W(const char* name, const char* message = nullptr) {
+  return ArgRule{ArgKind::Word, name, message};
 }
+constexpr ArgRule kParamText{
+    ArgKind::ParamText, "parameter_record",
+    "missing parameters ... 'parameter_name type lines columns values description option'  "};
+constexpr ArgRule kDataText{ArgKind::DataText, "data_record", nullptr};
+
+// put parameter: a record that is absent or cannot be read stores nothing.
+int PutParameter(C& c) {
+  if (c.in.eof() || !c.TargetParam().LoadParamIs(c.in)) return c.Missing(c.LastArg());
+  return 1;
+}
+int DelParameter(C& c) {
+  c.TargetParam().DelParam(c.LastWord());
+  return 1;
+}
+int PutData(C& c) { return c.TargetTable().LoadData(c.in, c.out); }
+int DelKey(C& c) { return c.TargetTable().DelKey(c.LastWord()); }
+int DelData(C& c) { return c.TargetTable().DelData(c.words[c.LastArg() - 1], c.LastWord()); }
+int ShowTargetTable(C& c) {
+  c.TargetTable().ShowTable(c.out);
+  return 1;
+}
+int ShowTargetParameters(C& c) {
+  c.TargetParam().GetParam(c.out);
+  return 1;
+}
+
+// Makes a block of a registered model; the ATM models are registered before
+// the first block is made.
+int CreateBlock(C& c) {
+  static const bool registered = (RegisterAtmModels(), true);
+  (void)registered;
+  return c.network->CreateBlock(c.words[1], c.words[2], c.words[3]);
+}
+
+const Command kCommands[] = {
+    // Topology.
+    {{"create", "network"}, "create network ",
+     {{ArgKind::NewNetwork, "network_name", nullptr}},
+     [](C& c) { return c.kernel.CreateNetwork(c.words[0]); }},
+    {{"create", "block"}, "create block ",
+     {kNet, W("block_name"), W("block_model"), W("block_type")},
+     CreateBlock},
+    {{"create", "vcc"}, "create vcc  ",
+     {kNet, W("NCI"), W("service_categorie"), {ArgKind::Number, "bandwidth", nullptr},
+      W("first_block_name")},
+     [](C& c) { return c.network->CreateVcc(c.words[1], c.words[2], c.numbers[3], c.words[4]); }},
+    {{"create", "link"}, "create link ",
+     {kNet, W("NCI"), W("name1"), W("name2"), {ArgKind::Label, "VPI", nullptr},
+      {ArgKind::Label, "VCI", nullptr}},
+     [](C& c) {
+       return c.network->CreateLink(c.words[1], c.words[2], c.words[3],
+                                    static_cast<unsigned>(c.numbers[4]),
+                                    static_cast<unsigned>(c.numbers[5]));
+     }},
+    {{"create", "dc"}, "create DC ", {kNet, W("DCI"), W("begin_app_name"), W("end_app_name")},
+     [](C& c) { return c.network->CreateDc(c.words[1], c.words[2], c.words[3]); }},
+    {{"remove", "network"}, "remove network ", {kNet},
+     [](C& c) { return c.kernel.RemoveNetwork(c.words[0]); }},
+    {{"remove", "block"}, "remove block ",
+     {kNet, W("block_name", "missing parameters 'block_name'")},
+     [](C& c) { return c.network->RemoveBlock(c.words[1]); }},
+    {{"remove", "vcc"}, "remove vcc  ", {kNet, W("NCI")},
+     [](C& c) { return c.network->RemoveVcc(c.words[1]); }},
+    {{"remove", "link"}, "remove link ", {kNet, W("NCI"), W("name1"), W("name2")},
+     [](C& c) { return c.network->RemoveLink(c.words[1], c.words[2], c.words[3]); }},
+    {{"remove", "dc"}, "remove DC ", {kNet, W("DCI")},
+     [](C& c) { return c.network->RemoveDc(c.words[1]); }},
+    {{"connect", "block"}, "connect block ",
+     {kNet, W("name1"), W("name2"), {ArgKind::AnyWord, "interface", nullptr}},
+     [](C& c) { return c.network->ConnectBlock(c.words[1], c.words[2], c.words[3]); }},
+    {{"connect", "vcc", "block"}, "connect vcc  block ",
+     {kNet, W("NCI"), W("new_block_name"), W("key_block_Name")},
+     [](C& c) { return c.network->ConnectVccBlock(c.words[1], c.words[2], c.words[3]); },
+     E::EchoSecondWord},
+    {{"disconnect", "block"}, "disconnect block ", {kNet, W("block_name")},
+     [](C& c) { return c.network->DisconnectBlock(c.words[1]); }},
+    {{"disconnect", "vcc", "block"}, "disconnect vcc  block ",
+     {kNet, W("NCI"), W("old_block_name"),
+      W("key_block_Name", "missing parameters 'key_block_Name'")},
+     [](C& c) { return c.network->DisconnectVccBlock(c.words[1], c.words[2], c.words[3]); },
+     E::EchoSecondWord},
+
+    // Show (ShowCommands.cpp).
+    {{"show", "network"}, "show network ", {kNet},
+     [](C& c) { ShowBlocks(c.out, *c.network); return 1; }},
+    {{"show", "block"}, "show block ", {kNet, kBlock},
+     [](C& c) { ShowBlock(c.out, *c.network, *c.block); return 1; }},
+    {{"show", "connections"}, "show connections ", {kNet},
+     [](C& c) { ShowConnections(c.out, *c.network); return 1; }},
+    {{"show", "vcc", "network"}, "show vcc  ", {kNet, W("NCI")},
+     [](C& c) { ShowVccs(c.out, *c.network, {c.words[1]}); return 1; }, E::EchoIt},
+    {{"show", "vcc", "blocks"}, "show vcc  blocks ", {kNet, W("NCI")},
+     [](C& c) { ShowVccsBlocks(c.out, *c.network, {c.words[1]}, true); return 1; }, E::EchoIt},
+    {{"show", "vcc", "link"}, "show VCC link ", {kNet, W("NCI"), W("name1"), W("name2")},
+     [](C& c) {
+       ShowVccsLinks(c.out, *c.network, {c.words[1]}, &c.words[2], &c.words[3]);
+       return 1;
+     },
+     E::EchoIt},
+    {{"show", "vcc", "links"}, "show VCC links ", {kNet, W("NCI")},
+     [](C& c) { ShowVccsLinks(c.out, *c.network, {c.words[1]}); return 1; }, E::EchoIt},
+    {{"show", "vccs", "network"}, "show vccs ", {kNet},
+     [](C& c) { ShowVccs(c.out, *c.network, c.network->VccIds()); return 1; }, E::EchoIt},
+    {{"show", "vccs", "blocks"}, "show vccs blocks ", {kNet},
+     [](C& c) { ShowVccsBlocks(c.out, *c.network, c.network->VccIds()); return 1; }, E::EchoIt},
+    {{"show", "vccs", "links"}, "show vccs links ", {kNet},
+     [](C& c) { ShowVccsLinks(c.out, *c.network, c.network->VccIds()); return 1; }, E::EchoIt},
+    {{"show", "dcs"}, "show DCs ", {kNet},
+     [](C& c) { ShowDcs(c.out, *c.network, c.network->DcIds()); return 1; }},
+    {{"show", "dc"}, "show DC ", {kNet, W("DCI")},
+     [](C& c) { ShowDcs(c.out, *c.network, {c.words[1]}); return 1; }},
+    {{"show", "table", "network"}, "show table network ", {kNet}, ShowTargetTable},
+    {{"show", "table", "block"}, "show table block ", {kNet, kBlock}, ShowTargetTable},
+    {{"show", "table", "layer"}, "show table layer ", {kNet, kBlock, kLayer}, ShowTargetTable},
+    {{"show", "parameters", "network"}, "show parameter network ", {kNet}, ShowTargetParameters},
+    {{"show", "parameters", "block"}, "show parameter block ", {kNet, kBlock},
+     ShowTargetParameters},
+    {{"show", "parameters", "layer"}, "show parameter layer ", {kNet, kBlock, kLayer},
+     ShowTargetParameters},
+    {{"show", "parameters", "QS"}, "show parameter QS ", {kNet, kBlock, kQS}, ShowTargetParameters},
+    {{"show", "parameters", "blocks"}, "show parameters blocks ", {kNet},
+     [](C& c) { ShowBlockParameters(c.out, *c.network); return 1; }},
+    {{"show", "parameters", "layers"}, "show parameters layers ", {kNet},
+     [](C& c) { ShowLayerParameters(c.out, *c.network); return 1; }},
+    {{"show", "parameters", "QSs"}, "show parameters QSs ", {kNet},
+     [](C& c) { ShowQSParameters(c.out, *c.network); return 1; }},
+
+    // Parameters, data and keys.
+    {{"put", "parameter", "network"}, "put parameter network ", {kNet, kParamText}, PutParameter},
+    {{"put", "parameter", "block"}, "put parameter block ", {kNet, kBlock, kParamText},
+     PutParameter},
+    {{"put", "parameter", "layer"}, "put parameter layer ", {kNet, kBlock, kLayer, kParamText},
+     PutParameter},
+    {{"put", "parameter", "QS"}, "put parameter QS ", {kNet, kBlock, kQS, kParamText},
+     PutParameter},
+    {{"put", "data", "network"}, "put data network ",
+     {{ArgKind::Network, "network_name", "missing parameters 'network_name'"}, kDataText},
+     PutData},
+    {{"put", "data", "block"}, "put data block ", {kNet, kBlock, kDataText}, PutData},
+    {{"put", "data", "layer"}, "put data layer ",
+     {kNet, {ArgKind::Block, "block_name", "missing parameter 'block_name layer_name'"}, kLayer,
+      kDataText},
+     PutData},
+    {{"del", "parameter", "network"}, "del parameter network ", {kNet, W("parameter_name")},
+     DelParameter},
+    {{"del", "parameter", "block"}, "del parameter block ", {kNet, kBlock, W("parameter_name")},
+     DelParameter},
+    {{"del", "parameter", "layer"}, "del parameter layer ",
+     {kNet, kBlock, kLayer, W("parameter_name")}, DelParameter},
+    {{"del", "parameter", "QS"}, "del parameter QS ", {kNet, kBlock, kQS, W("parameter_name")},
+     DelParameter},
+    {{"del", "key", "network"}, "del key network ", {kNet, W("key")}, DelKey},
+    {{"del", "key", "block"}, "del key block ", {kNet, kBlock, W("key")}, DelKey},
+    {{"del", "key", "layer"}, "del key layer ", {kNet, kBlock, kLayer, W("key")}, DelKey},
+    {{"del", "data", "network"}, "del data network ", {kNet, W("key"), W("data")}, DelData},
+    {{"del", "data", "block"}, "del data block ", {kNet, kBlock, W("key"), W("data")}, DelData},
+    {{"del", "data", "layer"}, "del data layer ",
+     {kNet, kBlock, {ArgKind::LateLayer, "layer_name", nullptr},
+      W("key", "missing parameter 'key data'"), W("data")},
+     DelData},
+
+    // Run, file, load and save (RunFileLoad.cpp, SaveCommand.cpp).
+    {{"run"}, "run ",
+     {{ArgKind::LateNetwork, "network_name", nullptr},
+      {ArgKind::Number, "simulation_time", nullptr}},
+     [](C& c) { return c.kernel.Run(c.words[0], c.numbers[1]); }},
+    {{"file"}, "file ", {W("network_name"), W("file_name")}, SetDestinationFile},
+    {{"save"}, "save ", {kNet}, SaveNetwork},
+    {{"load"}, "load ", {W("file_name")}, [](C& c) { return LoadScript(c.kernel, c.words[0]); }},
+};
 
 }  // namespace
 
-CommandRows AllCommands() { return {gRows, sizeof gRows / sizeof gRows[0]}; }
+CommandList AllCommands() { return {std::begin(kCommands), std::end(kCommands)}; }
 
-const CommandRow* FindCommand(const Sstring words[], int depth) {
-  for (const CommandRow& row : gRows) {
+const Command* FindCommand(const Sstring words[], int depth) {
+  for (const Command& row : kCommands) {
     int i = 0;
     while (i < depth && row.words[i] && words[i] == row.words[i]) ++i;
     if (i == depth) return &row;
@@ -87,11 +210,17 @@ const CommandRow* FindCommand(const Sstring words[], int depth) {
   return nullptr;
 }
 
-const CommandRow* FindHandlerRow(const char* handlerName) { return MutableHandlerRow(handlerName); }
+bool StartsCommand(const std::string& word) {
+  for (const Command& row : kCommands)
+    if (word == row.words[0]) return true;
+  return false;
+}
 
-bool RegisterHandler(const char* handlerName, Handler handler) {
-  CommandRow* row = MutableHandlerRow(handlerName);
-  if (!row) return false;
-  row->handler = handler;
-  return true;
+std::string CommandUsage(const Command& command) {
+  std::string s;
+  for (const char* w : command.words)
+    if (w) s += (s.empty() ? "" : " ") + std::string(w);
+  for (const ArgRule& a : command.args)
+    if (a.kind != ArgKind::End) s += ' ' + std::string(a.name);
+  return s;
 }

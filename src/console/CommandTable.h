@@ -1,19 +1,37 @@
-// CommandTable: the console's command grammar as data. One row per command
-// word path names the handler; the dispatcher reads the allowed second and
-// third words from these rows, and command units plug their handlers in by
-// handler name with RegisterHandler.
+// CommandTable: every console command as one row - its one to three command
+// words, the arguments it reads, the prefix of its messages and its action.
+// The dispatcher reads the command words from these rows, the argument reader
+// (CommandReader) reads and checks the arguments from them, and `load` asks
+// them which words start a command. A new command is one row and its action.
 #pragma once
-#include <cstddef>
-#include <iosfwd>
+#include <string>
 
 #include "core/Sstring.h"
 
-class Kernel;
+struct CommandContext;
 
-// A command handler: reads its own arguments from the stream (positioned just
-// after the command words), prints its own messages and returns 1 on success,
-// 0 on failure.
-using Handler = int (*)(Kernel& kernel, std::istream& in);
+enum class ArgKind {
+  End,          // marks the end of the argument list (a value-initialised rule)
+  Network,      // a network that must exist (looked up at once)
+  NewNetwork,   // a network name that must not exist yet
+  LateNetwork,  // a network looked up after the last argument (run)
+  Block,        // a block of the network
+  Layer,        // a layer of the block
+  LateLayer,    // a layer looked up after the last argument (del data layer)
+  QS,           // a queueing system of the block
+  Word,         // one word, empty not allowed
+  AnyWord,      // one word, an empty one is passed on
+  Number,       // a decimal floating-point number
+  Label,        // a VPI or VCI: an integer from 0 to 65535
+  ParamText,    // the rest: one parameter record, read by the action
+  DataText,     // the rest: one data record, read by the action
+};
+
+struct ArgRule {
+  ArgKind kind;
+  const char* name;     // as messages and listings name it
+  const char* message;  // the missing-parameter message when it departs from the rule
+};
 
 // How the dispatcher answers an empty third command word (e.g. `show vcc ""`).
 enum class EmptyThird {
@@ -22,32 +40,36 @@ enum class EmptyThird {
   EchoSecondWord,  // unknow option, echoing the second word
 };
 
-struct CommandRow {
+// Runs a command once its arguments are read and checked; prints its own
+// messages and returns 1 on success, 0 on failure.
+using CommandAction = int (*)(CommandContext& c);
+
+constexpr int kMaxArgs = 7;
+
+struct Command {
   const char* words[3];   // one to three command words; unused ones are nullptr
-  const char* handlerName;  // e.g. "CmdCreateBlock"
-  EmptyThird emptyThird;  // used for three-word rows only
-  Handler handler;        // nullptr until the command's unit registers it
+  const char* prefix;     // printed before "error: ", quirks included ("create vcc  ")
+  ArgRule args[kMaxArgs]; // in reading order; the first End rule ends the list
+  CommandAction action;
+  EmptyThird emptyThird = EmptyThird::Incomplete;  // read for three-word rows only
 };
 
 // The rows in grammar order. No row's words are a prefix of another row's.
-struct CommandRows {
-  const CommandRow* first;
-  std::size_t count;
-  const CommandRow* begin() const { return first; }
-  const CommandRow* end() const { return first + count; }
+struct CommandList {
+  const Command* first;
+  const Command* last;
+  const Command* begin() const { return first; }
+  const Command* end() const { return last; }
 };
-CommandRows AllCommands();
+CommandList AllCommands();
 
-// The row whose first `depth` words equal words[0..depth-1] (the first such
-// row when several share that prefix); nullptr if none does.
-const CommandRow* FindCommand(const Sstring words[], int depth);
-// The row of a handler name; nullptr if no row has it.
-const CommandRow* FindHandlerRow(const char* handlerName);
+// The first row whose first `depth` words equal words[0..depth-1]; nullptr
+// if none does.
+const Command* FindCommand(const Sstring words[], int depth);
 
-// Installs (or, with nullptr, removes) the handler of a row. Returns false,
-// changing nothing, when no row has that handler name.
-bool RegisterHandler(const char* handlerName, Handler handler);
+// True when `word` is the first word of some command.
+bool StartsCommand(const std::string& word);
 
-// Registers the handlers of every command unit that exists. Idempotent; main
-// calls it before the console loop, tests that need real handlers call it.
-void InstallCommandHandlers();
+// The command words and argument names of a row, blank-separated, e.g.
+// "remove vcc network_name NCI" (for listings of the commands).
+std::string CommandUsage(const Command& command);

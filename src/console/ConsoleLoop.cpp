@@ -5,12 +5,14 @@
 #include <string>
 
 #include "console/Dispatcher.h"
+#include "console/Variables.h"
+#include "core/Version.h"
 #include "platform/Console.h"
 
 namespace {
 
 const char kBanner[] =
-    "Celvane 0.61 - Simulador de Redes ATM\n"
+    "Celvane " CELVANE_VERSION " - Simulador de Redes ATM\n"
     "\n"
     "Simulador de eventos discretos de redes ATM em modo texto\n"
     "Equipamentos: terminal B-TE, comutador ATM e aplicacao generica\n"
@@ -31,6 +33,6 @@ int ConsoleLoop(Kernel& kernel) {
     // End of input ends the session exactly as "quit" would.
     if (!platform::ReadLine(platform::In(), line)) return 1;
     if (line == "quit" || line == "exit") return 1;
-    ExecuteLine(kernel, line.c_str());
+    if (ExpandVariables(line)) ExecuteLine(kernel, line.c_str());
   }
 }

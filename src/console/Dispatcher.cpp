@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 
+#include "console/CommandReader.h"
 #include "console/CommandTable.h"
 #include "core/Sstring.h"
 #include "platform/Console.h"
@@ -15,23 +16,14 @@ const char kIncomplete[] = "exec error: incomplete instruction ";
 const char kUnknownOption[] = "exec error: unknow option ";
 const char kUnknownInstruction[] = "exec error: unknow instruction ";
 
-int Reject(const char* message) {
+const Command* Reject(const char* message) {
   platform::Out() << message << '\n';
-  return 0;
+  return nullptr;
 }
 
-int Reject(const char* message, const Sstring& word) {
+const Command* Reject(const char* message, const Sstring& word) {
   platform::Out() << message << word << '\n';
-  return 0;
-}
-
-// Calls the row's handler, or says in one line that the command has none yet.
-int Call(Kernel& kernel, const CommandRow& row, std::istream& in) {
-  if (row.handler) return row.handler(kernel, in);
-  std::ostream& out = platform::Out();
-  for (int i = 0; i < 3 && row.words[i]; ++i) out << (i ? " " : "") << row.words[i];
-  out << ": not available yet\n";
-  return 0;
+  return nullptr;
 }
 
 }  // namespace
@@ -42,6 +34,13 @@ int ExecuteLine(Kernel& kernel, const char* line) {
 }
 
 int Dispatch(Kernel& kernel, std::istream& in) {
+  int answer = 1;
+  const Command* command = ReadCommandWords(in, answer);
+  return command ? RunCommand(*command, kernel, in) : answer;
+}
+
+const Command* ReadCommandWords(std::istream& in, int& answer) {
+  answer = 0;
   // The command word is a plain run of non-blank characters (quotes are not
   // special in it). Words starting with "#" are skipped, so "#note" is a
   // comment while "# note" makes "note" the command word. A command word of
@@ -49,14 +48,17 @@ int Dispatch(Kernel& kernel, std::istream& in) {
   // command and gets the usual unknow instruction answer.
   std::string command;
   do {
-    if (!in.good()) return 1;  // input has ended: nothing (more) to execute
+    if (!in.good()) {  // input has ended: nothing (more) to execute
+      answer = 1;
+      return nullptr;
+    }
     command.clear();
     in >> command;
   } while (command.empty() || command[0] == '#');
   in.get();  // the character separating the command word from the next word
 
   Sstring words[3] = {Sstring(command)};
-  const CommandRow* row = FindCommand(words, 1);
+  const Command* row = FindCommand(words, 1);
   if (!row) return Reject(kUnknownInstruction, words[0]);
 
   // Read further words while the rows of this prefix need one; the rows say
@@ -71,5 +73,5 @@ int Dispatch(Kernel& kernel, std::istream& in) {
     row = FindCommand(words, depth + 1);
     if (!row) return Reject(kUnknownOption, words[depth]);
   }
-  return Call(kernel, *row, in);
+  return row;
 }

@@ -1,21 +1,20 @@
-// The run, file and load commands.
+// The file and load commands: a network's destination file and script loading.
 #include "console/RunFileLoad.h"
 
-#include <cstring>
 #include <filesystem>
 #include <ostream>
 #include <set>
 #include <string>
 
-#include "console/CommandActions.h"
+#include "console/CommandReader.h"
+#include "console/CommandTable.h"
 #include "console/Dispatcher.h"
+#include "console/Variables.h"
 #include "model/Kernel.h"
 #include "platform/Console.h"
 #include "platform/Files.h"
 
-int CmdRun(CommandContext& c) { return c.kernel.Run(c.words[0], c.numbers[1]); }
-
-int CmdFile(CommandContext& c) {
+int SetDestinationFile(CommandContext& c) {
   std::ofstream f = platform::OpenForWriting(c.words[1].str());
   if (!f) {
     c.out << "file error: I can't create the file " << c.words[1] << '\n';
@@ -25,25 +24,14 @@ int CmdFile(CommandContext& c) {
   return 1;
 }
 
-int CmdLoad(CommandContext& c) { return LoadScript(c.kernel, c.words[0]); }
-
-namespace {
-const char* const kCommandWords[] = {"create", "remove", "connect", "disconnect", "show", "run",
-                                     "file",   "save",   "load",    "put",        "del"};
-
-// The first word of a script line: a plain run of non-blank characters.
-std::string FirstWord(const std::string& line) {
+std::string ScriptLineFirstWord(const std::string& line) {
   size_t b = line.find_first_not_of(" \t\r\n\v\f");
   if (b == std::string::npos) return std::string();
   size_t e = line.find_first_of(" \t\r\n\v\f", b);
   return line.substr(b, e == std::string::npos ? std::string::npos : e - b);
 }
 
-bool IsCommandWord(const std::string& w) {
-  for (const char* k : kCommandWords)
-    if (w == k) return true;
-  return false;
-}
+namespace {
 
 // Files being loaded right now, so that a script that loads itself, directly
 // or through other scripts, is refused instead of recursing without end.
@@ -56,23 +44,10 @@ std::set<std::string>& FilesBeingLoaded() {
 // an endless one) must not exhaust the memory.
 constexpr size_t kMaxScriptLine = size_t(1) << 24;
 
-// Reads one line of at most kMaxScriptLine characters; false at the end of
-// the file. tooLong is set when the limit was reached before a line break.
-bool ReadScriptLine(std::istream& in, std::string& line, bool& tooLong) {
-  line.clear();
-  tooLong = false;
-  std::streambuf* sb = in.rdbuf();
-  for (;;) {
-    int c = sb->sbumpc();
-    if (c == std::char_traits<char>::eof()) return !line.empty();
-    if (c == '\n') return true;
-    if (line.size() >= kMaxScriptLine) {
-      tooLong = true;
-      return true;
-    }
-    line.push_back(static_cast<char>(c));
-  }
-}
+// Scripts that load scripts may nest this deep; every level holds a frame
+// of the reader and of the command it runs, so a chain of thousands would
+// exhaust the stack.
+constexpr size_t kMaxLoadDepth = 64;
 
 std::string Identity(const std::string& path) {
   std::error_code ec;
@@ -83,10 +58,14 @@ std::string Identity(const std::string& path) {
 
 int LoadScript(Kernel& kernel, const Sstring& file) {
   std::ostream& out = platform::Out();
-  std::error_code ec;
   std::ifstream in = platform::OpenForReading(file.str());
-  if (!in || std::filesystem::is_directory(file.str(), ec)) {
+  if (!in) {
     out << "load error: I can't open the file " << file << '\n';
+    return 0;
+  }
+  if (FilesBeingLoaded().size() >= kMaxLoadDepth) {
+    out << "load error: the file " << file << " would nest loads deeper than " << kMaxLoadDepth
+        << '\n';
     return 0;
   }
   const std::string id = Identity(file.str());
@@ -107,17 +86,32 @@ int LoadScript(Kernel& kernel, const Sstring& file) {
     out << "load error: file = " << file << ",line = " << pendingLine << '\n';
     return false;
   };
-  bool tooLong = false;
-  while (ReadScriptLine(in, line, tooLong)) {
+  for (;;) {
+    const platform::ReadResult r = platform::ReadLimitedLine(in, line, kMaxScriptLine);
+    if (r == platform::ReadResult::kEnd) break;
     ++number;
-    if (tooLong) {
+    if (r == platform::ReadResult::kTooLong) {
       out << "load error: file = " << file << ",line = " << number << " is too long\n";
       return 0;
     }
+    // The command pending is not run: its text may be cut short.
+    if (r == platform::ReadResult::kFailed) {
+      out << "load error: file = " << file << ",line = " << number << " cannot be read\n";
+      return 0;
+    }
     if (!line.empty() && line.back() == '\r') line.pop_back();  // written on another system
-    std::string word = FirstWord(line);
+    std::string word = ScriptLineFirstWord(line);
     if (word.empty() || word[0] == '#') continue;
-    if (IsCommandWord(word)) {
+    if (!ExpandVariables(line, file.str(), number)) {
+      // The command before this line is complete only if this line begins
+      // another; the command holding the bad line does not run.
+      if (hasPending && StartsCommand(word) && !execute()) return 0;
+      out << "load error: file = " << file << ",line = " << number << '\n';
+      return 0;
+    }
+    word = ScriptLineFirstWord(line);
+    if (word.empty() || word[0] == '#') continue;  // a value made it blank or a comment
+    if (StartsCommand(word)) {
       if (hasPending && !execute()) return 0;
       pending = line;
       pendingLine = number;

@@ -3,7 +3,9 @@
 #include "core/Cell.h"
 
 #include <cstdio>
-#include <iostream>
+#include <ostream>
+
+#include "platform/Console.h"
 
 const std::shared_ptr<CPCS_PDU> Cell::kNoPayload;
 
@@ -80,7 +82,7 @@ void Cell::SetNNIUserCell(double birthTime, short priority, int vpi, int vci, in
 }
 
 std::ostream& operator<<(std::ostream& out, const Cell& c) {
-  std::cout << "ATM Cell\n";
+  platform::Out() << "ATM Cell\n";
   if (c.InterfaceType() == Word::UNI) {
     out << "Birth time:";
     WriteDouble(out, c.BirthTime());
@@ -95,7 +97,7 @@ std::ostream& operator<<(std::ostream& out, const Cell& c) {
 }
 
 std::ostream& operator<<(std::ostream& out, const UserSDU& s) {
-  std::cout << "User CPCS_SDU\n";
+  platform::Out() << "User CPCS_SDU\n";
   out << "Birth Time:";
   WriteDouble(out, s.birthTime);
   out << "\nName:" << s.name << "\nLength:";
@@ -105,7 +107,7 @@ std::ostream& operator<<(std::ostream& out, const UserSDU& s) {
 }
 
 std::ostream& operator<<(std::ostream& out, const CPCS_PDU& p) {
-  std::cout << "CPCS PDU\n";
+  platform::Out() << "CPCS PDU\n";
   out << "CPCS_SDU:" << static_cast<const void*>(p.sdu.get()) << "\nPAD:" << p.pad
       << "\nCPCS_UU:" << p.uu << "\nCPI:" << p.cpi << "\nLength:" << p.length << "\nCRC:" << p.crc
       << "\n\n";

@@ -10,29 +10,31 @@ bool IsElementKeyword(const Sstring& keyword) {
 }
 
 Sstring ElementKeywordList() {
-  return "int;double;complex;long;string;unsigned char;short int;unsigned int;float;";
+#define CELVANE_KEYWORD_AND_SEMICOLON(T, KEYWORD) KEYWORD ";"
+  return CELVANE_ELEMENT_TYPES(CELVANE_KEYWORD_AND_SEMICOLON);
+#undef CELVANE_KEYWORD_AND_SEMICOLON
 }
 
-void WriteElement(std::ostream& out, int v, NumberStyle) { out << v; }
-void WriteElement(std::ostream& out, long v, NumberStyle) { out << v; }
-void WriteElement(std::ostream& out, short v, NumberStyle) { out << v; }
-void WriteElement(std::ostream& out, unsigned int v, NumberStyle) { out << v; }
-void WriteElement(std::ostream& out, double v, NumberStyle style) {
-  out << (style == NumberStyle::Exact ? FormatExact(v) : FormatG(v));
-}
-void WriteElement(std::ostream& out, float v, NumberStyle style) {
-  out << (style == NumberStyle::Exact ? FormatExactFloat(v) : FormatG(v));
-}
-void WriteElement(std::ostream& out, const Complex& v, NumberStyle style) {
-  out << '(';
-  WriteElement(out, v.real(), style);
-  out << ", ";
-  WriteElement(out, v.imag(), style);
-  out << ')';
-}
-void WriteElement(std::ostream& out, const Sstring& v, NumberStyle) { out << v; }
-void WriteElement(std::ostream& out, unsigned char v, NumberStyle) {
-  out << static_cast<char>(v);
+template <class T>
+void WriteElement(std::ostream& out, const T& v, NumberStyle style) {
+  if constexpr (std::is_same_v<T, double>) {
+    out << (style == NumberStyle::Exact ? FormatExact(v) : FormatG(v));
+  } else if constexpr (std::is_same_v<T, float>) {
+    out << (style == NumberStyle::Exact ? FormatExactFloat(v) : FormatG(v));
+  } else if constexpr (std::is_same_v<T, Complex>) {
+    out << '(';
+    WriteElement(out, v.real(), style);
+    out << ", ";
+    WriteElement(out, v.imag(), style);
+    out << ')';
+  } else if constexpr (std::is_same_v<T, unsigned char>) {
+    out << static_cast<char>(v);
+  } else if constexpr (std::is_same_v<T, Sstring>) {
+    if (style == NumberStyle::Exact) out << ScriptWord(v);  // read back by scripts
+    else out << v;
+  } else {
+    out << v;  // the integers and strings
+  }
 }
 
 namespace {
@@ -48,16 +50,8 @@ bool ReadInteger(std::istream& in, T& v) {
   v = static_cast<T>(x);
   return true;
 }
-}  // namespace
 
-bool ReadElement(std::istream& in, int& v) { return ReadInteger(in, v); }
-bool ReadElement(std::istream& in, long& v) { return ReadInteger(in, v); }
-bool ReadElement(std::istream& in, short& v) { return ReadInteger(in, v); }
-bool ReadElement(std::istream& in, unsigned int& v) { return ReadInteger(in, v); }
-bool ReadElement(std::istream& in, double& v) { return static_cast<bool>(in >> v); }
-bool ReadElement(std::istream& in, float& v) { return static_cast<bool>(in >> v); }
-
-bool ReadElement(std::istream& in, Complex& v) {
+bool ReadComplex(std::istream& in, Complex& v) {
   double re = 0, im = 0;
   in >> std::ws;
   if (in.peek() == '(') {
@@ -80,22 +74,36 @@ bool ReadElement(std::istream& in, Complex& v) {
   v = Complex(re, im);
   return true;
 }
+}  // namespace
 
-bool ReadElement(std::istream& in, Sstring& v) {
-  if (in.eof()) {
-    in.setstate(std::ios::failbit);
-    return false;
+template <class T>
+bool ReadElement(std::istream& in, T& v) {
+  if constexpr (std::is_same_v<T, double> || std::is_same_v<T, float>) {
+    return static_cast<bool>(in >> v);
+  } else if constexpr (std::is_same_v<T, Complex>) {
+    return ReadComplex(in, v);
+  } else if constexpr (std::is_same_v<T, Sstring>) {
+    if (in.eof()) {
+      in.setstate(std::ios::failbit);
+      return false;
+    }
+    in >> v;
+    return !in.fail();
+  } else if constexpr (std::is_same_v<T, unsigned char>) {
+    char c;
+    if (!(in >> c)) return false;
+    v = static_cast<unsigned char>(c);
+    return true;
+  } else {
+    return ReadInteger(in, v);
   }
-  in >> v;
-  return !in.fail();
 }
 
-bool ReadElement(std::istream& in, unsigned char& v) {
-  char c;
-  if (!(in >> c)) return false;
-  v = static_cast<unsigned char>(c);
-  return true;
-}
+#define CELVANE_ELEMENT_IO(T, KEYWORD)                                   \
+  template void WriteElement<T>(std::ostream&, const T&, NumberStyle); \
+  template bool ReadElement<T>(std::istream&, T&);
+CELVANE_ELEMENT_TYPES(CELVANE_ELEMENT_IO)
+#undef CELVANE_ELEMENT_IO
 
 const char* ScalarKeyword(const Scalar& s) {
   return std::visit([](const auto& v) { return ElementTraits<std::decay_t<decltype(v)>>::keyword; },

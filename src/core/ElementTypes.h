@@ -13,54 +13,73 @@
 
 using Complex = std::complex<double>;
 
-// How floating-point elements are written: six significant digits for
-// listings, or exactly (round-trip) for scripts that are read back.
+// How elements are written: floating-point ones with six significant digits
+// for listings, or exactly (round-trip) for scripts that are read back, where
+// texts are written as script words (ScriptWord).
 enum class NumberStyle { Screen, Exact };
 
-template <class T>
-struct ElementTraits;  // defined for the nine element types only
+// The nine element types, listed once, in the order of their index: the
+// type and its keyword. Everything below that names the types is generated
+// from this list.
+#define CELVANE_ELEMENT_TYPES(X)    \
+  X(int, "int")                     \
+  X(double, "double")               \
+  X(Complex, "complex")             \
+  X(long, "long")                   \
+  X(Sstring, "string")              \
+  X(unsigned char, "unsigned char") \
+  X(short, "short int")             \
+  X(unsigned int, "unsigned int")   \
+  X(float, "float")
 
-#define CELVANE_ELEMENT(T, KEYWORD, INDEX)            \
-  template <>                                         \
-  struct ElementTraits<T> {                           \
-    static constexpr const char* keyword = KEYWORD;   \
-    static constexpr int index = INDEX;               \
-  };
-CELVANE_ELEMENT(int, "int", 0)
-CELVANE_ELEMENT(double, "double", 1)
-CELVANE_ELEMENT(Complex, "complex", 2)
-CELVANE_ELEMENT(long, "long", 3)
-CELVANE_ELEMENT(Sstring, "string", 4)
-CELVANE_ELEMENT(unsigned char, "unsigned char", 5)
-CELVANE_ELEMENT(short, "short int", 6)
-CELVANE_ELEMENT(unsigned int, "unsigned int", 7)
-CELVANE_ELEMENT(float, "float", 8)
-#undef CELVANE_ELEMENT
+template <class... T>
+struct TypeList {};
 
-constexpr int kElementTypeCount = 9;
+namespace element_detail {
+template <class Skip, class... T>
+struct DropFirst {
+  using type = TypeList<T...>;
+};
+#define CELVANE_ELEMENT_COMMA_TYPE(T, KEYWORD) , T
+using List = DropFirst<void CELVANE_ELEMENT_TYPES(CELVANE_ELEMENT_COMMA_TYPE)>::type;
+#undef CELVANE_ELEMENT_COMMA_TYPE
+
+template <class T, class... E>
+constexpr bool Contains(TypeList<E...>) {
+  return (std::is_same_v<T, E> || ...);
+}
+template <class... E>
+std::variant<E...> VariantOf(TypeList<E...>);
+}  // namespace element_detail
+
+using ElementTypes = element_detail::List;
 
 // True for the nine element types only.
 template <class T>
-constexpr bool kIsElement =
-    std::is_same_v<T, int> || std::is_same_v<T, double> || std::is_same_v<T, Complex> ||
-    std::is_same_v<T, long> || std::is_same_v<T, Sstring> || std::is_same_v<T, unsigned char> ||
-    std::is_same_v<T, short> || std::is_same_v<T, unsigned int> || std::is_same_v<T, float>;
+constexpr bool kIsElement = element_detail::Contains<T>(ElementTypes{});
+
+template <class T>
+struct ElementTraits;  // defined for the nine element types only
+#define CELVANE_ELEMENT_TRAITS(T, KEYWORD)          \
+  template <>                                       \
+  struct ElementTraits<T> {                         \
+    static constexpr const char* keyword = KEYWORD; \
+  };
+CELVANE_ELEMENT_TYPES(CELVANE_ELEMENT_TRAITS)
+#undef CELVANE_ELEMENT_TRAITS
 
 // Calls f(T{}) for the element type whose keyword is `keyword`; returns false
 // when the keyword names none of the nine.
+namespace element_detail {
+template <class F, class... T>
+bool WithType(const std::string& keyword, F& f, TypeList<T...>) {
+  return ((keyword == ElementTraits<T>::keyword ? (f(T{}), true) : false) || ...);
+}
+}  // namespace element_detail
+
 template <class F>
 bool WithElementType(const Sstring& keyword, F&& f) {
-  const std::string& k = keyword.str();
-  if (k == "int") { f(int{}); return true; }
-  if (k == "double") { f(double{}); return true; }
-  if (k == "complex") { f(Complex{}); return true; }
-  if (k == "long") { f(long{}); return true; }
-  if (k == "string") { f(Sstring{}); return true; }
-  if (k == "unsigned char") { f((unsigned char){}); return true; }
-  if (k == "short int") { f(short{}); return true; }
-  if (k == "unsigned int") { f((unsigned int){}); return true; }
-  if (k == "float") { f(float{}); return true; }
-  return false;
+  return element_detail::WithType(keyword.str(), f, ElementTypes{});
 }
 
 bool IsElementKeyword(const Sstring& keyword);
@@ -68,28 +87,16 @@ bool IsElementKeyword(const Sstring& keyword);
 // The nine keywords, each followed by a semicolon.
 Sstring ElementKeywordList();
 
-// Writes one element as listings and records show it.
-void WriteElement(std::ostream& out, int v, NumberStyle);
-void WriteElement(std::ostream& out, long v, NumberStyle);
-void WriteElement(std::ostream& out, short v, NumberStyle);
-void WriteElement(std::ostream& out, unsigned int v, NumberStyle);
-void WriteElement(std::ostream& out, double v, NumberStyle);
-void WriteElement(std::ostream& out, float v, NumberStyle);
-void WriteElement(std::ostream& out, const Complex& v, NumberStyle);
-void WriteElement(std::ostream& out, const Sstring& v, NumberStyle);
-void WriteElement(std::ostream& out, unsigned char v, NumberStyle);
+// Writes one element as listings and records show it: numbers in the given
+// style, a complex as "(re, im)", an unsigned char as its character.
+template <class T>
+void WriteElement(std::ostream& out, const T& v, NumberStyle style);
 
-// Reads one element by the reading rule of its type; false when the text is
+// Reads one element by the reading rule of its type (integers must fit the
+// type; a complex is "re" or "(re)" or "(re, im)"); false when the text is
 // not a value of that type (the stream is then failed).
-bool ReadElement(std::istream& in, int& v);
-bool ReadElement(std::istream& in, long& v);
-bool ReadElement(std::istream& in, short& v);
-bool ReadElement(std::istream& in, unsigned int& v);
-bool ReadElement(std::istream& in, double& v);
-bool ReadElement(std::istream& in, float& v);
-bool ReadElement(std::istream& in, Complex& v);
-bool ReadElement(std::istream& in, Sstring& v);
-bool ReadElement(std::istream& in, unsigned char& v);
+template <class T>
+bool ReadElement(std::istream& in, T& v);
 
 // Conversion of a stored element to a requested type. The numeric targets
 // int, long, double and complex accept any of those four stored types; every
@@ -118,8 +125,7 @@ bool ConvertElement(const From& from, To& to) {
 }
 
 // One scalar of any of the nine types (a data-table entry).
-using Scalar = std::variant<int, double, Complex, long, Sstring, unsigned char, short,
-                            unsigned int, float>;
+using Scalar = decltype(element_detail::VariantOf(ElementTypes{}));
 
 template <class T>
 bool ScalarGet(const Scalar& s, T& out) {

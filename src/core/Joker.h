@@ -18,6 +18,17 @@ class Joker {
   template <class T>
   Joker(T* const* v, long lines, long cols) { Put(v, lines, cols); }
 
+  // Largest size a value may take, counted as lines x max(columns, 1): a
+  // value of lines x 0 still writes one line break per line wherever it is
+  // shown or saved. A million is far above any parameter of the models (a
+  // few per layer, none with more than a handful of elements) and keeps
+  // one value's text within a few megabytes.
+  static constexpr long long kMaxSize = 1000000;
+  // True when lines x cols is a size a value may take.
+  static bool SizeAllowed(long long lines, long long cols) {
+    return lines >= 0 && cols >= 0 && lines <= kMaxSize / (cols > 0 ? cols : 1);
+  }
+
   // Empties the value: no type, 0 x 0.
   void Clear();
 
@@ -80,6 +91,7 @@ class Joker {
 
   // Resize-and-fill from text: keeps elements inside both extents when the
   // type is unchanged, fills the rest with the first value read from text.
+  // A size SizeAllowed refuses changes nothing.
   void Put(const Sstring& type, long lines, long cols, const Sstring& text);
   // One element from text; 1 when the position lies inside the value.
   int Put(long line, long col, const Sstring& text);
@@ -93,7 +105,8 @@ class Joker {
   // line with each element followed by one blank.
   void Write(std::ostream& out, NumberStyle style) const;
   // Reads the record form; false when type, sizes or an element cannot be
-  // read (the value is then left empty).
+  // read, or the size is one SizeAllowed refuses (the value is then left
+  // empty).
   bool Read(std::istream& in);
   // Elements only, one line for a scalar or vector.
   void GetASCII(std::ostream& out) const;
@@ -102,10 +115,10 @@ class Joker {
   friend std::istream& operator>>(std::istream& in, Joker& j);
 
  private:
-  using Storage = std::variant<std::monostate, std::vector<int>, std::vector<double>,
-                               std::vector<Complex>, std::vector<long>, std::vector<Sstring>,
-                               std::vector<unsigned char>, std::vector<short>,
-                               std::vector<unsigned int>, std::vector<float>>;
+  template <class... T>
+  static std::variant<std::monostate, std::vector<T>...> StorageOf(TypeList<T...>);
+  // No value, or the elements of one of the nine types, line by line.
+  using Storage = decltype(StorageOf(ElementTypes{}));
 
   template <class T>
   void Store(std::vector<T> e, long lines, long cols) {

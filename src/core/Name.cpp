@@ -10,16 +10,9 @@ struct NameTable {
   std::deque<Sstring> texts;  // stable references: str() hands them out
   std::unordered_map<std::string, uint32_t> ids;
   NameTable() {
-    static const char* const kWords[] = {
-        "", "SEND_PACKET", "END", "CPCS_UNITDATA_INVOKE", "CPCS_UNITDATA_SIGNAL",
-        "ATM_DATA_REQUEST", "ATM_DATA_INDICATION", "INSERT_ATMCELL", "ATM_SEND_CELL",
-        "PHY_DATA_REQUEST", "PHY_DATA_INDICATION", "PHY_SEND_CELL", "RECEIVE_CELL",
-        "INSERT_PLCELL", "PLCELL_LOOP", "LOG_BY_TIME", "LOG_SAMPLE_STATISTICS",
-        "NONE_MESSAGE", "UNNECESSARY", "CPCS_UNITDATA", "SAR_UNITDATA", "ATM_DATA", "CELL",
-        "PHY_DATA", "UNKNOW", "ATM", "AAL5", "PHY", "PHY_QS", "TR", "UNI", "NNI",
-        "EMPTY_CELL", "USER_CELL"};
-    static_assert(sizeof(kWords) / sizeof(kWords[0]) == static_cast<size_t>(Word::Count),
-                  "word list and Word enum differ");
+#define CELVANE_WORD_TEXT(W) #W,
+    static const char* const kWords[] = {"", CELVANE_WORDS(CELVANE_WORD_TEXT)};
+#undef CELVANE_WORD_TEXT
     for (const char* w : kWords) Intern(w);
   }
   uint32_t Intern(const std::string& s) {

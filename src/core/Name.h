@@ -8,21 +8,25 @@
 
 #include "core/Sstring.h"
 
-// Words the simulator itself uses; they are interned first, in this order, so
-// that their handles are compile-time constants.
-enum class Word : uint32_t {
-  Empty = 0,
-  // event types
-  SEND_PACKET, END, CPCS_UNITDATA_INVOKE, CPCS_UNITDATA_SIGNAL, ATM_DATA_REQUEST,
-  ATM_DATA_INDICATION, INSERT_ATMCELL, ATM_SEND_CELL, PHY_DATA_REQUEST,
-  PHY_DATA_INDICATION, PHY_SEND_CELL, RECEIVE_CELL, INSERT_PLCELL, PLCELL_LOOP,
-  LOG_BY_TIME, LOG_SAMPLE_STATISTICS,
-  // message types
-  NONE_MESSAGE, UNNECESSARY, CPCS_UNITDATA, SAR_UNITDATA, ATM_DATA, CELL, PHY_DATA,
-  // layer names and other words
-  UNKNOW, ATM, AAL5, PHY, PHY_QS, TR, UNI, NNI, EMPTY_CELL, USER_CELL,
-  Count
-};
+// Words the simulator itself uses, listed once; they are interned first, in
+// this order, so that their handles are compile-time constants. Each entry
+// is both the enumerator and its text.
+#define CELVANE_WORDS(X)                                                            \
+  /* event types */                                                                 \
+  X(SEND_PACKET) X(END) X(CPCS_UNITDATA_INVOKE) X(CPCS_UNITDATA_SIGNAL)             \
+  X(ATM_DATA_REQUEST) X(ATM_DATA_INDICATION) X(INSERT_ATMCELL) X(ATM_SEND_CELL)     \
+  X(PHY_DATA_REQUEST) X(PHY_DATA_INDICATION) X(PHY_SEND_CELL) X(RECEIVE_CELL)       \
+  X(INSERT_PLCELL) X(PLCELL_LOOP) X(LOG_BY_TIME) X(LOG_SAMPLE_STATISTICS)           \
+  /* message types */                                                               \
+  X(NONE_MESSAGE) X(UNNECESSARY) X(CPCS_UNITDATA) X(SAR_UNITDATA) X(ATM_DATA)       \
+  X(CELL) X(PHY_DATA)                                                               \
+  /* layer names and other words */                                                 \
+  X(UNKNOW) X(ATM) X(AAL5) X(PHY) X(PHY_QS) X(TR) X(UNI) X(NNI) X(EMPTY_CELL)       \
+  X(USER_CELL)
+
+#define CELVANE_WORD_ENUMERATOR(W) W,
+enum class Word : uint32_t { Empty = 0, CELVANE_WORDS(CELVANE_WORD_ENUMERATOR) Count };
+#undef CELVANE_WORD_ENUMERATOR
 
 class Name {
  public:

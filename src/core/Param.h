@@ -66,7 +66,6 @@ class Param {
 
   void ClearParam() { params_.clear(); }
   void SetParamBlockName(const Sstring& name) { blockName_ = name; }
-  void SetParam(const Sstring& name) { blockName_ = name; }
   const Sstring& GetParamBlockName() const { return blockName_; }
 
   const Parameter* GetParameter(const Sstring& name) const;

@@ -1,16 +1,18 @@
 // Primitives: the prints of the service primitive records.
 #include "core/Primitives.h"
 
-#include <iostream>
+#include <ostream>
+
+#include "platform/Console.h"
 
 std::ostream& operator<<(std::ostream& out, const PHY_Data& p) {
-  std::cout << "PHY Data Primitive\n";
+  platform::Out() << "PHY Data Primitive\n";
   out << "PHY_Data_Interface_Data:\n" << p.cell << '\n';
   return out;
 }
 
 std::ostream& operator<<(std::ostream& out, const ATM_Data& p) {
-  std::cout << "ATM-Data Primitive\n";
+  platform::Out() << "ATM-Data Primitive\n";
   out << "Interface Data:" << static_cast<const void*>(p.data.get())
       << "\nSubmited Loss Priority:" << p.lossPriority
       << "\nCongestion Indication:" << p.congestion
@@ -19,7 +21,7 @@ std::ostream& operator<<(std::ostream& out, const ATM_Data& p) {
 }
 
 std::ostream& operator<<(std::ostream& out, const SAR_UnitData& p) {
-  std::cout << "SAR-UnitData Primitive\n";
+  platform::Out() << "SAR-UnitData Primitive\n";
   out << "Interface Data:" << static_cast<const void*>(p.data.get()) << "\nMore:" << p.more
       << "\nSAR Loss Priority:" << p.lossPriority
       << "\nSAR Congestion Indication:" << p.congestion << "\n\n";
@@ -28,7 +30,7 @@ std::ostream& operator<<(std::ostream& out, const SAR_UnitData& p) {
 
 std::ostream& operator<<(std::ostream& out, const CPCS_UnitData& p) {
   // The interface data (the user's SDU) is not part of this printout.
-  std::cout << "CPCS-UnitData Primitive\n";
+  platform::Out() << "CPCS-UnitData Primitive\n";
   out << "More:" << p.more << "\nCPCS Loss Priority:" << p.lossPriority
       << "\nCPCS Congestion Indication:" << p.congestion
       << "\nCPCS User-to-user Indication:" << p.uu << "\nReception Status:" << p.receptionStatus

@@ -1,7 +1,8 @@
 // Block: one element of a network - equipment (terminal, switch) or an
 // application. A block is a parameter set and a data table, and it owns its
-// layers and queueing systems by name (registries list newest first). It
-// routes every event addressed to it to the layer or queueing system named.
+// components - layers and queueing systems - in one registry, each kind
+// listed newest first. It routes every event addressed to it to the
+// components named.
 #pragma once
 #include <memory>
 #include <unordered_map>
@@ -13,7 +14,6 @@
 #include "model/Layer.h"
 
 class Network;
-class QueueingSystem;
 
 extern const char* const kEquipmentKind;    // "ATM Equipment"
 extern const char* const kApplicationKind;  // "ATM Application"
@@ -37,85 +37,75 @@ class Block : public Param, public DataTable {
   virtual int ConnectInterface(const Sstring& peer, const Sstring& peerKind, short number,
                                const Sstring& phyType) = 0;
   virtual int DisconnectInterface(const Sstring& peer, const Sstring& peerKind, int count) = 0;
-  virtual int RemoveLayers() = 0;
   virtual int CreateLayer(const Sstring& name, const Sstring& type) = 0;
-  virtual int RemoveLayer(const Sstring& name);
-  virtual int CreateQS(const Sstring& name);
-  virtual int RemoveQS(const Sstring& name);
+
   // Delivers an event: "UNKNOW" destinations go to the layer facing the
   // sender (equipment only), others to the layer and then the queueing system
   // of that name. The result of the last call made, 0 when nobody took it.
   virtual int RouteEvent(Event& e);
 
-  // Layer registry.
-  int StartLayer(const Sstring& name);
-  int SendToLayer(const Sstring& name, Event& e);
-  int EndLayer(const Sstring& name);
-  int HasLayer(const Sstring& name) const { return layers_.Contains(name) ? 1 : 0; }
-  int ListLayers(std::vector<Sstring>& names) const;
-  Layer* FindLayer(const Sstring& name) const;
-
-  // Queueing-system registry (an application never holds one).
-  int StartQS(const Sstring& name);
-  int SendToQS(const Sstring& name, Event& e);
-  int EndQS(const Sstring& name);
-  int HasQS(const Sstring& name) const { return qss_.Contains(name) ? 1 : 0; }
-  int ListQSs(std::vector<Sstring>& names) const;
-  QueueingSystem* FindQS(const Sstring& name) const;
-
-  // The queueing system named by the data-table entry (key, name), or null.
-  QueueingSystem* TableQS(const Sstring& key, const Sstring& name);
-  int TableQSPut(const Sstring& key, const Sstring& name, Cell& cell, double t, int& result);
-  int TableQSServe(const Sstring& key, const Sstring& name, Cell& cell, double t, int& result);
-  int TableQSBuffered(const Sstring& key, const Sstring& name, unsigned& count);
-  int TableQSInServer(const Sstring& key, const Sstring& name, unsigned& count);
-  int TableQSInSystem(const Sstring& key, const Sstring& name, unsigned& count);
-  int TableQSCounts(const Sstring& key, const Sstring& name, unsigned& total, unsigned& buffered,
-                    unsigned& inServer);
+  // The component registry. A missing name gives null, 0 or no names.
+  Component* Find(ComponentKind kind, const Sstring& name) const;
+  Layer* FindLayer(const Sstring& name) const {
+    return static_cast<Layer*>(Find(ComponentKind::Layer, name));
+  }
+  Component* FindQS(const Sstring& name) const { return Find(ComponentKind::QueueingSystem, name); }
+  int HasLayer(const Sstring& name) const { return FindLayer(name) ? 1 : 0; }
+  int HasQS(const Sstring& name) const { return FindQS(name) ? 1 : 0; }
+  // Ends and removes the component; its End's result, 0 when there is none.
+  int Remove(ComponentKind kind, const Sstring& name);
+  int RemoveLayer(const Sstring& name) { return Remove(ComponentKind::Layer, name); }
+  int RemoveQS(const Sstring& name) { return Remove(ComponentKind::QueueingSystem, name); }
+  // The names of one kind, newest first; 0 when there is none.
+  int ListNames(ComponentKind kind, std::vector<Sstring>& names) const;
+  int ListLayers(std::vector<Sstring>& names) const {
+    return ListNames(ComponentKind::Layer, names);
+  }
+  int ListQSs(std::vector<Sstring>& names) const {
+    return ListNames(ComponentKind::QueueingSystem, names);
+  }
+  // Calls f(Component&) on every component of one kind, newest first.
+  template <class F>
+  void ForEach(ComponentKind kind, F&& f) const {
+    registry_[static_cast<int>(kind)].ForEach(
+        [&](const Sstring&, const std::unique_ptr<Component>& c) { f(*c); });
+  }
+  // Starts the layers, then the queueing systems, each newest first.
+  void StartComponents();
 
   // Forgets the routes resolved during the previous run (called at run start).
   void ResetRoutes() { dlnCache_.clear(); }
 
  protected:
-  struct Target {
-    Layer* layer = nullptr;
-    QueueingSystem* qs = nullptr;
-  };
-  // The layer and queueing system named, or null when the block has neither.
-  const Target* TargetOf(Name layer) const;
-  // Stores a layer under its name, replacing one held there.
-  void AddLayer(std::unique_ptr<Layer> layer);
-  // AddLayer for a layer a factory may not have made: 1 when it was, else 0.
+  // Stores a component under its kind and name, replacing one held there.
+  void Add(std::unique_ptr<Component> component);
+  // Add for a layer a factory may not have made: 1 when it was, else 0.
   int AddMadeLayer(std::unique_ptr<Layer> layer) {
     if (!layer) return 0;
-    AddLayer(std::move(layer));
+    Add(std::move(layer));
     return 1;
   }
-  void AddQS(std::unique_ptr<QueueingSystem> qs);
+  // The components of that name, by kind (null where there is none), or
+  // null when no component of the block has the name.
+  struct Target {
+    Component* of[kComponentKinds] = {};
+  };
+  const Target* TargetOf(Name name) const;
 
  private:
   void RebuildTargets();
   Layer* LayerFacing(Name sender);
-  // Calls f on the queueing system named by (key, name); 0 when there is none.
-  template <class F>
-  int WithTableQS(const Sstring& key, const Sstring& name, F&& f) {
-    QueueingSystem* q = TableQS(key, name);
-    if (!q) return 0;
-    f(*q);
-    return 1;
-  }
 
   Sstring name_;
   Name nameId_;
   Sstring kind_;
   Network& network_;
-  NewestFirstMap<Sstring, std::unique_ptr<Layer>> layers_;
-  NewestFirstMap<Sstring, std::unique_ptr<QueueingSystem>> qss_;
-  // Layers and queues by the dense number of their name among all layer and
-  // queue names (few and shared by every block), so that delivering an
-  // event is two array reads.
+  NewestFirstMap<Sstring, std::unique_ptr<Component>> registry_[kComponentKinds];
+  // Components by the dense number of their name among all component names
+  // (few and shared by every block), so that delivering an event is two
+  // array reads.
   std::vector<Target> targets_;
-  std::unordered_map<uint32_t, Layer*> dlnCache_;      // sender -> facing layer
+  std::unordered_map<uint32_t, Layer*> dlnCache_;  // sender -> facing layer
 };
 
 // Equipment blocks (terminals and switches).
@@ -124,13 +114,11 @@ class ATMEquipment : public Block {
   ATMEquipment(const Sstring& name, Network& network) : Block(name, kEquipmentKind, network) {}
 };
 
-// Application blocks: layers only; every queueing-system operation answers 0.
+// Application blocks: layers only.
 class ATMApplication : public Block {
  public:
   ATMApplication(const Sstring& name, Network& network)
       : Block(name, kApplicationKind, network) {}
-  int CreateQS(const Sstring&) override { return 0; }
-  int RemoveQS(const Sstring&) override { return 0; }
   // Applications do not resolve "UNKNOW".
   int RouteEvent(Event& e) override;
 };

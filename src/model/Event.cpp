@@ -1,10 +1,12 @@
 // Event printout.
 #include "model/Event.h"
 
-#include <iostream>
+#include <ostream>
+
+#include "platform/Console.h"
 
 std::ostream& operator<<(std::ostream& out, const Event& e) {
-  std::cout << "ATM Event\n\n";
+  platform::Out() << "ATM Event\n\n";
   out << "Time ..........................." << e.time << '\n'
       << "Type ..........................." << e.type << '\n'
       << "Source Block ..................." << e.sourceBlock << '\n'

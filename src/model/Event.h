@@ -13,13 +13,14 @@
 
 using Message = std::variant<std::monostate, CPCS_UnitData, SAR_UnitData, ATM_Data, Cell, PHY_Data>;
 
-// The message-type word of a record type.
-template <class R> constexpr Word kMessageWord = Word::NONE_MESSAGE;
-template <> constexpr Word kMessageWord<CPCS_UnitData> = Word::CPCS_UNITDATA;
-template <> constexpr Word kMessageWord<SAR_UnitData> = Word::SAR_UNITDATA;
-template <> constexpr Word kMessageWord<ATM_Data> = Word::ATM_DATA;
-template <> constexpr Word kMessageWord<Cell> = Word::CELL;
-template <> constexpr Word kMessageWord<PHY_Data> = Word::PHY_DATA;
+// The message-type word of a record type (inline: one object in the whole
+// program, however many units include this header).
+template <class R> inline constexpr Word kMessageWord = Word::NONE_MESSAGE;
+template <> inline constexpr Word kMessageWord<CPCS_UnitData> = Word::CPCS_UNITDATA;
+template <> inline constexpr Word kMessageWord<SAR_UnitData> = Word::SAR_UNITDATA;
+template <> inline constexpr Word kMessageWord<ATM_Data> = Word::ATM_DATA;
+template <> inline constexpr Word kMessageWord<Cell> = Word::CELL;
+template <> inline constexpr Word kMessageWord<PHY_Data> = Word::PHY_DATA;
 
 struct Event {
   double time = 0.0;
@@ -42,11 +43,6 @@ struct Event {
   void Set(R record) {
     message = std::move(record);
     messageType = kMessageWord<R>;
-  }
-
-  // Earlier time first; equal times in insertion order.
-  friend bool operator<(const Event& a, const Event& b) {
-    return a.time < b.time || (a.time == b.time && a.stamp < b.stamp);
   }
 };
 

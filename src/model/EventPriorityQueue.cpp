@@ -1,5 +1,41 @@
-// Binary heap of event keys over a pool of events.
+// 4-ary heap of packed event keys over a pool of events.
 #include "model/EventPriorityQueue.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+namespace {
+constexpr std::align_val_t kLine{64};
+
+// The time's bits as an unsigned number that orders like the time: positive
+// numbers get the sign bit set, negative ones are inverted. Adding 0.0 turns
+// -0.0 into +0.0, which the double comparison treats as equal.
+uint64_t OrderedBits(double t) {
+  t += 0.0;
+  uint64_t bits;
+  std::memcpy(&bits, &t, sizeof bits);
+  return (bits >> 63) ? ~bits : bits | (uint64_t(1) << 63);
+}
+}  // namespace
+
+EventPriorityQueue::EventPriorityQueue(uint64_t keyStampLimit)
+    : keyStampLimit_(std::min(keyStampLimit, kKeyStampLimit)) {}
+
+EventPriorityQueue::~EventPriorityQueue() {
+  if (storage_) ::operator delete(storage_, kLine);
+}
+
+void EventPriorityQueue::Grow() {
+  size_t capacity = capacity_ ? 2 * capacity_ : 61;
+  Key* storage = static_cast<Key*>(::operator new((capacity + 3) * sizeof(Key), kLine));
+  if (size_) std::memcpy(storage + 3, heap_, size_ * sizeof(Key));
+  if (storage_) ::operator delete(storage_, kLine);
+  storage_ = storage;
+  heap_ = storage + 3;
+  capacity_ = capacity;
+}
 
 uint32_t EventPriorityQueue::Slot() {
   if (!free_.empty()) {
@@ -7,30 +43,84 @@ uint32_t EventPriorityQueue::Slot() {
     free_.pop_back();
     return slot;
   }
-  pool_.emplace_back();
-  return static_cast<uint32_t>(pool_.size() - 1);
+  if (poolSize_ >= (uint32_t(1) << kSlotBits)) throw std::length_error("too many pending events");
+  if ((poolSize_ & kChunkMask) == 0) chunks_.emplace_back(new Event[size_t(1) << kChunkBits]);
+  return poolSize_++;
+}
+
+// Stamps only need their order inside the heap: when the key stamps run
+// out, the queued ones are numbered afresh from 0 in the order they had.
+void EventPriorityQueue::RenumberKeyStamps() {
+  std::vector<Key*> byStamp;
+  byStamp.reserve(size_);
+  for (size_t i = 0; i < size_; ++i) byStamp.push_back(&heap_[i]);
+  std::sort(byStamp.begin(), byStamp.end(),
+            [](const Key* a, const Key* b) { return KeyStampOf(*a) < KeyStampOf(*b); });
+  uint64_t n = 0;
+  for (Key* k : byStamp) {
+    Key time = *k >> 64 << 64;
+    *k = time | (Key(n++) << kSlotBits) | SlotOf(*k);
+  }
+  keyStamp_ = n;
 }
 
 void EventPriorityQueue::Push(uint32_t slot) {
-  Event& e = pool_[slot];
+  Event& e = At(slot);
   e.stamp = stamp_++;
-  heap_.push_back(Key{e.time, e.stamp, slot});
-  SiftUp(heap_.size() - 1);
+  if (keyStamp_ >= keyStampLimit_) RenumberKeyStamps();
+  if (size_ == capacity_) Grow();
+  Key k = (Key(OrderedBits(e.time)) << 64) | (Key(keyStamp_++) << kSlotBits) | slot;
+  SiftUp(size_++, k);
 }
 
 void EventPriorityQueue::Add(Event&& e) {
   uint32_t slot = Slot();
-  pool_[slot] = std::move(e);
+  At(slot) = std::move(e);
   Push(slot);
 }
 
+void EventPriorityQueue::SiftUp(size_t i, Key k) {
+  while (i > 0) {
+    size_t parent = (i - 1) / 4;
+    if (!(k < heap_[parent])) break;
+    heap_[i] = heap_[parent];
+    i = parent;
+  }
+  heap_[i] = k;
+}
+
+// Bottom-up removal: the hole left by the root sinks to a leaf along the
+// smallest children (three comparisons a level, none against the moved
+// key), then the last key fills it and rises, usually not at all.
 bool EventPriorityQueue::TakeFirst(Taken& taken) {
-  if (heap_.empty()) return false;
-  taken.slot = heap_[0].slot;
-  taken.event = &pool_[taken.slot];
-  heap_[0] = heap_.back();
-  heap_.pop_back();
-  if (!heap_.empty()) SiftDown(0);
+  if (size_ == 0) return false;
+  taken.slot = SlotOf(heap_[0]);
+  taken.event = &At(taken.slot);
+  size_t n = --size_;
+  if (n == 0) return true;
+  Key last = heap_[n];
+  size_t hole = 0;
+  for (;;) {
+    size_t c = 4 * hole + 1;
+    if (c + 3 < n) {
+      size_t m = c;
+      if (heap_[c + 1] < heap_[m]) m = c + 1;
+      if (heap_[c + 2] < heap_[m]) m = c + 2;
+      if (heap_[c + 3] < heap_[m]) m = c + 3;
+      heap_[hole] = heap_[m];
+      hole = m;
+    } else {
+      if (c < n) {
+        size_t m = c;
+        for (size_t j = c + 1; j < n; ++j)
+          if (heap_[j] < heap_[m]) m = j;
+        heap_[hole] = heap_[m];
+        hole = m;
+      }
+      break;
+    }
+  }
+  SiftUp(hole, last);
   return true;
 }
 
@@ -44,32 +134,8 @@ int EventPriorityQueue::RemoveFirst(Event& out) {
 }
 
 void EventPriorityQueue::Clear() {
-  heap_.clear();
-  pool_.clear();
+  size_ = 0;
+  chunks_.clear();
+  poolSize_ = 0;
   free_.clear();
-}
-
-void EventPriorityQueue::SiftUp(size_t i) {
-  Key k = heap_[i];
-  while (i > 0) {
-    size_t parent = (i - 1) / 2;
-    if (!Before(k, heap_[parent])) break;
-    heap_[i] = heap_[parent];
-    i = parent;
-  }
-  heap_[i] = k;
-}
-
-void EventPriorityQueue::SiftDown(size_t i) {
-  Key k = heap_[i];
-  size_t n = heap_.size();
-  for (;;) {
-    size_t child = 2 * i + 1;
-    if (child >= n) break;
-    if (child + 1 < n && Before(heap_[child + 1], heap_[child])) ++child;
-    if (!Before(heap_[child], k)) break;
-    heap_[i] = heap_[child];
-    i = child;
-  }
-  heap_[i] = k;
 }

@@ -1,24 +1,36 @@
-// EventPriorityQueue: the kernel's one event queue, a binary min-heap ordered
-// by (time, insertion stamp). The heap holds small keys; the events themselves
+// EventPriorityQueue: the kernel's one event queue, ordered by (time,
+// insertion stamp). A 4-ary min-heap of 16-byte keys: the time's bits in an
+// order-preserving form, then the stamp and the event's slot packed in one
+// word, so that comparing two keys is one 128-bit unsigned comparison and
+// the four children of a node share one cache line. The events themselves
 // sit in a slot pool reused through a free list, so a warmed-up run adds and
-// removes events without allocating. Add and removal are O(log n). The kernel
-// takes an event and handles it where it lies in the pool (events stay put
-// while others are added), then releases its slot.
+// removes events without allocating. Add and removal are O(log n). The
+// kernel takes an event and handles it where it lies in the pool (events
+// stay put while others are added), then releases its slot.
 #pragma once
+#include <cstddef>
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <vector>
 
 #include "model/Event.h"
 
 class EventPriorityQueue {
  public:
+  // The stamps inside the keys are renumbered, keeping their order, when
+  // they reach keyStampLimit, which must exceed the number of pending events
+  // (tests set a small limit to exercise that).
+  explicit EventPriorityQueue(uint64_t keyStampLimit = kKeyStampLimit);
+  ~EventPriorityQueue();
+  EventPriorityQueue(const EventPriorityQueue&) = delete;
+  EventPriorityQueue& operator=(const EventPriorityQueue&) = delete;
+
   // Gives the event the next stamp and queues it.
   void Add(Event&& e);
   // Building an event in place: Slot() hands out a free slot whose event the
   // caller fills in completely, Push(slot) stamps and queues it.
   uint32_t Slot();
-  Event& At(uint32_t slot) { return pool_[slot]; }
+  Event& At(uint32_t slot) { return chunks_[slot >> kChunkBits][slot & kChunkMask]; }
   void Push(uint32_t slot);
   // Moves the earliest event into out; 0 when the queue is empty.
   int RemoveFirst(Event& out);
@@ -31,27 +43,44 @@ class EventPriorityQueue {
   bool TakeFirst(Taken& taken);
   void Release(const Taken& taken) { free_.push_back(taken.slot); }
   // The earliest event, or nullptr.
-  const Event* First() const { return heap_.empty() ? nullptr : &pool_[heap_[0].slot]; }
-  bool IsEmpty() const { return heap_.empty(); }
-  size_t Size() const { return heap_.size(); }
+  const Event* First() const {
+    if (!size_) return nullptr;
+    uint32_t slot = SlotOf(heap_[0]);
+    return &chunks_[slot >> kChunkBits][slot & kChunkMask];
+  }
+  bool IsEmpty() const { return size_ == 0; }
+  size_t Size() const { return size_; }
   // Discards every queued event with its message. The stamp counter goes on.
   void Clear();
   uint64_t NextStamp() const { return stamp_; }
 
  private:
-  struct Key {
-    double time;
-    uint64_t stamp;
-    uint32_t slot;
-  };
-  static bool Before(const Key& a, const Key& b) {
-    return a.time < b.time || (a.time == b.time && a.stamp < b.stamp);
-  }
-  void SiftUp(size_t i);
-  void SiftDown(size_t i);
+  __extension__ typedef unsigned __int128 Key;
+  static constexpr int kSlotBits = 28;
+  static constexpr uint64_t kKeyStampLimit = uint64_t(1) << (64 - kSlotBits);
+  // The pool grows by chunks of 2^kChunkBits events, which never move.
+  static constexpr int kChunkBits = 8;
+  static constexpr uint32_t kChunkMask = (uint32_t(1) << kChunkBits) - 1;
 
-  std::vector<Key> heap_;
-  std::deque<Event> pool_;
+  static uint32_t SlotOf(Key k) {
+    return static_cast<uint32_t>(k) & ((uint32_t(1) << kSlotBits) - 1);
+  }
+  static uint64_t KeyStampOf(Key k) { return static_cast<uint64_t>(k) >> kSlotBits; }
+  void Grow();
+  void RenumberKeyStamps();
+  void SiftUp(size_t i, Key k);
+
+  // heap_[0] is the root; the children of i are 4i+1 .. 4i+4. The storage
+  // starts 3 keys before a 64-byte boundary, so every group of four
+  // children fills one cache line.
+  Key* heap_ = nullptr;
+  Key* storage_ = nullptr;
+  size_t size_ = 0;
+  size_t capacity_ = 0;
+  std::vector<std::unique_ptr<Event[]>> chunks_;
+  uint32_t poolSize_ = 0;
   std::vector<uint32_t> free_;
   uint64_t stamp_ = 0;
+  uint64_t keyStamp_ = 0;
+  uint64_t keyStampLimit_;
 };

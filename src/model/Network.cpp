@@ -4,16 +4,38 @@
 #include <algorithm>
 #include <ostream>
 
-#include "atm/BlockFactory.h"
-#include "atm/QueueingSystem.h"
+#include "model/BlockModels.h"
+#include "model/DataKeys.h"
 #include "model/Kernel.h"
+#include "model/RunFiles.h"
+#include "model/VccRecord.h"
+
+namespace {
+const ParamTable<NetworkSettings>& NetworkRows() {
+  static const ParamTable<NetworkSettings> rows = {
+      {"Simulation log status", "OFF", "Kernel file log status", &NetworkSettings::logStatus},
+      {"Performance log status", "ON", "Kernel performance file log status",
+       &NetworkSettings::perfStatus},
+      {"Path", "C:\\", "Path", &NetworkSettings::path},
+  };
+  return rows;
+}
+}  // namespace
 
 Network::Network(const Sstring& name, Kernel& kernel) : name_(name), kernel_(kernel) {
   SetTableName("Network_Table");
   SetParamBlockName("Network");
-  PutParam("Simulation log status", Sstring("OFF"), "Kernel file log status", "SHOW");
-  PutParam("Performance log status", Sstring("ON"), "Kernel performance file log status", "SHOW");
-  PutParam("Path", Sstring("C:\\"), "Path", "SHOW");
+  DeclareParameters(*this, NetworkRows());
+}
+
+NetworkSettings Network::Settings() const {
+  NetworkSettings s;
+  LoadParameters(*this, NetworkRows(), s);
+  return s;
+}
+
+std::vector<ParameterInfo> Network::DescribeParameters() {
+  return ::DescribeParameters(NetworkRows());
 }
 
 // Blocks go before the neighbour lists that point at them.
@@ -39,18 +61,12 @@ int Network::CreateBlock(const Sstring& name, const Sstring& model, const Sstrin
 }
 
 int Network::CanRemoveBlock(const Sstring& name) const {
-  for (const Sstring& nci : VccIds()) {
-    short n = 0;
-    PeekData(nci, "Number of blocks", n);
-    for (short i = 1; i <= n; ++i) {
-      Sstring b;
-      if (PeekData(nci, Sstring("Block_") + std::to_string(i).c_str(), b) && b == name) return 0;
-    }
-  }
+  for (const Sstring& nci : VccIds())
+    if (VccRecord(*this, nci).OnPath(name)) return 0;
   for (const Sstring& dci : DcIds()) {
     Sstring app;
-    if (PeekData(dci, "Begin application name", app) && app == name) return 0;
-    if (PeekData(dci, "End application name", app) && app == name) return 0;
+    if (PeekData(dci, datakey::kBeginApplication, app) && app == name) return 0;
+    if (PeekData(dci, datakey::kEndApplication, app) && app == name) return 0;
   }
   return 1;
 }
@@ -58,8 +74,10 @@ int Network::CanRemoveBlock(const Sstring& name) const {
 int Network::RemoveBlock(const Sstring& name) {
   if (!blocks_.Contains(name)) return 0;
   if (CanRemoveBlock(name) != 1) return 0;
-  // A block that was never wired has nothing to undo.
-  if (HasNeighbours(name) && DisconnectBlock(name) != 1) return 0;
+  // A block that was never wired, or whose peers have all gone, has nothing
+  // to undo (and a refusal must not leave its empty list of peers erased).
+  if (NumberOfNeighbours(name) > 0 && DisconnectBlock(name) != 1) return 0;
+  neighbours_.Erase(name);
   blocks_.Erase(name);
   return 1;
 }
@@ -100,7 +118,7 @@ int Network::ConnectBlock(const Sstring& name1, const Sstring& name2, const Sstr
   neighbours_.GetOrInsert(name1).push_back(b2);
   neighbours_.GetOrInsert(name2).push_back(b1);
   connections_.emplace_back(name1, name2);
-  PutData("Interfaces", "Interface_" + name1 + "_" + name2, interface);
+  PutData(datakey::kInterfaces, "Interface_" + name1 + "_" + name2, interface);
   return 1;
 }
 
@@ -133,34 +151,22 @@ int Network::DisconnectBlock(const Sstring& name) {
 
 std::vector<Sstring> Network::VccIds() const {
   std::vector<Sstring> ids;
-  GetKeys("Status", ids);
+  GetKeys(datakey::kStatus, ids);
   return ids;
 }
 
 std::vector<Sstring> Network::DcIds() const {
   std::vector<Sstring> ids;
-  GetKeys("Begin application name", ids);
+  GetKeys(datakey::kBeginApplication, ids);
   return ids;
 }
 
 void Network::StartAll() {
-  ForEachBlock([](Block& b) {
-    std::vector<Sstring> names;
-    if (b.ListLayers(names))
-      for (const Sstring& n : names) b.StartLayer(n);
-    names.clear();
-    if (b.ListQSs(names))
-      for (const Sstring& n : names) b.StartQS(n);
-  });
-}
-
-int Network::DeliverEvent(const Sstring& block, Event& e) {
-  Block* b = FindBlock(block);
-  return b ? b->RouteEvent(e) : 0;
+  ForEachBlock([](Block& b) { b.StartComponents(); });
 }
 
 int Network::FinishAll() {
-  for (std::ostream* f : runStreams_) f->flush();
+  for (auto& [f, path] : runStreams_) ReportIfIncomplete(*f, path);
   runStreams_.clear();
   return 1;
 }
@@ -169,6 +175,7 @@ void Network::PrepareRun() {
   routable_.assign(Name::Count(), nullptr);
   runFiles_.clear();
   runStreams_.clear();
+  runFileNames_.clear();
   neighbours_.ForEach([&](const Sstring& name, const std::vector<Block*>&) {
     if (Block* b = FindBlock(name)) routable_[b->GetNameId().id()] = b;
   });

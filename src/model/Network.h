@@ -13,9 +13,17 @@
 #include "core/NewestFirstMap.h"
 #include "core/Param.h"
 #include "model/Block.h"
+#include "model/ParameterTable.h"
 
 class Kernel;
 class EventPriorityQueue;
+
+// The network's settings for a run, read afresh from its parameters.
+struct NetworkSettings {
+  Sstring logStatus;   // "Simulation log status": the event log
+  Sstring perfStatus;  // "Performance log status": the performance file
+  Sstring path;        // "Path": the prefix of every file of a run
+};
 
 class Network : public Param, public DataTable {
  public:
@@ -27,12 +35,17 @@ class Network : public Param, public DataTable {
   const Sstring& GetName() const { return name_; }
   Kernel& GetKernel() const { return kernel_; }
   EventPriorityQueue& Queue() const;
+  // The current settings (a deleted parameter reads as empty).
+  NetworkSettings Settings() const;
+  Sstring Path() const { return Settings().path; }
+  static std::vector<ParameterInfo> DescribeParameters();
 
   // Block registry (newest first).
   int ExistBlock(const Sstring& name) const { return blocks_.Contains(name) ? 1 : 0; }
   Block* FindBlock(const Sstring& name) const;
-  // Makes a block of one of the three models and its fixed layers. A name
-  // already in use, or another model, is refused (0, nothing changes).
+  // Makes a block of a registered model (BlockModels.h) and its fixed
+  // layers. A name already in use, or an unknown model, is refused (0,
+  // nothing changes).
   int CreateBlock(const Sstring& name, const Sstring& model, const Sstring& type);
   int RemoveBlock(const Sstring& name);
   // 1 unless the block lies on a VCC's path or is an application of a DC.
@@ -75,9 +88,10 @@ class Network : public Param, public DataTable {
   // Run support.
   // Starts every layer and queueing system, blocks newest first.
   void StartAll();
-  int DeliverEvent(const Sstring& block, Event& e);
   // Flushes every statistics file the run opened, so that the files are
   // complete once the run is over (the layers keep them open until they end).
+  // A file that could not take all its lines (a full disk) is reported, one
+  // console line each. Returns 1.
   int FinishAll();
   // Resolves, once per run, which blocks events can reach (those with
   // neighbour lists) and forgets routes cached by the previous run.
@@ -89,11 +103,15 @@ class Network : public Param, public DataTable {
   // Registers a file name opened by this run; false when already taken.
   bool ClaimRunFile(const std::string& path) { return runFiles_.insert(path).second; }
   // Remembers a file opened for this run, to flush it when the run ends.
-  void AddRunStream(std::ostream* f) { runStreams_.push_back(f); }
+  void AddRunStream(std::ostream* f, const std::string& path) {
+    runStreams_.emplace_back(f, path);
+    runFileNames_.push_back(path);
+  }
+  // The files the layers and queues opened in this run, in opening order
+  // (kept after FinishAll, for the run record).
+  const std::vector<std::string>& RunFileNames() const { return runFileNames_; }
 
  private:
-  int BlocksOfVcc(const Sstring& nci, std::vector<Sstring>& blocks);
-  bool OnVccPath(const Sstring& nci, const Sstring& block);
   void RemoveHop(const Sstring& nci, const Sstring& from, const Sstring& to);
 
   Sstring name_;
@@ -103,5 +121,6 @@ class Network : public Param, public DataTable {
   std::vector<std::pair<Sstring, Sstring>> connections_;
   std::vector<Block*> routable_;  // by name id
   std::set<std::string> runFiles_;
-  std::vector<std::ostream*> runStreams_;
+  std::vector<std::pair<std::ostream*, std::string>> runStreams_;
+  std::vector<std::string> runFileNames_;
 };

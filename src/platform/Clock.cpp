@@ -34,6 +34,11 @@ long long SecondsSinceEpoch() {
   return static_cast<long long>(std::time(nullptr));
 }
 
+double MonotonicSeconds() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
 void FixClock(const TimeOfDay& timeOfDay, long long secondsSinceEpoch) {
   gFixed = true;
   gFixedTime = timeOfDay;

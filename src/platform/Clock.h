@@ -18,6 +18,10 @@ TimeOfDay Now();
 // Seconds since 1970-01-01 UTC now (or the fixed value).
 long long SecondsSinceEpoch();
 
+// Seconds on a steady clock from an arbitrary origin, for measuring how
+// long something took (never fixed).
+double MonotonicSeconds();
+
 // Makes Now() and SecondsSinceEpoch() return these values until
 // UseSystemClock() is called.
 void FixClock(const TimeOfDay& timeOfDay, long long secondsSinceEpoch);

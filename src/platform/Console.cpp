@@ -12,12 +12,15 @@ namespace platform {
 namespace {
 std::ostream* gOut = nullptr;
 std::istream* gIn = nullptr;
+std::ostream* gErr = nullptr;
 }  // namespace
 
 std::ostream& Out() { return gOut ? *gOut : std::cout; }
 std::istream& In() { return gIn ? *gIn : std::cin; }
+std::ostream& Err() { return gErr ? *gErr : std::cerr; }
 void SetOut(std::ostream* out) { gOut = out; }
 void SetIn(std::istream* in) { gIn = in; }
+void SetErr(std::ostream* err) { gErr = err; }
 
 bool ReadLine(std::istream& in, std::string& line) {
   return static_cast<bool>(std::getline(in, line));

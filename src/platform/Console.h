@@ -11,9 +11,13 @@ namespace platform {
 std::ostream& Out();
 // Stream console lines are read from (standard input by default).
 std::istream& In();
-// Redirect Out() / In(); nullptr restores the standard stream.
+// Standard error (by default): diagnostics that are not part of the
+// console's output.
+std::ostream& Err();
+// Redirect Out() / In() / Err(); nullptr restores the standard stream.
 void SetOut(std::ostream* out);
 void SetIn(std::istream* in);
+void SetErr(std::ostream* err);
 
 // Reads one line of any length up to the line break, which is consumed and
 // not stored. Returns false when input has ended before any character.

@@ -8,6 +8,7 @@
 
 #include <unistd.h>
 
+#include "atm/AtmModels.h"
 #include "console/CommandTable.h"
 #include "console/Dispatcher.h"
 #include "console/RunFileLoad.h"
@@ -19,32 +20,27 @@ namespace fs = std::filesystem;
 
 namespace {
 
-Handler gRun = nullptr;
-
-// The run command with its end time cut to kMaxRunTime: the words are read as
-// the command reads them, and the command is given the rest unchanged unless
-// a longer time was read.
-int BoundedRun(Kernel& kernel, std::istream& in) {
-  std::string rest{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  std::istringstream probe(rest);
+// A `run` line with its end time cut to kMaxRunTime: the words are read as the
+// command reads them, and the line is kept unchanged unless a longer time was
+// read. Other lines are returned as they are.
+std::string BoundedRun(const std::string& line) {
+  std::istringstream words(line);
+  std::string first;
+  words >> first;
+  if (first != "run") return line;
   Sstring network;
   double time = 0;
-  probe >> network;
-  if (!probe.eof() && probe >> time && !(time <= kMaxRunTime)) {
-    std::ostringstream bounded;
-    bounded << network << ' ' << kMaxRunTime;
-    rest = bounded.str();
-  }
-  std::istringstream args(rest);
-  return gRun(kernel, args);
+  words >> network;
+  if (words.eof() || !(words >> time) || time <= kMaxRunTime) return line;
+  std::ostringstream bounded;
+  bounded << "run " << network << ' ' << kMaxRunTime;
+  return bounded.str();
 }
 
-// Once per process: the command handlers and the bounded run.
+// Once per process: the block models and the scratch folder.
 const fs::path& Scratch() {
   static const fs::path dir = [] {
-    InstallCommandHandlers();
-    gRun = FindHandlerRow("CmdRun")->handler;
-    RegisterHandler("CmdRun", &BoundedRun);
+    RegisterAtmModels();
     // Inputs make many small files: a memory file system, when there is one.
     const fs::path base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : fs::temp_directory_path();
     fs::path d = base / ("celvane_fuzz_" + std::to_string(getpid()));
@@ -85,14 +81,18 @@ void ExecuteLines(const uint8_t* data, size_t size) {
   Kernel kernel;
   kernel.SetBaseSeed(1);
   for (std::string line; std::getline(in, line);) {
-    ExecuteLine(kernel, line.c_str());
+    ExecuteLine(kernel, BoundedRun(line).c_str());
     quiet.Take();
   }
 }
 
 void LoadInput(const uint8_t* data, size_t size) {
   InScratch here;
-  std::ofstream("input.txt", std::ios::binary) << Confined(data, size);
+  {
+    std::istringstream in(Confined(data, size));
+    std::ofstream script("input.txt", std::ios::binary);
+    for (std::string line; std::getline(in, line);) script << BoundedRun(line) << '\n';
+  }
   platform::CapturedOutput quiet;
   Kernel kernel;
   kernel.SetBaseSeed(1);

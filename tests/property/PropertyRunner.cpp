@@ -20,6 +20,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "atm/AtmModels.h"
 #include "console/CommandTable.h"
 #include "console/Dispatcher.h"
 #include "console/RunFileLoad.h"
@@ -299,7 +300,7 @@ std::string CompareFolders(const std::string& a, const std::string& b) {
 }
 
 std::vector<Finding> CheckScript(const Script& s, const std::string& dir, size_t& runs) {
-  InstallCommandHandlers();
+  RegisterAtmModels();
   std::vector<Finding> findings;
   const fs::path work = fs::path(dir) / "work", replay = fs::path(dir) / "replay";
   for (const fs::path& d : {work, replay}) {

@@ -41,7 +41,7 @@ ScriptOutcome CheckIsolated(const Script& script, const std::string& dir, double
 struct CampaignOptions {
   uint64_t firstSeed = 1;
   size_t scripts = 100;
-  Profile profile = Profile::Safe;
+  Profile profile = Profile::Full;
   double timeoutSeconds = 60;
   std::string scratch;   // parent of the per-script folders
   std::string keep;      // failing scripts are written here (reproducers)

@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "atm/QueueingSystem.h"
+#include "atm/AtmModels.h"
 #include "console/CommandTable.h"
 #include "console/Dispatcher.h"
 #include "core/ElementTypes.h"
@@ -95,7 +96,7 @@ void AddObjects(const Block& b, ModelInfo& m) {
 
 const Catalog& ProgramCatalog() {
   static const Catalog catalog = [] {
-    InstallCommandHandlers();
+    RegisterAtmModels();
     platform::CapturedOutput quiet;
     Kernel k;
     std::vector<std::string> lines = {"create network n",
@@ -1249,9 +1250,18 @@ class Generator {
     if (a == "long-run") {
       // A long end time on sources with little to send: the run ends when
       // the traffic is done.
+      // A batch source with no route draws batches for as long as the run
+      // lasts (none of them counts as sent): it is given nothing to send.
       for (Blk* b : blocks(kApplication))
         if (b->source != "GENERIC")
-          EditLayer(n, *b, b->source + "_TS", "Number of bytes to be sent", "2000");
+          EditLayer(n, *b, b->source + "_TS", "Number of bytes to be sent",
+                    b->source == "VBR_BATCH" && !b->sendsInDc ? "0" : "2000");
+      // OAM cells are sent for as long as a run lasts: a long end time is a
+      // long simulation then, not a fault.
+      for (Blk& b : n.blocks)
+        for (const auto& object : ObjectsOf(b))
+          if (!object.second && object.first.rfind("PHY", 0) == 0)
+            EditLayer(n, b, object.first, "OAM transmition status", "OFF");
       script_.commands.push_back("run " + N + " " + Pick({"100000", "1e9"}));
       return;
     }

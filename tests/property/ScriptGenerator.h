@@ -13,9 +13,10 @@
 
 namespace property {
 
-// Which edits a script may make. Safe leaves out the edits known to break a
-// run or the save-and-reload property today (each named in the generator);
-// Full lets each script take a random few of them, and records which.
+// Which edits a script may make. Safe leaves out the hostile edits (each
+// named in the generator: the ones that once broke a run or the
+// save-and-reload property); Full lets each script take a random few of them,
+// and records which.
 enum class Profile { Safe, Full };
 
 // A file the script needs in its working folder before it starts: a packet

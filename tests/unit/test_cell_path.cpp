@@ -5,14 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "TestNetwork.h"
 #include "atm/AAL5_Layer.h"
-#include "atm/QueueingSystem.h"
-#include "model/Kernel.h"
-#include "model/Network.h"
 #include "platform/Console.h"
 
 namespace {
@@ -27,25 +26,15 @@ Cell UserCell(short priority, int vpi, int vci, int pti = 0, double birth = 0) {
 
 // A network of terminals (names starting with T) and a switch S writing into
 // a fresh directory; executes queued events in order as the kernel does.
-struct Bench {
-  Kernel k;
-  Network* n;
-  std::string dir = (std::filesystem::temp_directory_path() /
-                     ("celvane_path_" + std::to_string(::getpid()) + "/")).string();  // one per process
+struct Bench : TestNetwork {
   std::vector<Event> seen;
   Bench(std::initializer_list<std::pair<const char*, const char*>> wires, const char* alone = "") {
-    std::filesystem::remove_all(dir);
-    k.CreateNetwork("n");
-    n = k.FindNetwork("n");
-    n->PutParam("Path", Sstring(dir));
     if (*alone) n->CreateBlock(alone, "ATM B-TE", "x");
     for (auto [a, b] : wires)
       for (const char* name : {a, b})
         n->CreateBlock(name, name[0] == 'S' ? "ATM Switch" : "ATM B-TE", "x");
     for (auto [a, b] : wires) n->ConnectBlock(a, b, "CB_PHYSICAL_LAYER");
   }
-  Block& B(const char* b) { return *n->FindBlock(b); }
-  Layer& L(const char* b, const char* l) { return *B(b).FindLayer(l); }
   void Start() {
     n->PrepareRun();
     n->StartAll();
@@ -205,7 +194,7 @@ TEST(BTE_ATM, LabelsPrioritiesAndReception) {
   EXPECT_FALSE(t.HasKey("unlabelled"));  // searches add no keys
   b.L("BTE1", "ATM").End();
   std::stringstream log;
-  log << std::ifstream(b.dir + "B1_AM_Ce.dat").rdbuf();
+  log << std::ifstream(b.dir / "B1_AM_Ce.dat").rdbuf();
   // Management cells are not measured; the unknown labels' cell is.
   EXPECT_EQ(
       log.str(),
@@ -232,7 +221,7 @@ TEST(CBPHY, SlotPlanAndLinkDelivery) {
   }
 }
 
-TEST(CBPHY, PhysicalLayerCellsAndBadParameters) {
+TEST(CBPHY, PhysicalLayerCells) {
   Bench b({{"T1", "T2"}});
   b.L("T1", "PHY").PutParam("OAM transmition status", Sstring("ON"));
   b.Start();
@@ -250,16 +239,51 @@ TEST(CBPHY, PhysicalLayerCellsAndBadParameters) {
   // (0/0/4/1) cells and passes the user cell (0/0/0/0) up.
   EXPECT_EQ(b.Only(Word::RECEIVE_CELL, "T2").size(), 41u);
   EXPECT_EQ(b.Only(Word::PHY_DATA_INDICATION, "T2").size(), 1u);
+}
 
-  Bench bad({{"T1", "T2"}});
-  bad.L("T1", "PHY").PutParam("Bit rate", 0.0);
+// A parameter that makes the cell time, the link delay or the packetization
+// delay anything but a finite time (a subnormal bit rate makes an infinite
+// cell time) is reported at the start and the layer stays silent: the event
+// addressed to it is the only one.
+TEST(CellPath, NonFiniteTimesSilenceTheLayer) {
+  const struct {
+    const char* layer;
+    const char* parameter;
+    double value;
+    bool isFloat;
+  } cases[] = {
+      {"PHY", "Bit rate", 0, false},           {"PHY", "Bit rate", 1e-310, false},
+      {"PHY", "Bit rate", INFINITY, false},    {"PHY", "Distance", INFINITY, true},
+      {"PHY", "Propagation speed", 1e-45, true}, {"AAL5", "Cell packetization delay", -1, false},
+      {"AAL5", "Cell packetization delay", -1e308, false},
+      {"AAL5", "Cell packetization delay", NAN, false},
+  };
   platform::CapturedOutput console;
-  bad.Start();
-  EXPECT_NE(console.Take().find("\"Bit rate\""), std::string::npos);
-  bad.Post(0, Word::PHY_DATA_REQUEST, "T1", "PHY", PHY_Data(UserCell(1, 5, 50)));
-  bad.Drain();
-  EXPECT_EQ(bad.seen.size(), 1u);
-  EXPECT_EQ(bad.B("T1").FindQS("PHY_QS")->Arrived(), 0u);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.parameter) + " " + std::to_string(c.value));
+    Bench bad({{"T1", "T2"}});
+    if (c.isFloat) bad.L("T1", c.layer).PutParam(c.parameter, static_cast<float>(c.value));
+    else bad.L("T1", c.layer).PutParam(c.parameter, c.value);
+    bad.Start();
+    EXPECT_NE(console.Take().find('"' + std::string(c.parameter) + "\" makes no sense"),
+              std::string::npos);
+    if (c.layer == std::string("PHY"))
+      bad.Post(0, Word::PHY_DATA_REQUEST, "T1", "PHY", PHY_Data(UserCell(1, 5, 50)));
+    else
+      bad.Post(0, Word::CPCS_UNITDATA_INVOKE, "T1", "AAL5",
+               CPCS_UnitData(std::make_shared<UserSDU>(0.0, Name("p"), 40.0), 0, 0, 0, 0, 0));
+    bad.Drain();
+    EXPECT_EQ(bad.seen.size(), 1u);
+    EXPECT_EQ(bad.Q("T1", "PHY_QS").Arrived(), 0u);
+  }
+  // The AAL5 length field has 16 bits: a longer SDU is dropped.
+  Bench b({}, "T1");
+  b.Start();
+  for (double length : {65535.0, 65536.0})
+    b.Post(0, Word::CPCS_UNITDATA_INVOKE, "T1", "AAL5",
+           CPCS_UnitData(std::make_shared<UserSDU>(0.0, Name("p"), length), 0, 0, 0, 0, 0));
+  b.Drain();
+  EXPECT_EQ(b.Only(Word::ATM_DATA_REQUEST).size(), 1366u);
 }
 
 TEST(SwitchATM, TranslationAndPerPortFabricPlan) {
@@ -282,7 +306,7 @@ TEST(SwitchATM, TranslationAndPerPortFabricPlan) {
       out, (std::vector<std::tuple<double, short, int, int>>{
                {S, 1, 2, 200}, {S, 4, 3, 300}, {S2, 5, 2, 200}, {S3, 6, 2, 200}, {S4, 7, 2, 200}}));
   EXPECT_EQ(b.Only(Word::PHY_DATA_INDICATION, "T3").size(), 1u);
-  EXPECT_EQ(b.B("S").FindQS("ATM_QS_1")->Arrived(), 4u);
+  EXPECT_EQ(b.Q("S", "ATM_QS_1").Arrived(), 4u);
 
   // Management cells and unknown labels go no further.
   b.seen.clear();
@@ -290,7 +314,7 @@ TEST(SwitchATM, TranslationAndPerPortFabricPlan) {
   b.Post(1, Word::PHY_DATA_INDICATION, "S", "ATM", PHY_Data(UserCell(1, 9, 9)));
   b.Drain(1);
   EXPECT_EQ(b.seen.size(), 2u);
-  EXPECT_EQ(b.B("S").FindQS("ATM_QS_1")->Arrived(), 4u);
+  EXPECT_EQ(b.Q("S", "ATM_QS_1").Arrived(), 4u);
 }
 
 TEST(CellPath, PacketCrossesTheSwitch) {

@@ -28,9 +28,20 @@ TEST(CommandLine, StoresOptionsAndScripts) {
   EXPECT_EQ(Parse({"--seed=18446744073709551615"}).options.seed, 18446744073709551615ull);
 }
 
+TEST(CommandLine, ReplicationAndVariables) {
+  const ParsedCommandLine r = Parse({"--run", "3", "-D", "A=1", "-DB=x=y", "-D", "A=", "s.txt"});
+  EXPECT_FALSE(r.exit);
+  EXPECT_EQ(r.options.run, 3u);
+  EXPECT_EQ(r.options.defines, (std::vector<std::pair<std::string, std::string>>{
+                                   {"A", "1"}, {"B", "x=y"}, {"A", ""}}));
+  EXPECT_EQ(r.options.scripts, std::vector<std::string>{"s.txt"});
+  EXPECT_EQ(Parse({"--run=0"}).options.run, 0u);
+}
+
 TEST(CommandLine, BadArgumentsExitWithStatus2AndOneLine) {
   for (auto args : {std::vector<const char*>{"--seed"}, {"--seed", "12x"}, {"--seed=18446744073709551616"},
-                    {"--verbose"}, {"-q"}}) {
+                    {"--verbose"}, {"-q"}, {"--run"}, {"--run", "-1"}, {"-D"}, {"-D", "A"},
+                    {"-D", "1A=2"}, {"-D", "=2"}, {"-DA-B=1"}}) {
     std::string err;
     const ParsedCommandLine r = Parse(args, &err);
     EXPECT_TRUE(r.exit) << args[0];

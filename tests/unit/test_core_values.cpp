@@ -103,12 +103,20 @@ TEST(Joker, RecordFormRoundTripsForEveryType) {
   }
   // Unknown types, bad sizes and bad elements read as failures, not values.
   for (const char* bad : {"nosuch 1 1 3", "int -1 1", "int 1 1 x", "short int 1 1 3",
-                          "\"short int\" 1 1 40000", "int 1000000 1000000 1"}) {
+                          "\"short int\" 1 1 40000", "int 1000000 1000000 1",
+                          "int 1000001 0", "int 9223372036854775807 0", "int 1001 1000 1"}) {
     std::istringstream in(bad);
     Joker j;
     EXPECT_FALSE(j.Read(in)) << bad;
     EXPECT_TRUE(j.IsEmpty());
   }
+  // The size is bounded as lines x max(columns, 1), whatever the columns.
+  std::istringstream most("int 1000000 0");
+  Joker j;
+  ASSERT_TRUE(j.Read(most));
+  EXPECT_EQ(j.Rows(), 1000000);
+  j.Put("int", 1000001, 0, "1");
+  EXPECT_EQ(j.Rows(), 1000000);
 }
 
 TEST(Joker, ResizeAndFillAndTextAccess) {

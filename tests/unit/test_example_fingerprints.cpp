@@ -12,7 +12,6 @@
 
 #include <unistd.h>
 
-#include "console/CommandTable.h"
 #include "console/RunFileLoad.h"
 #include "model/Kernel.h"
 #include "platform/Console.h"
@@ -48,7 +47,6 @@ std::string Fnv1a(const std::string& text) {
 }
 
 TEST(Examples, EventLogFingerprints) {
-  InstallCommandHandlers();
   const bool print = std::getenv("CELVANE_PRINT_FINGERPRINTS") != nullptr;
   for (const Example& ex : kExamples) {
     // The example as written, with its files sent to a scratch folder and the

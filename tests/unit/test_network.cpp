@@ -1,24 +1,19 @@
 // Network model: wiring, routing, VCC/link/DC set-up and the event queue.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <random>
 
+#include "TestNetwork.h"
 #include "model/Block.h"
 #include "model/EventPriorityQueue.h"
-#include "model/Kernel.h"
-#include "model/Network.h"
 #include "platform/Console.h"
 
 namespace {
 
-struct Net {
-  Kernel kernel;
-  Network* n;
-  Net() {
-    kernel.CreateNetwork("lan");
-    n = kernel.FindNetwork("lan");
-  }
+struct Net : TestNetwork {
+  Net() : TestNetwork("lan") {}
   void Blocks(std::initializer_list<std::pair<const char*, const char*>> blocks) {
     for (auto& [name, model] : blocks) ASSERT_EQ(n->CreateBlock(name, model, "t"), 1) << name;
   }
@@ -82,14 +77,44 @@ TEST(Network, SwitchPortFreedByDisconnectIsReusedWithoutClobbering) {
   EXPECT_EQ(peer, "T3");
 }
 
-// A layer that counts what reaches it.
+// A wiring the peer refuses is undone without cutting the live one, and a
+// peer wired twice leaves no port behind when it goes.
+TEST(Network, UndoingASecondWiringKeepsTheFirst) {
+  Net t;
+  t.Blocks({{"S", "ATM Switch"}, {"T", "ATM B-TE"}, {"S2", "ATM Switch"}});
+  ASSERT_EQ(t.n->ConnectBlock("T", "S", "CB_PHYSICAL_LAYER"), 1);
+  EXPECT_EQ(t.n->ConnectBlock("S", "T", "CB_PHYSICAL_LAYER"), 0);  // T takes one piece
+  Block* s = t.n->FindBlock("S");
+  Sstring port;
+  EXPECT_TRUE(s->PeekData("DLN", "T", port) && port == "PHY_0");  // cells from T still enter
+  EXPECT_FALSE(s->HasLayer("PHY_1"));
+  ASSERT_EQ(t.n->ConnectBlock("S", "S2", "CB_PHYSICAL_LAYER"), 1);
+  ASSERT_EQ(t.n->ConnectBlock("S2", "S", "CB_PHYSICAL_LAYER"), 1);
+  EXPECT_EQ(t.n->DisconnectBlock("T"), 1);
+  EXPECT_EQ(t.n->DisconnectBlock("S2"), 1);
+  std::vector<Sstring> layers;
+  s->ListLayers(layers);
+  EXPECT_EQ(layers, std::vector<Sstring>{"ATM"});
+  EXPECT_EQ(s->HasQS("PHY_QS_0") + s->HasQS("PHY_QS_1") + s->HasQS("PHY_QS_2"), 0);
+}
+
+// A layer, and a component of the other kind, that count what reaches them
+// and return `result`.
 class Recorder : public Layer {
  public:
   using Layer::Layer;
-  int HandleEvent(Event& e) override {
-    current_ = &e;
+  int HandleEvent(Event&) override {
     ++seen;
-    return 1;
+    return result;
+  }
+  int seen = 0, result = 1;
+};
+class QueueRecorder : public Component {
+ public:
+  QueueRecorder(const Sstring& name, Block& b) : Component(name, ComponentKind::QueueingSystem, b) {}
+  int HandleEvent(Event&) override {
+    ++seen;
+    return 2;
   }
   int seen = 0;
 };
@@ -102,12 +127,17 @@ class TestBlock : public ATMEquipment {
   int CreateLayer(const Sstring& name, const Sstring& type) override {
     auto l = std::make_unique<Recorder>(name, type, *this);
     last = l.get();
-    AddLayer(std::move(l));
+    Add(std::move(l));
     return 1;
+  }
+  QueueRecorder* CreateQueue(const Sstring& name) {
+    auto q = std::make_unique<QueueRecorder>(name, *this);
+    QueueRecorder* made = q.get();
+    Add(std::move(q));
+    return made;
   }
   int ConnectInterface(const Sstring&, const Sstring&, short, const Sstring&) override { return 1; }
   int DisconnectInterface(const Sstring&, const Sstring&, int) override { return 1; }
-  int RemoveLayers() override { return 1; }
   Recorder* last = nullptr;
 };
 
@@ -117,25 +147,30 @@ TEST(Block, RoutesUnknowThroughTheLayerFacingTheSender) {
   TestBlock b("B", *k.FindNetwork("n"));
   b.CreateLayer("PHY_3", "x");
   Recorder* phy = b.last;
-  b.CreateQS("PHY_3");  // a queue of the same name also gets named events
+  QueueRecorder* queue = b.CreateQueue("PHY_3");  // a queue of the same name gets named events
   b.PutData("DLN", "peer", Sstring("PHY_3"));
   Event e;
   e.sourceBlock = Name("peer");
   e.destinationLayer = Word::UNKNOW;
   EXPECT_EQ(b.RouteEvent(e), 1);
   EXPECT_EQ(phy->seen, 1);
+  EXPECT_EQ(queue->seen, 0);
   e.sourceBlock = Name("stranger");
   EXPECT_EQ(b.RouteEvent(e), 0);
+  // Named events reach the layer, then the queue; the queue's result counts.
+  e.destinationLayer = Name("PHY_3");
+  EXPECT_EQ(b.RouteEvent(e), 2);
+  EXPECT_EQ(phy->seen, 2);
+  EXPECT_EQ(queue->seen, 1);
+  EXPECT_EQ(b.RemoveQS("PHY_3"), 1);
+  EXPECT_EQ(b.RouteEvent(e), 1);
   e.destinationLayer = Name("nolayer");
   EXPECT_EQ(b.RouteEvent(e), 0);
   std::vector<Sstring> names{"kept"};
   TestBlock empty("E", *k.FindNetwork("n"));
   EXPECT_EQ(empty.ListLayers(names), 0);
   EXPECT_EQ(names.size(), 1u);
-  Cell c;
-  int result = 7;
-  EXPECT_EQ(b.TableQSPut("nokey", "PHY_QS", c, 0.0, result), 0);
-  EXPECT_EQ(result, 7);
+  EXPECT_EQ(TableQS(b, "nokey", "PHY_QS"), nullptr);
 }
 
 // Terminal -> switch -> terminal with an application at each end.
@@ -220,6 +255,10 @@ TEST(Connections, BlocksInUseCannotBeRemoved) {
   EXPECT_EQ(p.n->RemoveBlock("A2"), 0);
   p.Blocks({{"lonely", "ATM Switch"}});
   EXPECT_EQ(p.n->RemoveBlock("lonely"), 1);  // never wired: nothing to undo
+  p.Blocks({{"left", "ATM B-TE"}, {"peer", "ATM B-TE"}});
+  p.n->ConnectBlock("left", "peer", "CB_PHYSICAL_LAYER");
+  p.n->DisconnectBlock("peer");                // left keeps an empty list of peers
+  EXPECT_EQ(p.n->RemoveBlock("left"), 1);
   EXPECT_EQ(p.n->RemoveVcc("v"), 1);
   EXPECT_EQ(p.n->RemoveVcc("Interfaces"), 0);
   EXPECT_TRUE(p.n->Peek("Interfaces", "Interface_T1_S"));
@@ -242,31 +281,42 @@ TEST(Connections, DisconnectingAVccBlockCutsThePathThere) {
   EXPECT_FALSE(p.n->FindBlock("T1")->PeekData("v", "Output port", port));
 }
 
+// Equal times (also -0 and +0) keep their insertion order; a small limit
+// makes the keys' stamps be renumbered many times on the way.
 TEST(EventQueue, MatchesAReferenceOrderWithManyEqualTimes) {
-  EventPriorityQueue q;
-  std::multimap<std::pair<double, uint64_t>, int> reference;
-  std::mt19937 rng(7);
-  uint64_t stamp = 0;
-  Event out;
-  for (int round = 0; round < 20000; ++round) {
-    if (rng() % 3 != 0 || reference.empty()) {
-      Event e;
-      e.time = static_cast<double>(rng() % 50);
-      e.type = Name(std::to_string(round % 97).c_str());
-      reference.emplace(std::make_pair(e.time, stamp++), round % 97);
-      q.Add(std::move(e));
-    } else {
-      ASSERT_EQ(q.RemoveFirst(out), 1);
-      auto first = reference.begin();
-      ASSERT_EQ(out.time, first->first.first);
-      ASSERT_EQ(out.stamp, first->first.second);
-      reference.erase(first);
+  for (uint64_t limit : {uint64_t(1) << 62, uint64_t(7000), uint64_t(9000)}) {
+    EventPriorityQueue q(limit);
+    std::multimap<std::pair<double, uint64_t>, int> reference;
+    std::mt19937 rng(7);
+    uint64_t stamp = 0;
+    Event out;
+    const double special[] = {-0.0, 0.0, -1e-300, 1e300, HUGE_VAL};
+    for (int round = 0; round < 20000; ++round) {
+      if (rng() % 3 != 0 || reference.empty()) {
+        Event e;
+        unsigned r = rng() % 60;
+        e.time = r < 50 ? static_cast<double>(r) - 10.0 : special[r % 5];
+        e.type = Name(std::to_string(round % 97).c_str());
+        reference.emplace(std::make_pair(e.time, stamp++), round % 97);
+        q.Add(std::move(e));
+      } else {
+        ASSERT_EQ(q.RemoveFirst(out), 1);
+        auto first = reference.begin();
+        ASSERT_EQ(out.time, first->first.first);
+        ASSERT_EQ(out.stamp, first->first.second) << limit;
+        reference.erase(first);
+      }
     }
+    ASSERT_EQ(q.Size(), reference.size());
+    for (int left = 100; left-- > 0; reference.erase(reference.begin())) {
+      ASSERT_EQ(q.RemoveFirst(out), 1);
+      ASSERT_EQ(out.stamp, reference.begin()->first.second);
+    }
+    q.Clear();
+    EXPECT_TRUE(q.IsEmpty());
+    EXPECT_EQ(q.RemoveFirst(out), 0);
+    EXPECT_EQ(q.NextStamp(), stamp);  // the stamp counter never resets
   }
-  q.Clear();
-  EXPECT_TRUE(q.IsEmpty());
-  EXPECT_EQ(q.RemoveFirst(out), 0);
-  EXPECT_EQ(q.NextStamp(), stamp);  // the stamp counter never resets
 }
 
 TEST(Kernel, EndTimeTestComesBeforeEachEvent) {
@@ -277,15 +327,15 @@ TEST(Kernel, EndTimeTestComesBeforeEachEvent) {
   t.n->PutParam("Path", Sstring(testing::TempDir()));
   platform::CapturedOutput captured;
   // Nothing is queued: no events.
-  t.kernel.Run("lan", 1.0);
+  t.k.Run("lan", 1.0);
   EXPECT_NE(captured.Take().find("Numero de Eventos Processados: 0\n"), std::string::npos);
   // The first event past the end time still runs (the physical layer's cell
   // loop starts at 26 cell times); a negative end time runs none. Events left
   // over by a run never reach the next one.
   t.n->FindBlock("T1")->FindLayer("PHY")->PutParam("OAM transmition status", Sstring("ON"));
-  t.kernel.Run("lan", 0.0);
+  t.k.Run("lan", 0.0);
   EXPECT_NE(captured.Take().find("Numero de Eventos Processados: 1\n"), std::string::npos);
-  t.kernel.Run("lan", -1.0);
+  t.k.Run("lan", -1.0);
   EXPECT_NE(captured.Take().find("Numero de Eventos Processados: 0\n"), std::string::npos);
 }
 

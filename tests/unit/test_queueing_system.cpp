@@ -4,38 +4,22 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <random>
 #include <sstream>
 
-#include "atm/QueueingSystem.h"
-#include "model/Kernel.h"
-#include "model/Network.h"
+#include "TestNetwork.h"
 #include "platform/Console.h"
 
 namespace {
 
 // A terminal "BTE1" whose network writes its files into a fresh directory.
-struct QsBench {
-  Kernel k;
-  Network* n;
-  std::string dir = (std::filesystem::temp_directory_path() /
-                     ("celvane_qs_" + std::to_string(::getpid()) + "/")).string();  // one per process
-  QsBench() {
-    std::filesystem::remove_all(dir);
-    k.CreateNetwork("q");
-    n = k.FindNetwork("q");
-    n->PutParam("Path", Sstring(dir));
-    n->CreateBlock("BTE1", "ATM B-TE", "t");
-  }
-  Block& block() { return *n->FindBlock("BTE1"); }
-  std::string Read(const char* file) {
-    std::stringstream s;
-    s << std::ifstream(dir + file).rdbuf();
-    return s.str();
-  }
+struct QsBench : TestNetwork {
+  QsBench() : TestNetwork("q") { n->CreateBlock("BTE1", "ATM B-TE", "t"); }
+  Block& block() { return B("BTE1"); }
 };
 
 Cell Tagged(short priority, int vci) { return Cell(0.0, priority, 0, 0, vci, 0, 0, 0); }
@@ -161,4 +145,33 @@ TEST(QueueingSystem, Logs) {
   int handled = 0;
   while (b.k.Queue().RemoveFirst(e)) handled += qs.HandleEvent(e);
   EXPECT_EQ(handled, 2);
+}
+
+// A time-driven log writes at most a million lines in a run (1e-12 s on a
+// 1 ms run would be 1e9), and stops where its period no longer moves the
+// clock; each is said once. An unusable period stops it silently (the owner
+// reported it at the start).
+TEST(LogTimer, StopsAtAMillionLinesOrWhereTheClockStands) {
+  platform::CapturedOutput console;
+  LogTimer timer;
+  ASSERT_TRUE(timer.Start(1e-12));
+  double t = 0, next = 0;
+  unsigned long lines = 1;
+  for (; timer.Next(t, next, "B", "layer", "L", "SS"); ++lines) t = next;
+  EXPECT_EQ(lines, 1000000u);
+  EXPECT_EQ(console.Take(),
+            "run warning: block \"B\" layer \"L\": parameter \"Logging every x secs\" gives "
+            "1000000 lines of its log \"SS\" by time 9.99999e-07; the log stops there\n");
+
+  ASSERT_TRUE(timer.Start(1e-20));
+  EXPECT_TRUE(timer.Next(0.0, next, "B", "layer", "L", "SS"));
+  EXPECT_FALSE(timer.Next(1.0, next, "B", "layer", "L", "SS"));
+  EXPECT_EQ(console.Take(),
+            "run warning: block \"B\" layer \"L\": parameter \"Logging every x secs\" no longer "
+            "moves the clock at time 1; it stops repeating there\n");
+  for (double bad : {0.0, -1.0, double(NAN), double(INFINITY)}) {
+    EXPECT_FALSE(timer.Start(bad));
+    EXPECT_FALSE(timer.Next(0.0, next, "B", "layer", "L", "SS"));
+  }
+  EXPECT_EQ(console.Take(), "");
 }

@@ -12,9 +12,7 @@
 #include <map>
 #include <sstream>
 
-#include "atm/QueueingSystem.h"
-#include "model/Kernel.h"
-#include "model/Network.h"
+#include "TestNetwork.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
 
@@ -22,26 +20,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string TestName() { return testing::UnitTest::GetInstance()->current_test_info()->name(); }
-
 // Network "n" of terminals T1..Tn, each with application Ai, either wired
 // back to back (two terminals) or each to port i-1 of the switch S. Files go
 // to a scratch folder of the test.
-struct Sim {
-  Kernel k;
-  Network* n;
+struct Sim : TestNetwork {
   bool switched;
-  fs::path dir = fs::path(testing::TempDir()) /
-                 ("runs_" + TestName() + "_" + std::to_string(getpid()));  // one per process
   std::map<std::string, unsigned> peak;      // most cells a queue held, by "block.queue"
   std::map<std::string, unsigned> received;  // packets each receiver took
   unsigned discarded = 0;                    // by all queueing systems
 
   Sim(int terminals, bool withSwitch) : switched(withSwitch) {
-    fs::remove_all(dir);
-    k.CreateNetwork("n");
-    n = k.FindNetwork("n");
-    n->PutParam("Path", Sstring((dir / "").string()));
     if (switched) n->CreateBlock("S", "ATM Switch", "s");
     for (int i = 1; i <= terminals; ++i) {
       const std::string t = "T" + std::to_string(i), a = "A" + std::to_string(i);
@@ -52,8 +40,6 @@ struct Sim {
       n->ConnectBlock(a, t, "x");
     }
   }
-  ~Sim() { fs::remove_all(dir); }
-  Layer& L(const char* block, const char* layer) { return *n->FindBlock(block)->FindLayer(layer); }
 
   // A CBR VCC from one terminal to another (through S when there is one),
   // labelled first/second on its two hops, and a data connection over it.
@@ -79,9 +65,6 @@ struct Sim {
     s.PutParam("Packet length", length);
     s.PutParam("Number of bytes to be sent", bytes);
   }
-  QueueingSystem& Q(const char* block, const char* queue) {
-    return *n->FindBlock(block)->FindQS(queue);
-  }
 
   // Runs as the kernel does (the end time is tested before each event),
   // noting after every event how many cells each queueing system holds.
@@ -94,7 +77,7 @@ struct Sim {
       std::vector<Sstring> names;
       if (b.ListQSs(names))
         for (const Sstring& q : names)
-          queues.emplace_back(b.GetName().str() + "." + q.str(), b.FindQS(q));
+          queues.emplace_back(b.GetName().str() + "." + q.str(), FindQueueingSystem(b, q));
     });
     double now = 0;
     for (Event e; now <= end && k.Queue().RemoveFirst(e);) {
@@ -213,4 +196,25 @@ TEST(Runs, TwoConnectionsThroughOneSwitchReachTheirOwnReceivers) {
   sim.Run(1.0);
   EXPECT_EQ(sim.received, (std::map<std::string, unsigned>{{"A3", 3}, {"A4", 5}}));
   EXPECT_TRUE(sim.k.Queue().IsEmpty());
+}
+
+// Run files that cannot take their lines (here a full device) are reported
+// once each when the run ends: a statistics file and a kernel file.
+TEST(Runs, FilesThatCannotBeWrittenAreReportedOnce) {
+  Sim sim(2, false);
+  sim.Connect("d1", "T1", "T2", {1, 100});
+  sim.L("A1", "CBR_TS").PutParam("Log packet time status", Sstring("ON"));
+  fs::create_directories(sim.dir);
+  const char* full[] = {"A1_CBR_TS.dat", "n_end.dat"};
+  for (const char* f : full) fs::create_symlink("/dev/full", sim.dir / f);
+  platform::CapturedOutput console;
+  ASSERT_EQ(sim.k.Run("n", 0.001), 1);
+  const std::string said = console.Take();
+  std::string expected;
+  for (const char* f : full)
+    expected += "run warning: cannot write the file \"" + (sim.dir / f).string() +
+                "\"; it is incomplete\n";
+  const size_t first = said.find("run warning");
+  ASSERT_NE(first, std::string::npos) << said;
+  EXPECT_EQ(said.substr(first), expected);
 }

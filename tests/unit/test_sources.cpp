@@ -15,8 +15,7 @@
 #include "atm/CBRSource.h"
 #include "atm/FileSource.h"
 #include "atm/VBRBatchSource.h"
-#include "model/Kernel.h"
-#include "model/Network.h"
+#include "TestNetwork.h"
 #include "platform/Console.h"
 
 namespace fs = std::filesystem;
@@ -24,20 +23,12 @@ namespace fs = std::filesystem;
 namespace {
 // Applications A1.. with the given source on terminals T1.., each with the
 // outgoing connection D1; files go to a directory of the test.
-struct Net {
-  Kernel k;
-  Network* n;
+struct Net : TestNetwork {
   std::string source;
-  fs::path dir = fs::temp_directory_path() /
-                 ("celvane-src-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
   size_t handled = 0;
 
   explicit Net(const char* src, int apps = 1, long seed = 1) : source(std::string(src) + "_TS") {
-    fs::create_directories(dir);
     k.SetBaseSeed(static_cast<uint32_t>(seed));
-    k.CreateNetwork("n");
-    n = k.FindNetwork("n");
-    n->PutParam("Path", Sstring(dir.string() + "/"));
     for (int i = 1; i <= apps; ++i) {
       const std::string a = "A" + std::to_string(i), t = "T" + std::to_string(i);
       n->CreateBlock(a, "ATM Generic Application", "a");
@@ -48,7 +39,6 @@ struct Net {
     }
     n->PrepareRun();
   }
-  ~Net() { fs::remove_all(dir); }
   Block& App(const char* a = "A1") { return *n->FindBlock(a); }
   template <class L = Layer>
   L& Src(const char* a = "A1") { return dynamic_cast<L&>(*App(a).FindLayer(source)); }
@@ -125,6 +115,11 @@ TEST(TrafficSource, NonsenseSettingsAreReportedAndSendNothing) {
       {"CBR", "Number of bytes to be sent", INFINITY},
       {"VBR_BATCH", "Mean interval between batches", 0},
       {"VBR_BATCH", "Mean number of ATM cells", NAN},
+      // An AAL5 packet holds at most 65535 bytes: 1365 cells.
+      {"CBR", "Packet length", 65535.5},
+      // Less than a byte a packet: countless packets.
+      {"CBR", "Packet length", 1e-300},
+      {"VBR_BATCH", "Mean number of ATM cells", 1365.5},
   };
   platform::CapturedOutput console;
   for (const auto& c : cases) {
@@ -134,6 +129,44 @@ TEST(TrafficSource, NonsenseSettingsAreReportedAndSendNothing) {
     EXPECT_NE(console.Take().find('"' + std::string(c.parameter) + '"'), std::string::npos);
     EXPECT_TRUE(net.k.Queue().IsEmpty()) << c.parameter;
   }
+}
+
+// Only a period that cannot move the clock is refused, whatever the end time
+// of the run: the run ends when the traffic is done.
+TEST(CBRSource, LongRunsSendEverythingAndAStoppedClockIsCaught) {
+  Net net("CBR");
+  // B's source has no connection: idle, it has nothing to say either.
+  net.n->CreateBlock("B", "ATM Generic Application", "receiver");
+  net.n->CreateBlock("TB", "ATM B-TE", "t");
+  net.n->ConnectBlock("B", "TB", "x");
+  auto& src = net.Src<CBRSource>();
+  src.PutParam("Packet length", 100.0);
+  src.PutParam("Bit rate", 80e6);  // a packet every 10 us
+  src.PutParam("Number of bytes to be sent", 1e5);
+  platform::CapturedOutput console;
+  ASSERT_EQ(net.k.Run("n", 100000), 1);
+  EXPECT_EQ(src.PacketsSent(), 1000u);
+  EXPECT_EQ(console.Take().find("run warning"), std::string::npos);
+
+  // Added to 1e20 s, 10 us leaves the time as it is: refused at the start,
+  // and caught where a packet would plan the next at its own time.
+  src.PutParam("Start time", 1e20);
+  net.n->PrepareRun();
+  EXPECT_EQ(src.Start(), 0);
+  EXPECT_NE(console.Take().find("\"Bit rate\" makes no sense"), std::string::npos);
+  src.PutParam("Start time", 0.0);
+  src.PutParam("Number of bytes to be sent", 1e9);
+  ASSERT_EQ(src.Start(), 1);
+  net.k.Queue().Clear();
+  Event e;
+  e.time = 1e20;
+  e.type = Word::SEND_PACKET;
+  EXPECT_EQ(src.HandleEvent(e), 1);
+  for (Event left; net.k.Queue().RemoveFirst(left);)
+    EXPECT_NE(left.type, Name(Word::SEND_PACKET));
+  EXPECT_EQ(console.Take(),
+            "run warning: block \"A1\" layer \"CBR_TS\": parameter \"Bit rate\" no longer moves "
+            "the clock at time 1e+20; it stops repeating there\n");
 }
 
 TEST(VBRBatchSource, BatchesFillWholeCellsUntilTheBytesAreSent) {
@@ -171,6 +204,28 @@ TEST(VBRBatchSource, BatchesFillWholeCellsUntilTheBytesAreSent) {
   EXPECT_GT(sum, 2e6);
   EXPECT_LE(sum - 2 * l.back(), 2e6);
   EXPECT_EQ(run(2 * l[0]).size(), 4u);
+}
+
+// A batch of more cells than one AAL5 packet can fill (1365) goes as several
+// packets at its instant: full ones first, then the rest.
+TEST(VBRBatchSource, BatchesBeyondOnePacketAreSplit) {
+  Net net("VBR_BATCH", 1, 3);
+  auto& src = net.Src<VBRBatchSource>();
+  src.PutParam("Mean number of ATM cells", 1365.0);
+  ASSERT_EQ(src.Start(), 1);
+  const std::vector<Event> sent = net.Pump(200);
+  size_t split = 0;
+  for (size_t i = 0; i < sent.size(); ++i) {
+    const double length = Sdu(sent[i]).length;
+    ASSERT_LE(length, 65535.0);
+    ASSERT_EQ(std::fmod(length + 8, 48.0), 0.0);
+    if (i > 0 && sent[i].time == sent[i - 1].time) {
+      EXPECT_EQ(Sdu(sent[i - 1]).length, 1365 * 48 - 8);
+      ++split;
+    }
+  }
+  EXPECT_GT(split, 50u);  // about half the batches exceed their mean
+  EXPECT_LT(split, 150u);
 }
 
 TEST(VBRBatchSource, HalfACellOnAverageLeavesMostBatchesEmpty) {
@@ -230,6 +285,20 @@ TEST(FileSource, QueuesEveryPairAtTimeZero) {
   EXPECT_GT(sent[0].stamp, sent[1].stamp);  // queued in file order
 }
 
+TEST(FileSource, AFileThatCannotBeReadIsReportedAndSendsNothing) {
+  FileNet net("0.1 40\n");
+  platform::CapturedOutput console;
+  // A directory opens on some systems and fails at the first read; reading
+  // this process's own memory at offset 0 fails with an I/O error.
+  for (const char* file : {".", "/proc/self/mem"}) {
+    net.Src().PutParam("Source file name", Sstring(file));
+    EXPECT_TRUE(net.Run().empty()) << file;
+    const std::string said = console.Take();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find(std::string(" source file \"") + file + "\""), std::string::npos) << said;
+  }
+}
+
 TEST(FileSource, StopModesAndBadEntries) {
   const std::string file = "0.1 40 0.2 100 0.3 40";
   const struct {
@@ -245,6 +314,8 @@ TEST(FileSource, StopModesAndBadEntries) {
       {"0.5 100\n0.7 x 0.9 40\n", "END", {100}, {"entry 4 (line 2) of the source file"}},
       // A negative time is skipped; "nan" is no number and ends the reading.
       {"-1 100\n0.2 40 nan 40 0.3 40", "END", {40}, {"entry 1 (line 1)", "entry 5 (line 2)"}},
+      // Longer than an AAL5 packet: skipped.
+      {"0.1 65536 0.2 65535", "END", {65535}, {"entry 2 (line 1)"}},
   };
   platform::CapturedOutput console;
   for (const auto& c : cases) {

@@ -18,12 +18,8 @@
 #include <sstream>
 #include <vector>
 
-#include "atm/QueueingSystem.h"
+#include "TestNetwork.h"
 #include "core/Random.h"
-#include "model/Block.h"
-#include "model/Kernel.h"
-#include "model/Layer.h"
-#include "model/Network.h"
 #include "platform/Console.h"
 
 namespace fs = std::filesystem;
@@ -79,21 +75,11 @@ std::vector<std::vector<double>> ReadDat(const fs::path& p) {
 
 // A network with its files in a scratch folder, built through the model's
 // own operations and run through the kernel.
-struct Net {
-  Kernel k;
-  Network* n = nullptr;
-  fs::path dir;
-  Net(const std::string& tag, uint32_t seed)
-      : dir(fs::path(testing::TempDir()) /
-            ("celvane-stats-" + tag + "-" + std::to_string(::getpid()))) {
-    fs::remove_all(dir);
+struct Net : TestNetwork {
+  Net(const std::string&, uint32_t seed) {
     k.SetBaseSeed(seed);
-    k.CreateNetwork("n");
-    n = k.FindNetwork("n");
-    n->PutParam("Path", Sstring(dir.string() + "/"));
     n->PutParam("Performance log status", Sstring("OFF"));
   }
-  ~Net() { fs::remove_all(dir); }
   void Terminals(std::initializer_list<const char*> names) {
     for (const char* b : names) ASSERT_EQ(n->CreateBlock(b, "ATM B-TE", "t"), 1);
   }
@@ -119,7 +105,7 @@ struct Net {
     }
     ASSERT_EQ(n->CreateDc(id, from, to), 1);
   }
-  QueueingSystem& Qs(const char* block, const char* qs) { return *n->FindBlock(block)->FindQS(qs); }
+  QueueingSystem& Qs(const char* block, const char* qs) { return Q(block, qs); }
   void Run(double end) {
     platform::CapturedOutput quiet;
     k.Run("n", end);
@@ -286,7 +272,7 @@ TEST(TrafficStatistics, EveryQueueConservesCellsWhenBuffersOverflow) {
   net.n->ForEachBlock([&](Block& b) {
     std::vector<Sstring> names;
     b.ListQSs(names);
-    for (const Sstring& q : names) queues[b.GetName().str() + "." + q.str()] = b.FindQS(q);
+    for (const Sstring& q : names) queues[b.GetName().str() + "." + q.str()] = FindQueueingSystem(b, q);
   });
   ASSERT_EQ(queues.size(), 9u);  // PHY_QS per terminal; PHY_QS_n, ATM_QS_n per switch port
   for (const auto& [name, q] : queues) {

@@ -1,0 +1,71 @@
+// DelayLog and PeriodicLog: opening, the lines of time 0 and the periodic lines.
+#include "atm/DelayLog.h"
+
+#include "core/DatFormat.h"
+#include "model/RunFiles.h"
+
+void CheckLogInterval(const Component& owner, double interval, bool anyOn,
+                      const char* consequence) {
+  if (anyOn && !UsablePeriod(0.0, interval)) owner.ReportNonsense("Logging every x secs", consequence);
+}
+
+void PeriodicLog::Start(Component& owner, bool on, const std::string& path, const char* prefix,
+                        std::initializer_list<const char*> columns, double interval) {
+  on_ = on;
+  prefix_ = prefix;
+  timer_.Start(interval);
+  if (!on) return;
+  if (owner.OpenShortNamedLog(file_, prefix, path)) WriteDatHeader(file_, columns);
+  owner.ScheduleSelf(0.0, type_);
+}
+
+void PeriodicLog::End() {
+  if (file_.is_open()) file_.close();
+  on_ = false;
+}
+
+const ParamTable<DelayLogSettings>& DelayLog::ParameterRows() {
+  static const ParamTable<DelayLogSettings> rows = {
+      {"Trigger by cell status", "OFF", "Trigger by cell status", &DelayLogSettings::cellStatus},
+      {"Sample statistics status", "OFF", "Sample statistics status",
+       &DelayLogSettings::sampleStatus},
+      {"Logging every x secs", 0.001, "Logging every x secs", &DelayLogSettings::interval},
+  };
+  return rows;
+}
+
+void DelayLog::Start(Component& owner, const char* delayColumn, const char* meanColumn,
+                     const char* varianceColumn) {
+  LoadParameters(owner, ParameterRows(), settings_);
+  cellOn_ = settings_.cellStatus == "ON";
+  sampleOn_ = settings_.sampleStatus == "ON";
+  CheckLogInterval(owner, settings_.interval, sampleOn_,
+                   "its log keeps only its first line in this run");
+  const std::string path = owner.NetworkPath().str();
+  if (cellOn_ && owner.OpenShortNamedLog(cellLog_, "Ce", path))
+    WriteDatHeader(cellLog_, {"Time", delayColumn});
+  sampleLog_.Start(owner, sampleOn_, path, "SS", {"Time", meanColumn, varianceColumn},
+                   settings_.interval);
+  if (cellOn_) WriteDatLine(cellLog_, {0.0, last_});
+}
+
+void DelayLog::Add(double t, double delay) {
+  last_ = delay;
+  if (cellOn_) WriteDatLine(cellLog_, {t, delay});
+  if (sampleOn_) {
+    delays_.AddSample(delay);
+    delays_.GetMeanVariance(mean_, variance_);
+  }
+}
+
+bool DelayLog::WriteSample(Component& owner, const Event& e) {
+  return sampleLog_.Handle(owner, e, [&](std::ofstream& f, double t) {
+    WriteDatLine(f, {t, mean_, variance_});
+  });
+}
+
+void DelayLog::End() {
+  if (cellLog_.is_open()) cellLog_.close();
+  sampleLog_.End();
+  cellOn_ = sampleOn_ = false;
+}

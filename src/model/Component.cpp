@@ -1,0 +1,75 @@
+// Component services: names, scheduling, run files and warnings.
+#include "model/Component.h"
+
+#include "model/Block.h"
+#include "model/Network.h"
+#include "model/RunFiles.h"
+
+Component::Component(const Sstring& name, ComponentKind kind, Block& block)
+    : name_(name), nameId_(name), kind_(kind), block_(block) {
+  SetTableName(name + "_Table");
+  SetParamBlockName(name);
+}
+
+const char* Component::KindWord() const {
+  return kind_ == ComponentKind::Layer ? "layer" : "queueing system";
+}
+
+const Sstring& Component::GetBlockName() const { return block_.GetName(); }
+Name Component::GetBlockNameId() const { return block_.GetNameId(); }
+Network& Component::GetNetwork() const { return block_.GetNetwork(); }
+EventPriorityQueue& Component::Queue() const { return block_.GetNetwork().Queue(); }
+
+Sstring Component::NetworkPath() const { return GetNetwork().Path(); }
+
+void Component::Fill(Event& e, double t, Name type, Name block, Name target,
+                      Name connection) const {
+  e.time = t;
+  e.type = type;
+  e.sourceBlock = GetBlockNameId();
+  e.destinationBlock = block;
+  e.sourceLayer = nameId_;
+  e.destinationLayer = target;
+  e.connection = connection;
+}
+
+void Component::SchedulePlain(double t, Name type, Name connection, Name messageType) {
+  EventPriorityQueue& q = Queue();
+  uint32_t slot = q.Slot();
+  Event& e = q.At(slot);
+  Fill(e, t, type, GetBlockNameId(), nameId_, connection);
+  e.messageType = messageType;
+  e.message = std::monostate{};
+  q.Push(slot);
+}
+
+void Component::ScheduleSelf(double t, Name type) {
+  SchedulePlain(t, type, Word::UNNECESSARY, Word::NONE_MESSAGE);
+}
+
+void Component::ScheduleSelf(double t, Name type, Name connection) {
+  SchedulePlain(t, type, connection, Word::UNNECESSARY);
+}
+
+bool Component::OpenRunFile(std::ofstream& f, const std::string& shortName,
+                            const std::string& longName) {
+  return OpenRunFileOf(GetNetwork(), f, shortName, longName);
+}
+
+bool Component::OpenShortNamedLog(std::ofstream& f, const char* prefix) {
+  return OpenShortNamedLog(f, prefix, NetworkPath().str());
+}
+
+bool Component::OpenShortNamedLog(std::ofstream& f, const char* prefix, const std::string& path) {
+  return OpenShortNamedLogOf(GetNetwork(), f, path, GetBlockName(), name_, prefix);
+}
+
+std::ostream& Component::Warning() const { return RunWarning(GetBlockName(), KindWord(), name_); }
+
+void Component::ReportNonsense(const char* parameter, const char* consequence) const {
+  ::ReportNonsense(GetBlockName(), KindWord(), name_, parameter, consequence);
+}
+
+void Component::ReportStalledPeriod(const char* parameter, double t) const {
+  ::ReportStalledPeriod(GetBlockName(), KindWord(), name_, parameter, t);
+}

@@ -1,0 +1,100 @@
+// Component: the base of everything a block holds and routes events to - its
+// protocol layers and its queueing systems. A component is a parameter set
+// and a data table with a name, an owner block and three steps: Start before
+// every run, HandleEvent for each event addressed to it, End when the block
+// removes it. It schedules its events in place, in the event queue's pool.
+#pragma once
+#include <fstream>
+#include <string>
+
+#include "core/DataTable.h"
+#include "core/Param.h"
+#include "model/Event.h"
+#include "model/EventPriorityQueue.h"
+
+class Block;
+class Network;
+
+// The two kinds a block lists separately (layers, then queueing systems).
+enum class ComponentKind { Layer = 0, QueueingSystem = 1 };
+constexpr int kComponentKinds = 2;
+
+class Component : public Param, public DataTable {
+ public:
+  Component(const Sstring& name, ComponentKind kind, Block& block);
+  ~Component() override = default;
+  Component(const Component&) = delete;
+  Component& operator=(const Component&) = delete;
+
+  // Called before every run; 1 when the component is ready.
+  virtual int Start() { return 1; }
+  // Handles one event addressed to this component; 1 when it did something.
+  virtual int HandleEvent(Event&) { return 0; }
+  // Called when the block removes the component.
+  virtual int End() { return 1; }
+
+  const Sstring& GetName() const { return name_; }
+  Name GetNameId() const { return nameId_; }
+  ComponentKind GetKind() const { return kind_; }
+  // "layer" or "queueing system", as the console names the kind.
+  const char* KindWord() const;
+  Block& GetBlock() const { return block_; }
+  const Sstring& GetBlockName() const;
+  Name GetBlockNameId() const;
+  Network& GetNetwork() const;
+  EventPriorityQueue& Queue() const;
+
+  // The network's "Path" setting, the prefix of every file a component writes.
+  Sstring NetworkPath() const;
+
+  // Plans an event to itself, without a message (message type NONE_MESSAGE).
+  void ScheduleSelf(double t, Name type);
+  // The same carrying a connection identifier (message type UNNECESSARY).
+  void ScheduleSelf(double t, Name type, Name connection);
+
+  // The log path + first and last characters of the block name, "_", of the
+  // component name, "_", prefix, ".dat" (full names when that is taken),
+  // opened for this run; the path is the network's current one unless given.
+  bool OpenShortNamedLog(std::ofstream& f, const char* prefix);
+  bool OpenShortNamedLog(std::ofstream& f, const char* prefix, const std::string& path);
+  // Starts a console warning about this component; the caller ends the line.
+  std::ostream& Warning() const;
+  // One console line: a parameter makes no sense; `consequence` says what
+  // the component does instead.
+  void ReportNonsense(const char* parameter, const char* consequence) const;
+  // One console line: the period that `parameter` sets no longer moves the
+  // clock at time t, so the component stops repeating it.
+  void ReportStalledPeriod(const char* parameter, double t) const;
+
+ protected:
+  // To a component of any block, with a message record.
+  template <class R>
+  void ScheduleTo(double t, Name type, Name block, Name target, R&& record,
+                  Name connection = Word::UNNECESSARY) {
+    EventPriorityQueue& q = Queue();
+    uint32_t slot = q.Slot();
+    Event& e = q.At(slot);
+    Fill(e, t, type, block, target, connection);
+    e.Set(std::forward<R>(record));
+    q.Push(slot);
+  }
+  // To a component of the own block, with a message record.
+  template <class R>
+  void ScheduleSibling(double t, Name type, Name target, R&& record,
+                       Name connection = Word::UNNECESSARY) {
+    ScheduleTo(t, type, GetBlockNameId(), target, std::forward<R>(record), connection);
+  }
+
+  // Opens a statistics file of the run (see OpenRunFileOf in RunFiles.h).
+  bool OpenRunFile(std::ofstream& f, const std::string& shortName, const std::string& longName);
+
+ private:
+  void SchedulePlain(double t, Name type, Name connection, Name messageType);
+  // Sets every field of a pooled event but the message and the stamp.
+  void Fill(Event& e, double t, Name type, Name block, Name target, Name connection) const;
+
+  Sstring name_;
+  Name nameId_;
+  ComponentKind kind_;
+  Block& block_;
+};

@@ -1,0 +1,72 @@
+// RunFiles: the statistics files and console warnings of a run, shared by
+// every component that logs - how a log is named, opened once per run, timed
+// and flushed with the run, and how a warning about it is worded.
+#pragma once
+#include <fstream>
+#include <iosfwd>
+#include <string>
+
+#include "core/Sstring.h"
+
+class Network;
+
+// The short statistics-file name part of a name: its first and last
+// characters (a one-character name supplies both).
+std::string FirstLast(const Sstring& name);
+
+// Whether something repeated every `period` seconds from time `from` moves
+// the clock: the period is positive and finite and from + period > from. A
+// period that fails this would repeat at one instant for ever. The run's end
+// time plays no part: a long run ends anyway once the traffic is done.
+bool UsablePeriod(double from, double period);
+
+// The timer of a time-driven log: a line at time 0, then one every period.
+// A log writes at most kMaxLines lines in a run: a tiny period would
+// otherwise fill the disk (a million lines of a queue's counters take about
+// 220 MB) and keep a long run busy long after its traffic is done.
+class LogTimer {
+ public:
+  static constexpr unsigned long kMaxLines = 1000000;
+
+  // Starts the count of a run; false when the period is not usable from
+  // time 0 (the owner reports that; the log then keeps its first line).
+  bool Start(double period);
+  // Counts the line the log `log` of `owner` (a `kind` of `block`) wrote at
+  // t. True with the time of its next line; false when the log stops there:
+  // the period is unusable, the log has kMaxLines lines, or the period no
+  // longer moves the clock at t (the last two said once on the console).
+  bool Next(double t, double& next, const Sstring& block, const char* kind, const Sstring& owner,
+            const char* log);
+
+ private:
+  double period_ = 0;
+  bool usable_ = false;
+  unsigned long lines_ = 0;
+};
+
+// Flushes a file written by a run; when it could not take everything (a
+// full disk, a failing device), says so in one console line.
+void ReportIfIncomplete(std::ostream& f, const std::string& path);
+
+// Opens a statistics file of the current run of net for writing (created or
+// truncated). The short name is used unless another file of this run already
+// took it; then the long name is used and the console says so. A file that
+// cannot be created is reported once. Returns true when the file is open.
+bool OpenRunFileOf(Network& net, std::ofstream& f, const std::string& shortName,
+                   const std::string& longName);
+// Opens the log `prefix` of `owner`, a layer or queueing system of `block`:
+// path + first and last characters of the block name + "_" + those of the
+// owner's name + "_" + prefix + ".dat", or the full names when that is taken.
+bool OpenShortNamedLogOf(Network& net, std::ofstream& f, const std::string& path,
+                         const Sstring& block, const Sstring& owner, const char* prefix);
+// Starts a console warning about `owner`, a "layer" or "queueing system"
+// (the kind) of `block`: "run warning: block B kind O: "; the caller ends the line.
+std::ostream& RunWarning(const Sstring& block, const char* kind, const Sstring& owner);
+// One console line: a parameter of `owner` makes no sense; `consequence`
+// says what the owner does instead.
+void ReportNonsense(const Sstring& block, const char* kind, const Sstring& owner,
+                    const char* parameter, const char* consequence);
+// One console line: the period that `parameter` sets no longer moves the
+// clock at time t (UsablePeriod fails there), so `owner` stops repeating.
+void ReportStalledPeriod(const Sstring& block, const char* kind, const Sstring& owner,
+                         const char* parameter, double t);
