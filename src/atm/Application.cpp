@@ -7,6 +7,7 @@
 #include "atm/VBRBatchSource.h"
 #include "core/NameHint.h"
 #include "model/DataKeys.h"
+#include "model/Kernel.h"
 #include "model/Network.h"
 
 const LayerTable& Application::Layers() {
@@ -58,7 +59,10 @@ int Application::ConnectInterface(const Sstring& peer, const Sstring& peerKind, 
                       (wired.empty() ? std::string() : " to " + Quoted(wired.str())));
   }
   Sstring source = trafficSource_ + "_TS";
+  const Kernel& kernel = GetNetwork().GetKernel();
+  const uint32_t streams = kernel.SourcesSeeded();
   CreateLayer(source, source);
+  sourceStream_ = kernel.SourcesSeeded() != streams ? kernel.SourcesSeeded() : 0;
   CreateLayer("TR", "TR");
   PutData(datakey::kDBN, source, peer);
   PutData(datakey::kDLN, peer, Sstring("TR"));

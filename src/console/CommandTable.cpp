@@ -74,6 +74,18 @@ int CreateVcc(C& c) {
   return c.network->CreateVcc(c.words[1], category, bandwidth, first);
 }
 
+// connect block: a loop from a block to itself, or a second wiring of a pair,
+// is made as it always was (saved networks may hold them), but rarely meant.
+int ConnectBlock(C& c) {
+  const Sstring &name1 = c.words[1], &name2 = c.words[2];
+  if (name1 == name2 && c.network->FindBlock(name1))
+    c.Warn("connects " + Quoted(name1) + " to itself");
+  else if (c.network->AreNeighbours(name1, name2))
+    c.Warn(Quoted(name1) + " and " + Quoted(name2) + " are already connected; this wires them "
+           "a second time");
+  return c.network->ConnectBlock(name1, name2, c.words[3]);
+}
+
 // create dc: a DC named like a VCC shares that VCC's record, and its bit
 // rate replaces the VCC's bandwidth there; allowed, but warned about.
 int CreateDc(C& c) {
@@ -139,7 +151,7 @@ const Command kCommands[] = {
      [](C& c) { return c.network->RemoveDc(c.words[1]); }},
     {{"connect", "block"}, "connect block ",
      {kNet, W("name1"), W("name2"), {ArgKind::AnyWord, "interface", nullptr}},
-     [](C& c) { return c.network->ConnectBlock(c.words[1], c.words[2], c.words[3]); }},
+     ConnectBlock},
     {{"connect", "vcc", "block"}, "connect vcc  block ",
      {kNet, W("NCI"), W("new_block_name"), W("key_block_Name")},
      [](C& c) { return c.network->ConnectVccBlock(c.words[1], c.words[2], c.words[3]); },

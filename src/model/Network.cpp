@@ -130,8 +130,8 @@ int Network::RemoveBlock(const Sstring& name) {
     }
     return 0;
   }
-  // A block that was never wired, or whose peers were all disconnected, has
-  // nothing to undo.
+  // A block that was never wired, or whose peers have all gone, has nothing
+  // to undo (and a refusal must not leave its empty list of peers erased).
   if (NumberOfNeighbours(name) > 0 && DisconnectBlock(name) != 1) return 0;
   neighbours_.Erase(name);
   blocks_.Erase(name);
@@ -165,12 +165,6 @@ int Network::ConnectBlock(const Sstring& name1, const Sstring& name2, const Sstr
   Block* b2 = FindBlock(name2);
   if (!b1) return RefuseUnknownBlock(name1);
   if (!b2) return RefuseUnknownBlock(name2);
-  // A block wired to itself, or a pair wired twice, would overwrite its own
-  // routing entries.
-  if (b1 == b2) return Refuse("a block cannot be connected to itself");
-  if (AreNeighbours(name1, name2))
-    return Refuse("blocks " + Quoted(name1.str()) + " and " + Quoted(name2.str()) +
-                  " are already connected");
   refusal_.clear();
   short count1 = static_cast<short>(CountNeighboursOfKind(name1, b2->GetKind()));
   if (b1->ConnectInterface(name2, b2->GetKind(), count1, interface) != 1)
