@@ -10,21 +10,29 @@ std::string Lower(std::string s) {
   return s;
 }
 
-// Levenshtein distance with adjacent transpositions counted as one edit.
+// Levenshtein distance with adjacent transpositions counted as one edit,
+// over three rows.
 size_t Distance(const std::string& a, const std::string& b) {
-  const size_t n = a.size(), m = b.size();
-  std::vector<std::vector<size_t>> d(n + 1, std::vector<size_t>(m + 1));
-  for (size_t i = 0; i <= n; ++i) d[i][0] = i;
-  for (size_t j = 0; j <= m; ++j) d[0][j] = j;
-  for (size_t i = 1; i <= n; ++i)
+  const size_t m = b.size();
+  std::vector<size_t> before(m + 1), last(m + 1), row(m + 1);
+  for (size_t j = 0; j <= m; ++j) last[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    row[0] = i;
     for (size_t j = 1; j <= m; ++j) {
-      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1,
-                          d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      const size_t change = last[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1);
+      row[j] = std::min({last[j] + 1, row[j - 1] + 1, change});
       if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
-        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        row[j] = std::min(row[j], before[j - 2] + 1);
     }
-  return d[n][m];
+    before.swap(last);
+    last.swap(row);
+  }
+  return last[m];
 }
+
+// Names longer than this are not typed by hand; they are only compared
+// letter case aside.
+constexpr size_t kLongestTypo = 64;
 }  // namespace
 
 std::string ClosestName(const std::string& typed, const std::vector<std::string>& names) {
@@ -33,7 +41,12 @@ std::string ClosestName(const std::string& typed, const std::vector<std::string>
   size_t bestDistance = std::max<size_t>(1, typed.size() / 3) + 1;
   for (const std::string& n : names) {
     if (n == typed) continue;
-    const size_t d = Lower(n) == low ? 0 : Distance(low, Lower(n));
+    const std::string other = Lower(n);
+    if (other == low) return n;
+    const size_t gap =
+        other.size() > low.size() ? other.size() - low.size() : low.size() - other.size();
+    if (gap >= bestDistance || other.size() > kLongestTypo || low.size() > kLongestTypo) continue;
+    const size_t d = Distance(low, other);
     if (d < bestDistance) {
       bestDistance = d;
       best = n;
