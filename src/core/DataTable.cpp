@@ -37,13 +37,16 @@ int DataTable::LoadData(std::istream& in, std::ostream& out) {
 }
 
 int DataTable::DelData(const Sstring& key, const Sstring& name) {
-  return data_.GetOrInsert(key).Erase(name) ? 1 : 0;
+  if (!data_.GetOrInsert(key).Erase(name)) return 0;
+  Changed(key);
+  return 1;
 }
 
 int DataTable::DelKey(const Sstring& key) {
   Row* row = data_.Find(key);
   if (!row) return 0;
   row->Clear();
+  Changed(key);
   return 1;
 }
 

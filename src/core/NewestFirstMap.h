@@ -24,6 +24,12 @@ class NewestFirstMap {
     return it == index_.end() ? nullptr : &entries_[it->second]->value;
   }
   bool Contains(const K& key) const { return index_.count(key) != 0; }
+  // The member's place in insertion order (0 is the oldest), or -1. Places
+  // of members added before it never change; an Erase shifts later ones.
+  long Position(const K& key) const {
+    auto it = index_.find(key);
+    return it == index_.end() ? -1 : static_cast<long>(it->second);
+  }
 
   // The member under key, added (default-constructed) at the head if absent.
   V& GetOrInsert(const K& key) {

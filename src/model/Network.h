@@ -2,6 +2,7 @@
 // blocks are wired to which, the VCCs, links and data connections laid over
 // them (kept in data tables), and its own settings for a run.
 #pragma once
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -13,6 +14,7 @@
 #include "core/NewestFirstMap.h"
 #include "core/Param.h"
 #include "model/Block.h"
+#include "model/FreeVccIndex.h"
 #include "model/ParameterTable.h"
 
 class Kernel;
@@ -111,15 +113,21 @@ class Network : public Param, public DataTable {
   // (kept after FinishAll, for the run record).
   const std::vector<std::string>& RunFileNames() const { return runFileNames_; }
 
+ protected:
+  void Changed(const Sstring& key) override { freeVccs_.Touch(key); }
+
  private:
   void RemoveHop(const Sstring& nci, const Sstring& from, const Sstring& to);
 
   Sstring name_;
   Kernel& kernel_;
   NewestFirstMap<Sstring, std::vector<Block*>> neighbours_;
+  // Per block with neighbours: how many of them are of each kind.
+  std::unordered_map<Sstring, std::map<Sstring, int>> kindCounts_;
   NewestFirstMap<Sstring, std::unique_ptr<Block>> blocks_;
   std::vector<std::pair<Sstring, Sstring>> connections_;
   std::vector<Block*> routable_;  // by name id
+  FreeVccIndex freeVccs_;
   std::set<std::string> runFiles_;
   std::vector<std::pair<std::ostream*, std::string>> runStreams_;
   std::vector<std::string> runFileNames_;
