@@ -39,7 +39,11 @@ class Network : public Param, public DataTable {
   EventPriorityQueue& Queue() const;
   // The current settings (a deleted parameter reads as empty).
   NetworkSettings Settings() const;
-  Sstring Path() const { return Settings().path; }
+  Sstring Path() const {
+    Sstring path;
+    GetParam("Path", path);
+    return path;
+  }
   static std::vector<ParameterInfo> DescribeParameters();
 
   // Block registry (newest first).
