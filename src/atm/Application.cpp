@@ -6,6 +6,8 @@
 #include "atm/TrafficReceiver.h"
 #include "atm/VBRBatchSource.h"
 #include "model/DataKeys.h"
+#include "model/Kernel.h"
+#include "model/Network.h"
 
 const LayerTable& Application::Layers() {
   static const LayerTable rows = {
@@ -46,7 +48,10 @@ int Application::ConnectInterface(const Sstring& peer, const Sstring& peerKind, 
   LoadParameters(*this, ParameterRows());
   if (peerKind != kEquipmentKind || number != 0) return 0;
   Sstring source = trafficSource_ + "_TS";
+  const Kernel& kernel = GetNetwork().GetKernel();
+  const uint32_t streams = kernel.SourcesSeeded();
   CreateLayer(source, source);
+  sourceStream_ = kernel.SourcesSeeded() != streams ? kernel.SourcesSeeded() : 0;
   CreateLayer("TR", "TR");
   PutData(datakey::kDBN, source, peer);
   PutData(datakey::kDLN, peer, Sstring("TR"));

@@ -43,8 +43,9 @@ int CBRSource::Start() {
 
   // Every bad value is reported, not only the first.
   bool sane = Require(Positive(bitRate_), "Bit rate");
-  // The AAL5 length field has 16 bits.
-  sane = Require(Positive(packetLength_) && packetLength_ <= kMaxAal5Length, "Packet length") &&
+  // A packet carries at least one byte (a smaller one would make the number of
+  // packets, and so the run, unbounded); the AAL5 length field has 16 bits.
+  sane = Require(packetLength_ >= 1 && packetLength_ <= kMaxAal5Length, "Packet length") &&
          sane;
   sane = CommonParametersSane() && sane;
   if (!sane) return 0;

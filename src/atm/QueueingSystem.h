@@ -40,6 +40,9 @@ class QueueingSystem : public Component {
   unsigned Buffered() const { return noBC_; }
   unsigned InServer() const { return noSC_; }
 
+  // The network's "Path" when the queue was made: the prefix of its logs.
+  const Sstring& OutputPath() const { return outputPath_; }
+
   // Counters, for checks of conservation.
   unsigned Arrived() const { return noSRC_; }
   unsigned Accepted() const { return noBQC_; }

@@ -73,11 +73,29 @@ int Switch::ConnectInterface(const Sstring& peer, const Sstring& peerKind, short
   return 1;
 }
 
+// The newest port whose far end is the peer ("" when none): a switch can be
+// wired to one peer more than once, and the peer's DLN entry names only the
+// last port.
+Sstring Switch::PortTo(const Sstring& peer) const {
+  std::vector<Sstring> layers;
+  ListLayers(layers);
+  for (const Sstring& l : layers) {
+    Sstring far;
+    if (PeekData(kDBN, l, far) && far == peer) return l;
+  }
+  return Sstring();
+}
+
 // Unwiring a peer frees its port: its layer, its queues and its entries go,
-// so that a later connection cannot inherit stale routes.
+// so that a later connection cannot inherit stale routes. The port is the
+// one the peer's DLN entry names; the peer's entry then names its other port,
+// if it has one (a second wiring to the same peer that the peer refused is
+// undone this way without cutting the first).
 int Switch::DisconnectInterface(const Sstring& peer, const Sstring& peerKind, int) {
-  Sstring phy;
-  if (peerKind != kEquipmentKind || !PeekData(kDLN, peer, phy)) return 1;
+  if (peerKind != kEquipmentKind) return 1;
+  Sstring phy, far;
+  if (!PeekData(kDLN, peer, phy) || !PeekData(kDBN, phy, far) || far != peer) phy = PortTo(peer);
+  if (phy.empty()) return 1;
   Sstring phyQS, atmQS;
   PeekData(phy, kPhyQueue, phyQS);
   PeekData(phy, kAtmQueue, atmQS);
@@ -87,6 +105,8 @@ int Switch::DisconnectInterface(const Sstring& peer, const Sstring& peerKind, in
   DelData(phy, kPhyQueue);
   DelData(phy, kAtmQueue);
   DelData(kDBN, phy);
-  DelData(kDLN, peer);
+  Sstring other = PortTo(peer);
+  if (other.empty()) DelData(kDLN, peer);
+  else PutData(kDLN, peer, other);
   return 1;
 }

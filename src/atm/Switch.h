@@ -21,4 +21,5 @@ class Switch : public ATMEquipment {
  private:
   static const ParamTable<Switch>& ParameterRows();
   short ports_ = 8;  // "Number of ports"
+  Sstring PortTo(const Sstring& peer) const;
 };

@@ -19,6 +19,9 @@ class TrafficSource : public Layer {
   // Closes the packet log. 1.
   int End() override;
 
+  // The network's "Path" when the source was made (its packet log's prefix).
+  const std::string& MadeWithPath() const { return path_; }
+
   // What the source handed to its adaptation layer in the run under way,
   // counted once per connection: packets, their AAL5 cells and their bytes.
   struct RunCounts {

@@ -24,15 +24,14 @@ int SetDestinationFile(CommandContext& c) {
   return 1;
 }
 
-namespace {
-
-// The first word of a script line: a plain run of non-blank characters.
-std::string FirstWord(const std::string& line) {
+std::string ScriptLineFirstWord(const std::string& line) {
   size_t b = line.find_first_not_of(" \t\r\n\v\f");
   if (b == std::string::npos) return std::string();
   size_t e = line.find_first_of(" \t\r\n\v\f", b);
   return line.substr(b, e == std::string::npos ? std::string::npos : e - b);
 }
+
+namespace {
 
 // Files being loaded right now, so that a script that loads itself, directly
 // or through other scripts, is refused instead of recursing without end.
@@ -101,7 +100,7 @@ int LoadScript(Kernel& kernel, const Sstring& file) {
       return 0;
     }
     if (!line.empty() && line.back() == '\r') line.pop_back();  // written on another system
-    std::string word = FirstWord(line);
+    std::string word = ScriptLineFirstWord(line);
     if (word.empty() || word[0] == '#') continue;
     if (!ExpandVariables(line, file.str(), number)) {
       // The command before this line is complete only if this line begins
@@ -110,7 +109,7 @@ int LoadScript(Kernel& kernel, const Sstring& file) {
       out << "load error: file = " << file << ",line = " << number << '\n';
       return 0;
     }
-    word = FirstWord(line);
+    word = ScriptLineFirstWord(line);
     if (word.empty() || word[0] == '#') continue;  // a value made it blank or a comment
     if (StartsCommand(word)) {
       if (hasPending && !execute()) return 0;

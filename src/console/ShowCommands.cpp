@@ -36,7 +36,8 @@ void ShowConnections(std::ostream& out, const Network& net) {
     const Scalar* iface = ConnectionInterface(net, a, b);
     if (!iface) continue;
     out << net.GetName() << ' ' << a << ' ' << b << ' ';
-    WriteScalar(out, *iface, NumberStyle::Exact);
+    if (const Sstring* text = std::get_if<Sstring>(iface)) out << *text;
+    else WriteScalar(out, *iface, NumberStyle::Exact);
     out << '\n';
   }
 }

@@ -29,6 +29,9 @@ void WriteElement(std::ostream& out, const T& v, NumberStyle style) {
     out << ')';
   } else if constexpr (std::is_same_v<T, unsigned char>) {
     out << static_cast<char>(v);
+  } else if constexpr (std::is_same_v<T, Sstring>) {
+    if (style == NumberStyle::Exact) out << ScriptWord(v);  // read back by scripts
+    else out << v;
   } else {
     out << v;  // the integers and strings
   }

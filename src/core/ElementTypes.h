@@ -13,8 +13,9 @@
 
 using Complex = std::complex<double>;
 
-// How floating-point elements are written: six significant digits for
-// listings, or exactly (round-trip) for scripts that are read back.
+// How elements are written: floating-point ones with six significant digits
+// for listings, or exactly (round-trip) for scripts that are read back, where
+// texts are written as script words (ScriptWord).
 enum class NumberStyle { Screen, Exact };
 
 // The nine element types, listed once, in the order of their index: the

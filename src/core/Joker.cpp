@@ -66,15 +66,19 @@ Sstring Joker::Get(long line, long col) const {
   return Sstring(std::move(s));
 }
 
+// Each row on a line of its own; in a script (exact style) a row that would
+// begin with "#" stays on the line before, since load skips such a line.
 void Joker::Write(std::ostream& out, NumberStyle style) const {
   out << Type() << ' ' << rows_ << ' ' << cols_;
   Visit([&](const auto& e) {
     for (long i = 0; i < rows_; ++i) {
-      out << '\n';
+      std::ostringstream row;
       for (long j = 0; j < cols_; ++j) {
-        WriteElement(out, e[static_cast<size_t>(i * cols_ + j)], style);
-        out << ' ';
+        WriteElement(row, e[static_cast<size_t>(i * cols_ + j)], style);
+        row << ' ';
       }
+      const std::string text = row.str();
+      out << (style == NumberStyle::Exact && text[0] == '#' ? ' ' : '\n') << text;
     }
     return true;
   });

@@ -62,10 +62,18 @@ void Param::GetAllParamName(std::vector<Sstring>& names) const {
 }
 
 namespace {
+// The exact style is read back by scripts: texts are written as script
+// words, and one that would begin a line with "#" (which load skips) stays
+// on the line before.
 void WriteSingle(std::ostream& out, const Sstring& name, const Parameter& p, NumberStyle style) {
-  out << name << ' ';
+  const bool exact = style == NumberStyle::Exact;
+  auto line = [&](const Sstring& t) {
+    const std::string text = exact ? ScriptWord(t) : Quoted(t);
+    return (exact && text[0] == '#' ? " " : "\n") + text;
+  };
+  out << (exact ? ScriptWord(name) : Quoted(name)) << ' ';
   p.value.Write(out, style);
-  out << '\n' << p.description << '\n' << p.option << "\n\n";
+  out << line(p.description) << line(p.option) << "\n\n";
 }
 }  // namespace
 

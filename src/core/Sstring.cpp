@@ -68,3 +68,11 @@ std::string Quoted(const Sstring& s) {
   if (v.empty() || v.back() != '"') r += '"';
   return r;
 }
+
+std::string ScriptWord(const Sstring& s) {
+  const std::string& v = s.str();
+  if (v.find('"') == std::string::npos || IsBlank(static_cast<unsigned char>(v.front())) ||
+      v.front() == '"' || v.find_first_of(std::string(" \t\n\0", 4)) != std::string::npos)
+    return Quoted(s);
+  return v;
+}

@@ -70,3 +70,8 @@ struct hash<Sstring> {
 
 // Text of a value written with the output operator (quoted).
 std::string Quoted(const Sstring& s);
+// Text that the word reader reads back as s, for scripts: quoted, or bare
+// when s holds a double quote that quoting would cut (a bare word carries it
+// unless s begins with a quote or a blank or holds a blank, tab, line break
+// or NUL; such an s cannot be written, and is written quoted).
+std::string ScriptWord(const Sstring& s);

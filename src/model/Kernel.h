@@ -59,6 +59,8 @@ class Kernel {
   void SetRunIndex(uint64_t k) { runIndex_ = k; }
   uint64_t RunIndex() const { return runIndex_; }
   uint32_t NextSourceSeed();
+  // How many source streams have been seeded so far: the number of the last.
+  uint32_t SourcesSeeded() const { return sourcesSeeded_; }
 
   // With a recorder installed (not owned), every run ends by writing its
   // run record, {Path}{network}_run.json.

@@ -75,8 +75,10 @@ int Network::CanRemoveBlock(const Sstring& name) const {
 int Network::RemoveBlock(const Sstring& name) {
   if (!blocks_.Contains(name)) return 0;
   if (CanRemoveBlock(name) != 1) return 0;
-  // A block that was never wired has nothing to undo.
-  if (HasNeighbours(name) && DisconnectBlock(name) != 1) return 0;
+  // A block that was never wired, or whose peers have all gone, has nothing
+  // to undo (and a refusal must not leave its empty list of peers erased).
+  if (NumberOfNeighbours(name) > 0 && DisconnectBlock(name) != 1) return 0;
+  neighbours_.Erase(name);
   blocks_.Erase(name);
   return 1;
 }

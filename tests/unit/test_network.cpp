@@ -78,6 +78,27 @@ TEST(Network, SwitchPortFreedByDisconnectIsReusedWithoutClobbering) {
   EXPECT_EQ(peer, "T3");
 }
 
+// A wiring the peer refuses is undone without cutting the live one, and a
+// peer wired twice leaves no port behind when it goes.
+TEST(Network, UndoingASecondWiringKeepsTheFirst) {
+  Net t;
+  t.Blocks({{"S", "ATM Switch"}, {"T", "ATM B-TE"}, {"S2", "ATM Switch"}});
+  ASSERT_EQ(t.n->ConnectBlock("T", "S", "CB_PHYSICAL_LAYER"), 1);
+  EXPECT_EQ(t.n->ConnectBlock("S", "T", "CB_PHYSICAL_LAYER"), 0);  // T takes one piece
+  Block* s = t.n->FindBlock("S");
+  Sstring port;
+  EXPECT_TRUE(s->PeekData("DLN", "T", port) && port == "PHY_0");  // cells from T still enter
+  EXPECT_FALSE(s->HasLayer("PHY_1"));
+  ASSERT_EQ(t.n->ConnectBlock("S", "S2", "CB_PHYSICAL_LAYER"), 1);
+  ASSERT_EQ(t.n->ConnectBlock("S2", "S", "CB_PHYSICAL_LAYER"), 1);
+  EXPECT_EQ(t.n->DisconnectBlock("T"), 1);
+  EXPECT_EQ(t.n->DisconnectBlock("S2"), 1);
+  std::vector<Sstring> layers;
+  s->ListLayers(layers);
+  EXPECT_EQ(layers, std::vector<Sstring>{"ATM"});
+  EXPECT_EQ(s->HasQS("PHY_QS_0") + s->HasQS("PHY_QS_1") + s->HasQS("PHY_QS_2"), 0);
+}
+
 // A layer, and a component of the other kind, that count what reaches them
 // and return `result`.
 class Recorder : public Layer {
@@ -286,6 +307,10 @@ TEST(Connections, BlocksInUseCannotBeRemoved) {
   EXPECT_EQ(p.n->RemoveBlock("A2"), 0);
   p.Blocks({{"lonely", "ATM Switch"}});
   EXPECT_EQ(p.n->RemoveBlock("lonely"), 1);  // never wired: nothing to undo
+  p.Blocks({{"left", "ATM B-TE"}, {"peer", "ATM B-TE"}});
+  p.n->ConnectBlock("left", "peer", "CB_PHYSICAL_LAYER");
+  p.n->DisconnectBlock("peer");                // left keeps an empty list of peers
+  EXPECT_EQ(p.n->RemoveBlock("left"), 1);
   EXPECT_EQ(p.n->RemoveVcc("v"), 1);
   EXPECT_EQ(p.n->RemoveVcc("Interfaces"), 0);
   EXPECT_TRUE(p.n->Peek("Interfaces", "Interface_T1_S"));

@@ -117,6 +117,8 @@ TEST(TrafficSource, NonsenseSettingsAreReportedAndSendNothing) {
       {"VBR_BATCH", "Mean number of ATM cells", NAN},
       // An AAL5 packet holds at most 65535 bytes: 1365 cells.
       {"CBR", "Packet length", 65535.5},
+      // Less than a byte a packet: countless packets.
+      {"CBR", "Packet length", 1e-300},
       {"VBR_BATCH", "Mean number of ATM cells", 1365.5},
   };
   platform::CapturedOutput console;

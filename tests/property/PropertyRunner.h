@@ -1,0 +1,72 @@
+// PropertyRunner: runs generated scripts and checks what must always hold.
+// Each script runs in a child process with a time limit, in a scratch folder
+// of its own: no crash, no hang, no sanitizer report, no "nan" or "inf" in
+// any console line or file, and every network it leaves saves into a script
+// that a fresh kernel loads into a network that runs identically (every
+// statistics file and the event log byte for byte, with the same seed) and
+// saves again into the same script.
+#pragma once
+#include <cstdint>
+#include <iosfwd>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "ScriptGenerator.h"
+
+namespace property {
+
+struct Finding {
+  // crash, hang (also: a file grew past the limit), sanitizer, nan,
+  // save-failed, load-failed, save-differs, run-differs (files or run report
+  // of the reloaded network differ), run-order (they differ only while the
+  // blocks are in reloaded order)
+  std::string kind;
+  std::string detail;  // one line
+};
+
+// Executes the script and its checks in this process, in folder dir (which
+// must exist and be empty). Adds the number of runs executed to runs.
+std::vector<Finding> CheckScript(const Script& script, const std::string& dir, size_t& runs);
+
+struct ScriptOutcome {
+  std::vector<Finding> findings;
+  size_t runs = 0;
+};
+// CheckScript in a child process limited to timeoutSeconds (and to 256 MB per
+// written file); a crash, a signal or a timeout becomes a finding.
+ScriptOutcome CheckIsolated(const Script& script, const std::string& dir, double timeoutSeconds);
+
+struct CampaignOptions {
+  uint64_t firstSeed = 1;
+  size_t scripts = 100;
+  Profile profile = Profile::Full;
+  double timeoutSeconds = 60;
+  std::string scratch;   // parent of the per-script folders
+  std::string keep;      // failing scripts are written here (reproducers)
+  bool progress = false;  // a line every 500 scripts
+  std::set<std::string> tolerated;  // kinds counted without failing a script
+  const std::set<std::string>* known = nullptr;  // see Generate
+};
+
+struct CampaignSummary {
+  size_t scripts = 0, commandLines = 0, runs = 0, failingScripts = 0;
+  std::map<std::string, size_t> findings;  // by kind
+  std::vector<std::string> failures;       // "seed N: kind: detail", first per script
+  // Failing scripts by the known faults they took on ("none" for none).
+  std::map<std::string, size_t> failingByFeature;
+};
+
+CampaignSummary RunCampaign(const CampaignOptions& options, std::ostream& log);
+void PrintSummary(const CampaignSummary& s, std::ostream& out);
+
+// The first line of text holding "nan" or "inf" outside double quotes, as a
+// number would print them; empty when there is none.
+std::string FindNanOrInf(const std::string& text);
+
+// Differences between the files of two folders (names relative to them),
+// wall-clock files left out; empty when they hold the same files and bytes.
+std::string CompareFolders(const std::string& a, const std::string& b);
+
+}  // namespace property
