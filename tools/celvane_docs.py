@@ -279,22 +279,28 @@ def help_entries(help_text, heading):
     return entries
 
 
-def options_roff(entries):
+def options_roff(entries, positional=False):
+    """Entries of a --help text (celvane's or CLI11's layout) as roff .TP items."""
     out = []
     for spec, description in entries:
-        spec = re.sub(r" (TEXT|UINT|INT|FLOAT)(:[^ ]*)?( \.\.\.)?( REQUIRED)?( in \[[^]]*\])?$",
-                      lambda m: " " + m.group(1) + (" ..." if m.group(3) else ""), spec)
-        words = spec.split(" ", 1)
-        flag = ", ".join(f"\\fB{roff(f.strip())}\\fR" for f in words[0].split(","))
-        rest = f" \\fI{roff(words[1])}\\fR" if len(words) > 1 else ""
-        out += [".TP", flag + rest, roff(description[0].upper() + description[1:])]
+        spec = re.sub(r" in \[[^]]*\]| REQUIRED", "", spec)
+        spec = re.sub(r"\b(TEXT|UINT|INT|FLOAT):(\w+)", lambda m: m.group(2) if m.group(2) != m.group(1) else m.group(1), spec)
+        parts = re.split(r",\s*", spec)
+        last = parts[-1].split(" ", 1)
+        flags, metavar = parts[:-1] + [last[0]], (last[1] if len(last) > 1 else "")
+        if positional:
+            metavar = ""
+        flag = ", ".join(f"\\fB{roff(f)}\\fR" for f in flags)
+        rest = f" \\fI{roff(metavar)}\\fR" if metavar else ""
+        text = description[:1].upper() + description[1:]
+        out += [".TP", flag + rest, roff(text if text.endswith(".") else text + ".")]
     return "\n".join(out)
 
 
 def first_sentence(text):
     text = " ".join(text.split())
-    m = re.match(r"(.+?[.:])(\s|$)", text)
-    return (m.group(1) if m else text).rstrip(":") + ("" if text.endswith(".") else "")
+    m = re.match(r"(.+?\.)(\s|$)", text)
+    return m.group(1) if m else text
 
 
 def plain(markdown):
@@ -329,7 +335,7 @@ def man(a):
         values = {
             "@VERSION@": version,
             "@OPTIONS@": options_roff(help_entries(help_text, "Options")),
-            "@POSITIONALS@": options_roff(help_entries(help_text, "Positionals")),
+            "@POSITIONALS@": options_roff(help_entries(help_text, "Positionals"), True),
         }
         if page == "celvane":
             values["@COMMANDS@"] = commands_roff(read_commands(program), command_notes)
