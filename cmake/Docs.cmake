@@ -9,6 +9,11 @@ set(CELVANE_MANUAL ${CMAKE_SOURCE_DIR}/docs/manual.md)
 set(CELVANE_NOTES ${CMAKE_SOURCE_DIR}/docs/reference-notes.md)
 set(CELVANE_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/celvane)
 
+# Debian's own python3 first: the one python3-markdown installs into.
+find_program(CELVANE_SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)
+if(CELVANE_SYSTEM_PYTHON AND NOT Python3_EXECUTABLE)
+  set(Python3_EXECUTABLE ${CELVANE_SYSTEM_PYTHON})
+endif()
 find_package(Python3 COMPONENTS Interpreter)  # Debian: python3
 
 if(Python3_Interpreter_FOUND)
