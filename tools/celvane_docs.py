@@ -259,7 +259,7 @@ def roff(text):
 
 
 def help_entries(help_text, heading):
-    """The (spec, description) entries under a heading of a --help text."""
+    """The (usage, description) entries under a heading of a --help text."""
     entries, inside = [], False
     for line in help_text.splitlines():
         if not line.strip():
@@ -282,10 +282,10 @@ def help_entries(help_text, heading):
 def options_roff(entries, positional=False):
     """Entries of a --help text (celvane's or CLI11's layout) as roff .TP items."""
     out = []
-    for spec, description in entries:
-        spec = re.sub(r" in \[[^]]*\]| REQUIRED", "", spec)
-        spec = re.sub(r"\b(TEXT|UINT|INT|FLOAT):(\w+)", lambda m: m.group(2) if m.group(2) != m.group(1) else m.group(1), spec)
-        parts = re.split(r",\s*", spec)
+    for usage, description in entries:
+        usage = re.sub(r" in \[[^]]*\]| REQUIRED", "", usage)
+        usage = re.sub(r"\b(TEXT|UINT|INT|FLOAT):(\w+)", lambda m: m.group(2) if m.group(2) != m.group(1) else m.group(1), usage)
+        parts = re.split(r",\s*", usage)
         last = parts[-1].split(" ", 1)
         flags, metavar = parts[:-1] + [last[0]], (last[1] if len(last) > 1 else "")
         if positional:
