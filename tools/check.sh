@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 missing=()
 for pkg in cmake g++ make pkg-config libgtest-dev googletest nlohmann-json3-dev libsqlite3-dev \
-  libboost-math-dev libcli11-dev parallel gnuplot-nox libedit-dev python3; do
+  libboost-math-dev libcli11-dev parallel gnuplot-nox libedit-dev python3 python3-markdown man-db; do
   dpkg -s "$pkg" >/dev/null 2>&1 || missing+=("$pkg")
 done
 if ((${#missing[@]})); then

@@ -69,7 +69,7 @@ int CBRSource::HandleEvent(Event& e) {
   // Without a route the source falls silent: nothing further is planned.
   if (Emit(e.time, aal_, packetLength_) == 0) return 0;
   ++packetsSent_;
-  if (logOn_) WriteDatLine(log_, {e.time, packetLength_, packetsSent_});
+  if (logOn_) WriteDatLine(*log_, {e.time, packetLength_, packetsSent_});
   const double next = e.time + interval_;
   if (next > e.time) ScheduleSelf(next, Word::SEND_PACKET);
   else ReportStalledPeriod("Bit rate", e.time);

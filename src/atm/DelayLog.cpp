@@ -15,7 +15,7 @@ void PeriodicLog::Start(Component& owner, bool on, const std::string& path, cons
   prefix_ = prefix;
   timer_.Start(interval);
   if (!on) return;
-  if (owner.OpenShortNamedLog(file_, prefix, path)) WriteDatHeader(file_, columns);
+  if (owner.OpenShortNamedLog(*file_, prefix, path)) WriteDatHeader(*file_, columns);
   owner.ScheduleSelf(0.0, type_);
 }
 
@@ -42,16 +42,16 @@ void DelayLog::Start(Component& owner, const char* delayColumn, const char* mean
   CheckLogInterval(owner, settings_.interval, sampleOn_,
                    "its log keeps only its first line in this run");
   const std::string path = owner.NetworkPath().str();
-  if (cellOn_ && owner.OpenShortNamedLog(cellLog_, "Ce", path))
-    WriteDatHeader(cellLog_, {"Time", delayColumn});
+  if (cellOn_ && owner.OpenShortNamedLog(*cellLog_, "Ce", path))
+    WriteDatHeader(*cellLog_, {"Time", delayColumn});
   sampleLog_.Start(owner, sampleOn_, path, "SS", {"Time", meanColumn, varianceColumn},
                    settings_.interval);
-  if (cellOn_) WriteDatLine(cellLog_, {0.0, last_});
+  if (cellOn_) WriteDatLine(*cellLog_, {0.0, last_});
 }
 
 void DelayLog::Add(double t, double delay) {
   last_ = delay;
-  if (cellOn_) WriteDatLine(cellLog_, {t, delay});
+  if (cellOn_) WriteDatLine(*cellLog_, {t, delay});
   if (sampleOn_) {
     delays_.AddSample(delay);
     delays_.GetMeanVariance(mean_, variance_);

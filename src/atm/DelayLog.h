@@ -35,7 +35,7 @@ class PeriodicLog {
   template <class Line>
   bool Handle(Component& owner, const Event& e, Line&& line) {
     if (e.type != type_) return false;
-    line(file_, e.time);
+    line(*file_, e.time);
     double next = 0;
     if (timer_.Next(e.time, next, owner.GetBlockName(), owner.KindWord(), owner.GetName(),
                     prefix_))
@@ -50,7 +50,7 @@ class PeriodicLog {
   bool on_ = false;
   const char* prefix_ = "";
   LogTimer timer_;  // this log's lines in this run
-  std::ofstream file_;
+  LogFile file_;
 };
 
 // The three parameters of a delay log, filled at every Start.
@@ -91,7 +91,7 @@ class DelayLog {
 
   DelayLogSettings settings_;
   bool cellOn_ = false, sampleOn_ = false;
-  std::ofstream cellLog_;
+  LogFile cellLog_;
   PeriodicLog sampleLog_{Word::LOG_SAMPLE_STATISTICS};
   Statistics delays_;
   double last_ = 0, mean_ = 0, variance_ = 0;

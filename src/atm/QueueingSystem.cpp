@@ -63,7 +63,7 @@ int QueueingSystem::Start() {
                    "its logs keep only their first line in this run");
   const std::string path = outputPath_.str();
   ti_.Start(*this, timeOn_, path, "Ti", kCounterColumns, loggingInterval_);
-  if (cellOn_ && OpenShortNamedLog(ce_, "Ce", path)) WriteDatHeader(ce_, kCounterColumns);
+  if (cellOn_ && OpenShortNamedLog(*ce_, "Ce", path)) WriteDatHeader(*ce_, kCounterColumns);
   if (statsOn_) {
     statNoBC_ = Statistics();
     statDoBC_ = Statistics();
@@ -72,7 +72,7 @@ int QueueingSystem::Start() {
   ssLog_.Start(*this, statsOn_, path, "SS",
                {"Time", "SMNoBC", "SVNoBC", "SMDoBC", "SVDoBC", "SMNoSC", "SVNoSC", "DoSC"},
                loggingInterval_);
-  if (cellOn_) WriteCounters(ce_, 0.0);
+  if (cellOn_) WriteCounters(*ce_, 0.0);
   return 1;
 }
 

@@ -72,7 +72,7 @@ class QueueingSystem : public Component {
   // A "Ce" line when the cell trigger is on and the arrival count is a
   // multiple of the logging cell count.
   void MaybeWriteCellLine(double t) {
-    if (cellOn_ && noSRC_ % loggingCells_ == 0) WriteCounters(ce_, t);
+    if (cellOn_ && noSRC_ % loggingCells_ == 0) WriteCounters(*ce_, t);
   }
   void WriteStatisticsLine(std::ofstream& f, double t);
 
@@ -95,7 +95,7 @@ class QueueingSystem : public Component {
 
   PeriodicLog ti_{Word::LOG_BY_TIME};
   PeriodicLog ssLog_{Word::LOG_SAMPLE_STATISTICS};
-  std::ofstream ce_;
+  LogFile ce_;
   // NoBC and NoSC as time-weighted levels, DoBC as plain samples; fresh for
   // every run.
   Statistics statNoBC_, statDoBC_, statNoSC_;

@@ -61,8 +61,8 @@ bool TrafficSource::CommonParametersSane() const {
 void TrafficSource::UseCommonParameters(std::initializer_list<const char*> logColumns) {
   packetName_ = Name(packetNameText_);
   aal_ = Name(aalText_);
-  logOn_ = logStatus_ == "ON" && OpenPacketLog(log_);
-  if (logOn_) WriteDatHeader(log_, logColumns);
+  logOn_ = logStatus_ == "ON" && OpenPacketLog(*log_);
+  if (logOn_) WriteDatHeader(*log_, logColumns);
 }
 
 int TrafficSource::End() {

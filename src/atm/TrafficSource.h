@@ -11,6 +11,7 @@
 
 #include "model/Layer.h"
 #include "model/ParameterTable.h"
+#include "model/RunFiles.h"
 
 class TrafficSource : public Layer {
  public:
@@ -64,7 +65,7 @@ class TrafficSource : public Layer {
   Name packetName_;              // interned at every Start
   Name aal_;
   bool logOn_ = false;
-  std::ofstream log_;
+  LogFile log_;
 
  private:
   Name destination_;

@@ -82,7 +82,7 @@ int VBRBatchSource::HandleEvent(Event& e) {
     const double length = packetCells * 48 - 8;
     if (length > 0) {
       bytesSent_ += length * static_cast<double>(Emit(e.time, aal_, length));
-      if (logOn_) WriteDatLine(log_, {e.time, lastGap_, packetCells, length});
+      if (logOn_) WriteDatLine(*log_, {e.time, lastGap_, packetCells, length});
     }
     cells -= packetCells;
   } while (cells > 0);

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "atm/AtmModels.h"
+#include "console/CommandListing.h"
 #include "console/Variables.h"
 #include "core/Version.h"
 #include "model/ParameterTable.h"
@@ -80,6 +81,11 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const argv[], std::ostr
       // Every parameter of every kind of object, one tab-separated row each.
       RegisterAtmModels();
       WriteParameterKinds(out);
+      r.exit = true;
+      return r;
+    } else if (std::strcmp(arg, "--list-commands") == 0) {
+      // Every console command with its arguments and messages, one row each.
+      WriteCommandRows(out);
       r.exit = true;
       return r;
     } else if (std::strcmp(arg, "-b") == 0 || std::strcmp(arg, "--batch") == 0) {

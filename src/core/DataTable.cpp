@@ -39,13 +39,16 @@ int DataTable::LoadData(std::istream& in, std::ostream& out) {
 // A key that is not there is not made by looking.
 int DataTable::DelData(const Sstring& key, const Sstring& name) {
   Row* row = data_.Find(key);
-  return row && row->Erase(name) ? 1 : 0;
+  if (!row || !row->Erase(name)) return 0;
+  Changed(key);
+  return 1;
 }
 
 int DataTable::DelKey(const Sstring& key) {
   Row* row = data_.Find(key);
   if (!row) return 0;
   row->Clear();
+  Changed(key);
   return 1;
 }
 

@@ -22,6 +22,7 @@ class DataTable {
   void PutData(const Sstring& key, const Sstring& name, const T& value) {
     data_.GetOrInsert(key).Put(name, Scalar(value));
     types_.Put(name, Sstring(ElementTraits<T>::keyword));
+    Changed(key);
   }
   void PutData(const Sstring& key, const Sstring& name, const char* value) {
     PutData(key, name, Sstring(value));
@@ -84,6 +85,9 @@ class DataTable {
   // Every key present, newest first.
   std::vector<Sstring> AllKeys() const { return data_.Keys(); }
   const Row* FindRow(const Sstring& key) const { return data_.Find(key); }
+  // The key's place in table order (0 is the oldest key; keys never move
+  // once present), or -1 when it is not present.
+  long KeyPosition(const Sstring& key) const { return data_.Position(key); }
   Sstring TypeOf(const Sstring& name) const {
     const Sstring* t = types_.Find(name);
     return t ? *t : Sstring();
@@ -91,6 +95,11 @@ class DataTable {
 
   // One line per entry: quoted key, quoted name, value; then an empty line.
   void ShowTable(std::ostream& out) const;
+
+ protected:
+  // Called after the entries under key changed (written or deleted), so
+  // that a table can keep an index of its contents.
+  virtual void Changed(const Sstring& key) { (void)key; }
 
  private:
   template <class T>

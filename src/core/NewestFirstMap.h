@@ -1,6 +1,7 @@
 // NewestFirstMap: a dictionary that lists its members most recently inserted
 // first; a member keeps its place once added. Used by every registry and
-// table of the system that lists newest first. Lookup is a hash probe.
+// table of the system that lists newest first. Lookup is a hash probe, or
+// a search in order while the dictionary is small.
 #pragma once
 #include <memory>
 #include <unordered_map>
@@ -16,21 +17,25 @@ class NewestFirstMap {
   };
 
   V* Find(const K& key) {
-    auto it = index_.find(key);
-    return it == index_.end() ? nullptr : &entries_[it->second]->value;
+    const long i = Locate(key);
+    return i < 0 ? nullptr : &entries_[static_cast<size_t>(i)]->value;
   }
   const V* Find(const K& key) const {
-    auto it = index_.find(key);
-    return it == index_.end() ? nullptr : &entries_[it->second]->value;
+    const long i = Locate(key);
+    return i < 0 ? nullptr : &entries_[static_cast<size_t>(i)]->value;
   }
-  bool Contains(const K& key) const { return index_.count(key) != 0; }
+  bool Contains(const K& key) const { return Locate(key) >= 0; }
+  // The member's place in insertion order (0 is the oldest), or -1. Places
+  // of members added before it never change; an Erase shifts later ones.
+  long Position(const K& key) const { return Locate(key); }
 
   // The member under key, added (default-constructed) at the head if absent.
   V& GetOrInsert(const K& key) {
-    auto it = index_.find(key);
-    if (it != index_.end()) return entries_[it->second]->value;
-    index_.emplace(key, entries_.size());
+    const long i = Locate(key);
+    if (i >= 0) return entries_[static_cast<size_t>(i)]->value;
     entries_.push_back(std::make_unique<Entry>(Entry{key, V()}));
+    if (!index_.empty()) index_.emplace(key, entries_.size() - 1);
+    else if (entries_.size() > kLinear) Reindex(0);
     return entries_.back()->value;
   }
   // Stores value under key: replaces in place, or adds at the head.
@@ -40,12 +45,13 @@ class NewestFirstMap {
     return slot;
   }
   bool Erase(const K& key) {
-    auto it = index_.find(key);
-    if (it == index_.end()) return false;
-    size_t pos = it->second;
-    index_.erase(it);
-    entries_.erase(entries_.begin() + static_cast<long>(pos));
-    for (size_t i = pos; i < entries_.size(); ++i) index_[entries_[i]->key] = i;
+    const long i = Locate(key);
+    if (i < 0) return false;
+    const size_t pos = static_cast<size_t>(i);
+    index_.erase(key);
+    entries_.erase(entries_.begin() + i);
+    if (entries_.size() <= kLinear) index_.clear();
+    else Reindex(pos);
     return true;
   }
   void Clear() {
@@ -73,8 +79,27 @@ class NewestFirstMap {
   }
 
  private:
+  // Up to this many members are searched in order: most dictionaries (the
+  // rows of data tables, a block's components) are small, and a hash index
+  // would cost more memory than they hold.
+  static constexpr size_t kLinear = 8;
+
+  long Locate(const K& key) const {
+    if (index_.empty()) {
+      for (size_t i = 0; i < entries_.size(); ++i)
+        if (entries_[i]->key == key) return static_cast<long>(i);
+      return -1;
+    }
+    auto it = index_.find(key);
+    return it == index_.end() ? -1 : static_cast<long>(it->second);
+  }
+  // Indexes the members from place `from` on.
+  void Reindex(size_t from) {
+    for (size_t i = from; i < entries_.size(); ++i) index_[entries_[i]->key] = i;
+  }
+
   // Entries are held by pointer so that references handed out stay valid
   // while the dictionary grows.
   std::vector<std::unique_ptr<Entry>> entries_;  // oldest first
-  std::unordered_map<K, size_t> index_;
+  std::unordered_map<K, size_t> index_;           // empty while Size() <= kLinear
 };

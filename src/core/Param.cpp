@@ -4,17 +4,37 @@
 #include <istream>
 #include <ostream>
 
+const SimDictionary& Param::Dict() const {
+  static const SimDictionary kNone;
+  return params_ ? *params_ : kNone;
+}
+
+SimDictionary& Param::Own() {
+  if (!params_) params_ = std::make_shared<SimDictionary>();
+  else if (params_.use_count() > 1) params_ = std::make_shared<SimDictionary>(*params_);
+  return *params_;
+}
+
+void Param::PutDefaults(const Param& defaults) {
+  if (Dict().empty()) {
+    params_ = defaults.params_;
+    return;
+  }
+  for (const auto& [name, p] : defaults.Dict()) Install(name, p.value, p.description, p.option);
+}
+
 void Param::Install(const Sstring& name, Joker value, const Sstring& description,
                     const Sstring& option) {
-  Parameter& p = params_[name];  // an existing record keeps its texts
+  Parameter& p = Own()[name];  // an existing record keeps its texts
   p.value = std::move(value);
   if (!description.empty()) p.description = description;
   if (!option.empty()) p.option = option;
 }
 
 const Parameter* Param::GetParameter(const Sstring& name) const {
-  auto it = params_.find(name);
-  return it == params_.end() ? nullptr : &it->second;
+  const SimDictionary& d = Dict();
+  auto it = d.find(name);
+  return it == d.end() ? nullptr : &it->second;
 }
 
 int Param::GetSizeParam(const Sstring& name, long& lines, long& cols) const {
@@ -31,13 +51,14 @@ Sstring Param::GetTypeParam(const Sstring& name) const {
 }
 
 void Param::PutParam(const Param& other) {
-  for (const auto& [name, p] : other.params_) params_[name] = p;
+  if (&other == this) return;
+  for (const auto& [name, p] : other.Dict()) Own()[name] = p;
 }
 
 void Param::GetAllParamName(std::vector<Sstring>& names) const {
   names.clear();
-  names.reserve(params_.size());
-  for (const auto& kv : params_) names.push_back(kv.first);
+  names.reserve(Dict().size());
+  for (const auto& kv : Dict()) names.push_back(kv.first);
 }
 
 namespace {
@@ -57,7 +78,7 @@ void WriteSingle(std::ostream& out, const Sstring& name, const Parameter& p, Num
 }  // namespace
 
 void Param::GetParam(std::ostream& out) const {
-  for (const auto& [name, p] : params_) {
+  for (const auto& [name, p] : Dict()) {
     out << blockName_ << ' ';
     WriteSingle(out, name, p, NumberStyle::Screen);
   }
@@ -77,13 +98,13 @@ int Param::LoadParamIs(std::istream& in) {
   Parameter p;
   if (!p.value.Read(in)) return 0;
   in >> p.description >> p.option;
-  params_[name] = std::move(p);
+  Own()[name] = std::move(p);
   return 1;
 }
 
 int Param::GetParam_VB(Sstring& names) const {
   std::string s;
-  for (const auto& [name, p] : params_)
+  for (const auto& [name, p] : Dict())
     if (p.option != "HIDE") s += name.str() + ';';
   names = Sstring(std::move(s));
   return 1;
@@ -96,19 +117,19 @@ Sstring Param::GetParam_VB(const Sstring& name, long line, long col) const {
 
 int Param::PutParam_VB(const Sstring& name, const Sstring& type, long lines, long cols,
                        const Sstring& text) {
-  auto it = params_.find(name);
-  if (it == params_.end()) return 0;
+  if (!Dict().count(name)) return 0;
+  auto it = Own().find(name);
   it->second.value.Put(type, lines, cols, text);
   return 1;
 }
 
 int Param::PutParam_VB(const Sstring& name, long line, long col, const Sstring& text) {
-  auto it = params_.find(name);
-  return it == params_.end() ? 0 : it->second.value.Put(line, col, text);
+  if (!Dict().count(name)) return 0;
+  return Own().find(name)->second.value.Put(line, col, text);
 }
 
 std::ostream& operator<<(std::ostream& out, const Param& p) {
-  for (const auto& [name, prm] : p.params_) {
+  for (const auto& [name, prm] : p.Dict()) {
     out << "param " << p.blockName_ << ' ';
     WriteSingle(out, name, prm, NumberStyle::Screen);
   }

@@ -4,6 +4,7 @@
 #pragma once
 #include <iosfwd>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "core/Joker.h"
@@ -64,18 +65,24 @@ class Param {
     return p ? p->value.Get(out) : 0;
   }
 
-  void ClearParam() { params_.clear(); }
+  void ClearParam() { params_.reset(); }
   void SetParamBlockName(const Sstring& name) { blockName_ = name; }
   const Sstring& GetParamBlockName() const { return blockName_; }
 
   const Parameter* GetParameter(const Sstring& name) const;
-  void PutParameter(const Sstring& name, Parameter p) { params_[name] = std::move(p); }
+  void PutParameter(const Sstring& name, Parameter p) { Own()[name] = std::move(p); }
   int GetSizeParam(const Sstring& name, long& lines, long& cols) const;
   Sstring GetTypeParam(const Sstring& name) const;
-  void DelParam(const Sstring& name) { params_.erase(name); }
+  void DelParam(const Sstring& name) {
+    if (Dict().count(name)) Own().erase(name);
+  }
   void PutParam(const Param& other);
   void GetAllParamName(std::vector<Sstring>& names) const;
-  const SimDictionary& Parameters() const { return params_; }
+  const SimDictionary& Parameters() const { return Dict(); }
+  // Installs the parameters of `defaults` as PutParam would, one by one. An
+  // object without parameters shares the defaults' storage until it changes
+  // a parameter (objects of one kind mostly keep their defaults).
+  void PutDefaults(const Param& defaults);
 
   // Listing form of every parameter (block name first on each).
   void GetParam(std::ostream& out) const;
@@ -103,6 +110,10 @@ class Param {
   void Install(const Sstring& name, Joker value, const Sstring& description,
                const Sstring& option);
 
-  SimDictionary params_;
+  const SimDictionary& Dict() const;
+  // The parameters for writing: a shared set is copied first.
+  SimDictionary& Own();
+
+  std::shared_ptr<SimDictionary> params_;  // null while there is none
   Sstring blockName_;
 };

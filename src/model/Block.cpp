@@ -18,18 +18,20 @@ Block::Block(const Sstring& name, const Sstring& kind, Network& network)
 Block::~Block() = default;
 
 void Block::Add(std::unique_ptr<Component> component) {
-  Sstring name = component->GetName();
-  registry_[static_cast<int>(component->GetKind())].Put(name, std::move(component));
-  RebuildTargets();
+  Component* c = component.get();
+  Sstring name = c->GetName();
+  registry_[static_cast<int>(c->GetKind())].Put(name, std::move(component));
+  SetTarget(c->GetNameId(), c->GetKind(), c);
 }
 
 int Block::Remove(ComponentKind kind, const Sstring& name) {
   auto& registry = registry_[static_cast<int>(kind)];
   auto* slot = registry.Find(name);
   if (!slot) return 0;
+  const Name id = (*slot)->GetNameId();
   int result = (*slot)->End();
   registry.Erase(name);
-  RebuildTargets();
+  SetTarget(id, kind, nullptr);
   return result;
 }
 
@@ -68,15 +70,14 @@ int TargetNumber(Name n, bool assign) {
 }
 }  // namespace
 
-void Block::RebuildTargets() {
-  targets_.clear();
+// A block holds at most one component per (name, kind), so adding or
+// removing one changes exactly one entry; routes cached from the sender's
+// side may name the layer that went, so they are dropped.
+void Block::SetTarget(Name name, ComponentKind kind, Component* c) {
+  size_t i = static_cast<size_t>(TargetNumber(name, true));
+  if (i >= targets_.size()) targets_.resize(i + 1);
+  targets_[i].of[static_cast<int>(kind)] = c;
   dlnCache_.clear();
-  for (const auto& registry : registry_)
-    registry.ForEach([&](const Sstring&, const std::unique_ptr<Component>& c) {
-      size_t i = static_cast<size_t>(TargetNumber(c->GetNameId(), true));
-      if (i >= targets_.size()) targets_.resize(i + 1);
-      targets_[i].of[static_cast<int>(c->GetKind())] = c.get();
-    });
 }
 
 const Block::Target* Block::TargetOf(Name name) const {

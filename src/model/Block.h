@@ -93,7 +93,7 @@ class Block : public Param, public DataTable {
   const Target* TargetOf(Name name) const;
 
  private:
-  void RebuildTargets();
+  void SetTarget(Name name, ComponentKind kind, Component* c);
   Layer* LayerFacing(Name sender);
 
   Sstring name_;

@@ -278,22 +278,9 @@ int Network::CreateDc(const Sstring& dci, const Sstring& beginApp, const Sstring
     return Refuse("the \"Bit rate\" of the source " + Quoted(sourceLayer->GetName()) + " of " +
                   Quoted(beginApp) + " is not a double");
 
-  Sstring chosen;
-  bool found = false;
-  for (const Sstring& k : AllKeys()) {
-    Sstring status, cat, b1, bn;
-    short n = 0;
-    double bandwidth = 0;
-    if (PeekData(k, kStatus, status) && status == "EMPTY" && PeekData(k, kNumberOfBlocks, n) &&
-        PeekData(k, VccBlockEntry(n), bn) && bn == last->GetName() && PeekData(k, VccBlockEntry(1), b1) &&
-        b1 == first->GetName() && PeekData(k, kCategory, cat) && cat == category &&
-        PeekData(k, kBandwidth, bandwidth) && bitRate <= bandwidth) {
-      chosen = k;
-      found = true;
-      break;
-    }
-  }
-  if (!found) return RefuseNoVcc(*first, *last, category, bitRate);
+  const Sstring* free = freeVccs_.Find(*this, first->GetName(), last->GetName(), category, bitRate);
+  if (!free) return RefuseNoVcc(*first, *last, category, bitRate);
+  const Sstring chosen = *free;
   auto endpoint = [&](Block* app, const Sstring& direction) {
     app->PutData(dci, kNCI, chosen);
     app->PutData(dci, kDirection, direction);

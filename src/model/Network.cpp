@@ -42,6 +42,7 @@ std::vector<ParameterInfo> Network::DescribeParameters() {
 // Blocks go before the neighbour lists that point at them.
 Network::~Network() {
   neighbours_.Clear();
+  kindCounts_.clear();
   blocks_.Clear();
 }
 
@@ -144,18 +145,22 @@ int Network::NumberOfNeighbours(const Sstring& name) const {
 }
 
 int Network::CountNeighboursOfKind(const Sstring& name, const Sstring& kind) const {
-  const auto* list = neighbours_.Find(name);
-  if (!list) return 0;
-  return static_cast<int>(
-      std::count_if(list->begin(), list->end(), [&](Block* b) { return b->GetKind() == kind; }));
+  auto counts = kindCounts_.find(name);
+  if (counts == kindCounts_.end()) return 0;
+  auto n = counts->second.find(kind);
+  return n == counts->second.end() ? 0 : n->second;
 }
 
+// Either list holds the other block exactly when the two are wired, so the
+// shorter one is searched (a switch may have thousands of neighbours).
 int Network::AreNeighbours(const Sstring& name1, const Sstring& name2) const {
   const auto* list1 = neighbours_.Find(name1);
   const auto* list2 = neighbours_.Find(name2);
   if (!list1 || !list2) return 0;
-  return std::any_of(list2->begin(), list2->end(),
-                     [&](Block* b) { return b->GetName() == name1; })
+  const bool second = list2->size() <= list1->size();
+  const std::vector<Block*>& list = second ? *list2 : *list1;
+  const Sstring& other = second ? name1 : name2;
+  return std::any_of(list.begin(), list.end(), [&](Block* b) { return b->GetName() == other; })
              ? 1
              : 0;
 }
@@ -178,6 +183,8 @@ int Network::ConnectBlock(const Sstring& name1, const Sstring& name2, const Sstr
   }
   neighbours_.GetOrInsert(name1).push_back(b2);
   neighbours_.GetOrInsert(name2).push_back(b1);
+  ++kindCounts_[name1][b2->GetKind()];
+  ++kindCounts_[name2][b1->GetKind()];
   connections_.emplace_back(name1, name2);
   PutData(datakey::kInterfaces, "Interface_" + name1 + "_" + name2, interface);
   return 1;
@@ -205,15 +212,17 @@ int Network::DisconnectBlock(const Sstring& name) {
     int r1 = peer->DisconnectInterface(name, self->GetKind(),
                                        CountNeighboursOfKind(peer->GetName(), self->GetKind()));
     if (auto* peerList = neighbours_.Find(peer->GetName())) {
-      peerList->erase(std::remove_if(peerList->begin(), peerList->end(),
-                                     [&](Block* b) { return b->GetName() == name; }),
-                      peerList->end());
+      auto gone = std::remove_if(peerList->begin(), peerList->end(),
+                                 [&](Block* b) { return b->GetName() == name; });
+      kindCounts_[peer->GetName()][self->GetKind()] -= static_cast<int>(peerList->end() - gone);
+      peerList->erase(gone, peerList->end());
     }
     int r2 = self->DisconnectInterface(peer->GetName(), peer->GetKind(),
                                        CountNeighboursOfKind(name, peer->GetKind()));
     if (r1 != 0 || r2 != 0) result = 1;
   }
   neighbours_.Erase(name);
+  kindCounts_.erase(name);
   connections_.erase(std::remove_if(connections_.begin(), connections_.end(),
                                     [&](const std::pair<Sstring, Sstring>& c) {
                                       return c.first == name || c.second == name;

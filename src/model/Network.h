@@ -2,6 +2,7 @@
 // blocks are wired to which, the VCCs, links and data connections laid over
 // them (kept in data tables), and its own settings for a run.
 #pragma once
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -13,6 +14,7 @@
 #include "core/NewestFirstMap.h"
 #include "core/Param.h"
 #include "model/Block.h"
+#include "model/FreeVccIndex.h"
 #include "model/ParameterTable.h"
 
 class Kernel;
@@ -37,7 +39,11 @@ class Network : public Param, public DataTable {
   EventPriorityQueue& Queue() const;
   // The current settings (a deleted parameter reads as empty).
   NetworkSettings Settings() const;
-  Sstring Path() const { return Settings().path; }
+  Sstring Path() const {
+    Sstring path;
+    GetParam("Path", path);
+    return path;
+  }
   static std::vector<ParameterInfo> DescribeParameters();
 
   // Why the last operation returned 0, for the console's diagnostics. The
@@ -129,6 +135,9 @@ class Network : public Param, public DataTable {
   // (kept after FinishAll, for the run record).
   const std::vector<std::string>& RunFileNames() const { return runFileNames_; }
 
+ protected:
+  void Changed(const Sstring& key) override { freeVccs_.Touch(key); }
+
  private:
   // 0, with a reason naming the two blocks unless the model gave one.
   int RefuseConnection(const Block& refusing, const Block& peer);
@@ -138,9 +147,12 @@ class Network : public Param, public DataTable {
   Sstring name_;
   Kernel& kernel_;
   NewestFirstMap<Sstring, std::vector<Block*>> neighbours_;
+  // Per block with neighbours: how many of them are of each kind.
+  std::unordered_map<Sstring, std::map<Sstring, int>> kindCounts_;
   NewestFirstMap<Sstring, std::unique_ptr<Block>> blocks_;
   std::vector<std::pair<Sstring, Sstring>> connections_;
   std::vector<Block*> routable_;  // by name id
+  FreeVccIndex freeVccs_;
   std::set<std::string> runFiles_;
   std::vector<std::pair<std::ostream*, std::string>> runStreams_;
   std::vector<std::string> runFileNames_;

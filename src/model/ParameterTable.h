@@ -3,6 +3,7 @@
 // installs the rows on a new object (construction), one copies the current
 // values into the members (every Start), one describes them for listings.
 #pragma once
+#include <map>
 #include <string>
 #include <type_traits>
 #include <variant>
@@ -34,11 +35,19 @@ struct ParamRow {
 template <class C>
 using ParamTable = std::vector<ParamRow<C>>;
 
-// Installs every row on p: default value, description and option.
+// Installs every row on p: default value, description and option. The rows
+// are made into parameters once per table (tables are static), and objects
+// share them until they change one.
 template <class C>
 void DeclareParameters(Param& p, const ParamTable<C>& rows) {
-  for (const ParamRow<C>& row : rows)
-    std::visit([&](auto v) { p.PutParam(row.name, v, row.description, row.option); }, row.value);
+  static std::map<const ParamTable<C>*, Param> made;
+  const bool fresh = made.count(&rows) == 0;
+  Param& defaults = made[&rows];
+  if (fresh)
+    for (const ParamRow<C>& row : rows)
+      std::visit([&](auto v) { defaults.PutParam(row.name, v, row.description, row.option); },
+                 row.value);
+  p.PutDefaults(defaults);
 }
 
 // Copies every parameter of `from` that has a member into that member of

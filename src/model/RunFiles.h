@@ -4,6 +4,7 @@
 #pragma once
 #include <fstream>
 #include <iosfwd>
+#include <memory>
 #include <string>
 
 #include "core/Sstring.h"
@@ -42,6 +43,25 @@ class LogTimer {
   double period_ = 0;
   bool usable_ = false;
   unsigned long lines_ = 0;
+};
+
+// A statistics file a component holds: its stream is made the first time it
+// is needed (opened, or written to while closed, which writes nothing).
+// Most components never log, and an idle std::ofstream costs about half a
+// kilobyte and a locale set-up.
+class LogFile {
+ public:
+  std::ofstream& operator*() {
+    if (!f_) f_ = std::make_unique<std::ofstream>();
+    return *f_;
+  }
+  bool is_open() const { return f_ && f_->is_open(); }
+  void close() {
+    if (f_) f_->close();
+  }
+
+ private:
+  std::unique_ptr<std::ofstream> f_;
 };
 
 // Flushes a file written by a run; when it could not take everything (a

@@ -3,6 +3,8 @@
 
 #include <cmath>
 #include <nlohmann/json.hpp>
+#include <ostream>
+#include <sstream>
 
 #include "platform/Files.h"
 
@@ -13,51 +15,106 @@ using Json = nlohmann::ordered_json;
 Json Number(double x) { return std::isfinite(x) ? Json(x) : Json(nullptr); }
 }  // namespace
 
+// The record is written piece by piece, each list element dumped on its
+// own, in exactly the text one dump of the whole document with an indent of
+// two would give: a network of thousands of queues would otherwise hold the
+// document and its text in memory at once.
+namespace {
+// Names are the user's bytes: invalid UTF-8 is replaced, not refused.
+std::string Dump(const Json& j) { return j.dump(2, ' ', false, Json::error_handler_t::replace); }
+
+// Writes text with `indent` more blanks after every line break.
+void Indented(std::ostream& out, const std::string& text, int indent) {
+  const std::string blanks(static_cast<size_t>(indent), ' ');
+  size_t from = 0;
+  for (size_t nl; (nl = text.find('\n', from)) != std::string::npos; from = nl + 1)
+    out.write(text.data() + from, static_cast<std::streamsize>(nl + 1 - from)) << blanks;
+  out.write(text.data() + from, static_cast<std::streamsize>(text.size() - from));
+}
+
+// One member of the top object: its key, and a value already in text.
+void Member(std::ostream& out, const char* key, const Json& value, bool last = false) {
+  out << "  " << Dump(Json(key)) << ": ";
+  Indented(out, Dump(value), 2);
+  out << (last ? "\n" : ",\n");
+}
+
+// A member whose value is a list of objects made one at a time.
+template <class T, class F>
+void List(std::ostream& out, const char* key, const std::vector<T>& items, F&& object,
+          bool last = false) {
+  out << "  " << Dump(Json(key)) << ": ";
+  if (items.empty()) {
+    out << "[]";
+  } else {
+    out << "[\n";
+    for (size_t i = 0; i < items.size(); ++i) {
+      out << "    ";
+      Indented(out, Dump(object(items[i])), 4);
+      out << (i + 1 < items.size() ? ",\n" : "\n");
+    }
+    out << "  ]";
+  }
+  out << (last ? "\n" : ",\n");
+}
+}  // namespace
+
+void WriteRunRecordJson(std::ostream& out, const RunRecord& r) {
+  out << "{\n";
+  Member(out, "version", RunRecord::kVersion);
+  Member(out, "network", r.network);
+  Member(out, "seed", r.seed);
+  Member(out, "run", r.run);
+  Member(out, "end_time", Number(r.endTime));
+  Member(out, "time_reached", Number(r.timeReached));
+  Member(out, "events", r.events);
+  Member(out, "wall_seconds", Number(r.wallSeconds));
+  Member(out, "interrupted", r.interrupted);
+  Member(out, "files", r.files);
+  List(out, "sources", r.sources, [](const RunRecord::Source& s) {
+    return Json{{"block", s.block},
+                {"name", s.name},
+                {"packets", s.packets},
+                {"cells", s.cells},
+                {"bytes", Number(s.bytes)}};
+  });
+  List(out, "receivers", r.receivers, [](const RunRecord::Receiver& x) {
+    return Json{{"block", x.block},
+                {"name", x.name},
+                {"packets", x.packets},
+                {"delay_mean", Number(x.delayMean)},
+                {"delay_variance", Number(x.delayVariance)},
+                {"delay_min", Number(x.delayMin)},
+                {"delay_max", Number(x.delayMax)}};
+  });
+  List(
+      out, "queues", r.queues,
+      [](const RunRecord::Queue& q) {
+        return Json{{"block", q.block},
+                    {"name", q.name},
+                    {"arrived", q.arrived},
+                    {"accepted", q.accepted},
+                    {"discarded", q.discarded},
+                    {"loss_ratio", Number(q.lossRatio)},
+                    {"buffer_mean", Number(q.bufferMean)},
+                    {"buffer_variance", Number(q.bufferVariance)},
+                    {"buffer_max", Number(q.bufferMax)},
+                    {"buffer_delay_mean", Number(q.bufferDelayMean)},
+                    {"server_mean", Number(q.serverMean)}};
+      },
+      true);
+  out << "}\n";
+}
+
 std::string RunRecordJson(const RunRecord& r) {
-  Json j;
-  j["version"] = RunRecord::kVersion;
-  j["network"] = r.network;
-  j["seed"] = r.seed;
-  j["run"] = r.run;
-  j["end_time"] = Number(r.endTime);
-  j["time_reached"] = Number(r.timeReached);
-  j["events"] = r.events;
-  j["wall_seconds"] = Number(r.wallSeconds);
-  j["interrupted"] = r.interrupted;
-  j["files"] = r.files;
-  j["sources"] = Json::array();
-  for (const RunRecord::Source& s : r.sources)
-    j["sources"].push_back(Json{{"block", s.block},
-                                {"name", s.name},
-                                {"packets", s.packets},
-                                {"cells", s.cells},
-                                {"bytes", Number(s.bytes)}});
-  j["receivers"] = Json::array();
-  for (const RunRecord::Receiver& x : r.receivers)
-    j["receivers"].push_back(Json{{"block", x.block},
-                                  {"name", x.name},
-                                  {"packets", x.packets},
-                                  {"delay_mean", Number(x.delayMean)},
-                                  {"delay_variance", Number(x.delayVariance)},
-                                  {"delay_min", Number(x.delayMin)},
-                                  {"delay_max", Number(x.delayMax)}});
-  j["queues"] = Json::array();
-  for (const RunRecord::Queue& q : r.queues)
-    j["queues"].push_back(Json{{"block", q.block},
-                               {"name", q.name},
-                               {"arrived", q.arrived},
-                               {"accepted", q.accepted},
-                               {"discarded", q.discarded},
-                               {"loss_ratio", Number(q.lossRatio)},
-                               {"buffer_mean", Number(q.bufferMean)},
-                               {"buffer_variance", Number(q.bufferVariance)},
-                               {"buffer_max", Number(q.bufferMax)},
-                               {"buffer_delay_mean", Number(q.bufferDelayMean)},
-                               {"server_mean", Number(q.serverMean)}});
-  // Names are the user's bytes: invalid UTF-8 is replaced, not refused.
-  return j.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+  std::ostringstream out;
+  WriteRunRecordJson(out, r);
+  return out.str();
 }
 
 bool WriteRunRecord(const RunRecord& record, const std::string& path) {
-  return platform::WriteWholeFile(path, RunRecordJson(record));
+  return platform::WriteWholeFile(path, [&](std::ostream& out) {
+    WriteRunRecordJson(out, record);
+    return static_cast<bool>(out);
+  });
 }

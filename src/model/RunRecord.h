@@ -6,6 +6,7 @@
 // kernel writes no record.
 #pragma once
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,7 @@ class RunRecorder {
 // The record as JSON text (undefined figures, such as the mean delay of no
 // packet, are null).
 std::string RunRecordJson(const RunRecord& record);
+void WriteRunRecordJson(std::ostream& out, const RunRecord& record);
 // Writes the record to path through a temporary file renamed into place, so
 // that a reader never sees half a record. False when it could not.
 bool WriteRunRecord(const RunRecord& record, const std::string& path);

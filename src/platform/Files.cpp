@@ -70,11 +70,15 @@ ReadResult ReadRest(std::istream& in, std::string& text, std::size_t maxLength) 
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& text) {
+  return WriteWholeFile(path, [&](std::ostream& f) { return static_cast<bool>(f << text); });
+}
+
+bool WriteWholeFile(const std::string& path, const std::function<bool(std::ostream&)>& write) {
   if (!EnsureParentDirectory(path)) return false;
   const std::string temporary = path + ".tmp";
   {
     std::ofstream f(temporary, std::ios::out | std::ios::trunc | std::ios::binary);
-    if (!(f << text) || !f.flush()) {
+    if (!write(f) || !f || !f.flush()) {
       f.close();
       std::remove(temporary.c_str());
       return false;

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <fstream>
+#include <functional>
 #include <string>
 
 namespace platform {
@@ -20,6 +21,9 @@ bool EnsureParentDirectory(const std::string& path);
 // then renamed over it, so that the file is either the old or the complete
 // new one. Creates missing directories. False when any step failed.
 bool WriteWholeFile(const std::string& path, const std::string& text);
+// The same with the content written by write(stream), which returns false
+// when it could not make the content.
+bool WriteWholeFile(const std::string& path, const std::function<bool(std::ostream&)>& write);
 
 enum class ReadResult { kDone, kEnd, kTooLong, kFailed };
 

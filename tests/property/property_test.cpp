@@ -31,7 +31,7 @@ TEST(ScriptProperty, GeneratedScriptsKeepEveryProperty) {
   o.scripts = FromEnvironment("CELVANE_PROPERTY_SCRIPTS", CELVANE_PROPERTY_DEFAULT_SCRIPTS);
   o.firstSeed = FromEnvironment("CELVANE_PROPERTY_SEED", 1);
   o.profile = ProfileFromEnvironment(Profile::Full);
-  o.timeoutSeconds = static_cast<double>(FromEnvironment("CELVANE_PROPERTY_TIMEOUT", 120));
+  o.timeoutSeconds = static_cast<double>(FromEnvironment("CELVANE_PROPERTY_TIMEOUT", CELVANE_PROPERTY_DEFAULT_TIMEOUT));
   // Scripts write many small files: a memory file system, when there is one.
   const fs::path tmp = access("/dev/shm", W_OK) == 0 ? fs::path("/dev/shm") : fs::path(testing::TempDir());
   o.scratch = (tmp / ("celvane_property_" + std::to_string(getpid()))).string();
