@@ -86,10 +86,9 @@ void EventPriorityQueue::Push(uint32_t slot) {
       return;
     }
   }
-  uint32_t index;
-  if (!freeBuckets_.empty()) {
-    index = freeBuckets_.back();
-    freeBuckets_.pop_back();
+  uint32_t index = freeBucket_;
+  if (index != kNone) {
+    freeBucket_ = buckets_[index].tail;
   } else {
     index = static_cast<uint32_t>(buckets_.size());
     buckets_.emplace_back();
@@ -127,7 +126,8 @@ bool EventPriorityQueue::TakeFirst(Taken& taken) {
   taken.event = &At(taken.slot);
   b.head = next_[taken.slot];
   if (b.head == kNone) {
-    freeBuckets_.push_back(index);
+    b.tail = freeBucket_;
+    freeBucket_ = index;
     PopRoot();
   }
   return true;
@@ -181,6 +181,6 @@ void EventPriorityQueue::Clear() {
   poolSize_ = 0;
   free_.clear();
   buckets_.clear();
-  freeBuckets_.clear();
+  freeBucket_ = kNone;
   std::fill(std::begin(cache_), std::end(cache_), kNone);
 }

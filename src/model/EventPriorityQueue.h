@@ -98,7 +98,7 @@ class EventPriorityQueue {
   size_t heapSize_ = 0;  // buckets in the heap
   size_t capacity_ = 0;
   std::vector<Bucket> buckets_;
-  std::vector<uint32_t> freeBuckets_;
+  uint32_t freeBucket_ = kNone;  // free buckets, linked through their tail
   std::vector<uint32_t> next_;  // per event slot: the next slot of its bucket
   uint32_t cache_[1u << kCacheBits];  // time hash -> newest bucket (or stale)
   std::vector<std::unique_ptr<Event[]>> chunks_;
