@@ -74,8 +74,8 @@ class EventPriorityQueue {
     return static_cast<uint32_t>(k) & ((uint32_t(1) << kSlotBits) - 1);
   }
   static uint64_t KeyStampOf(Key k) { return static_cast<uint64_t>(k) >> kSlotBits; }
-  void Grow();
-  void RenumberKeyStamps();
+  [[gnu::cold, gnu::noinline]] void Grow();
+  [[gnu::cold, gnu::noinline]] void RenumberKeyStamps();
   void SiftUp(size_t i, Key k);
   void PopRoot();
 
