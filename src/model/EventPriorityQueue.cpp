@@ -1,4 +1,4 @@
-// 4-ary heap of packed event keys over a pool of events.
+// 4-ary heap of time buckets over a pool of events.
 #include "model/EventPriorityQueue.h"
 
 #include <algorithm>
@@ -21,7 +21,9 @@ uint64_t OrderedBits(double t) {
 }  // namespace
 
 EventPriorityQueue::EventPriorityQueue(uint64_t keyStampLimit)
-    : keyStampLimit_(std::min(keyStampLimit, kKeyStampLimit)) {}
+    : keyStampLimit_(std::min(keyStampLimit, kKeyStampLimit)) {
+  std::fill(std::begin(cache_), std::end(cache_), kNone);
+}
 
 EventPriorityQueue::~EventPriorityQueue() {
   if (storage_) ::operator delete(storage_, kLine);
@@ -30,7 +32,7 @@ EventPriorityQueue::~EventPriorityQueue() {
 void EventPriorityQueue::Grow() {
   size_t capacity = capacity_ ? 2 * capacity_ : 61;
   Key* storage = static_cast<Key*>(::operator new((capacity + 3) * sizeof(Key), kLine));
-  if (size_) std::memcpy(storage + 3, heap_, size_ * sizeof(Key));
+  if (heapSize_) std::memcpy(storage + 3, heap_, heapSize_ * sizeof(Key));
   if (storage_) ::operator delete(storage_, kLine);
   storage_ = storage;
   heap_ = storage + 3;
@@ -44,7 +46,10 @@ uint32_t EventPriorityQueue::Slot() {
     return slot;
   }
   if (poolSize_ >= (uint32_t(1) << kSlotBits)) throw std::length_error("too many pending events");
-  if ((poolSize_ & kChunkMask) == 0) chunks_.emplace_back(new Event[size_t(1) << kChunkBits]);
+  if ((poolSize_ & kChunkMask) == 0) {
+    chunks_.emplace_back(new Event[size_t(1) << kChunkBits]);
+    next_.resize(next_.size() + (size_t(1) << kChunkBits));
+  }
   return poolSize_++;
 }
 
@@ -52,8 +57,8 @@ uint32_t EventPriorityQueue::Slot() {
 // out, the queued ones are numbered afresh from 0 in the order they had.
 void EventPriorityQueue::RenumberKeyStamps() {
   std::vector<Key*> byStamp;
-  byStamp.reserve(size_);
-  for (size_t i = 0; i < size_; ++i) byStamp.push_back(&heap_[i]);
+  byStamp.reserve(heapSize_);
+  for (size_t i = 0; i < heapSize_; ++i) byStamp.push_back(&heap_[i]);
   std::sort(byStamp.begin(), byStamp.end(),
             [](const Key* a, const Key* b) { return KeyStampOf(*a) < KeyStampOf(*b); });
   uint64_t n = 0;
@@ -67,10 +72,33 @@ void EventPriorityQueue::RenumberKeyStamps() {
 void EventPriorityQueue::Push(uint32_t slot) {
   Event& e = At(slot);
   e.stamp = stamp_++;
+  next_[slot] = kNone;
+  ++size_;
+  const uint64_t bits = OrderedBits(e.time);
+  uint32_t& cached = cache_[(bits * 0x9E3779B97F4A7C15ull) >> (64 - kCacheBits)];
+  // The newest bucket of this time takes the event at its end: every event
+  // in it, and in any older bucket of the same time, has a smaller stamp.
+  if (cached != kNone) {
+    Bucket& b = buckets_[cached];
+    if (b.head != kNone && b.timeBits == bits) {
+      next_[b.tail] = slot;
+      b.tail = slot;
+      return;
+    }
+  }
+  uint32_t index = freeBucket_;
+  if (index != kNone) {
+    freeBucket_ = buckets_[index].tail;
+  } else {
+    index = static_cast<uint32_t>(buckets_.size());
+    buckets_.emplace_back();
+  }
+  buckets_[index] = Bucket{bits, slot, slot};
+  cached = index;
   if (keyStamp_ >= keyStampLimit_) RenumberKeyStamps();
-  if (size_ == capacity_) Grow();
-  Key k = (Key(OrderedBits(e.time)) << 64) | (Key(keyStamp_++) << kSlotBits) | slot;
-  SiftUp(size_++, k);
+  if (heapSize_ == capacity_) Grow();
+  Key k = (Key(bits) << 64) | (Key(keyStamp_++) << kSlotBits) | index;
+  SiftUp(heapSize_++, k);
 }
 
 void EventPriorityQueue::Add(Event&& e) {
@@ -89,15 +117,28 @@ void EventPriorityQueue::SiftUp(size_t i, Key k) {
   heap_[i] = k;
 }
 
-// Bottom-up removal: the hole left by the root sinks to a leaf along the
-// smallest children (three comparisons a level, none against the moved
-// key), then the last key fills it and rises, usually not at all.
 bool EventPriorityQueue::TakeFirst(Taken& taken) {
   if (size_ == 0) return false;
-  taken.slot = SlotOf(heap_[0]);
+  --size_;
+  const uint32_t index = SlotOf(heap_[0]);
+  Bucket& b = buckets_[index];
+  taken.slot = b.head;
   taken.event = &At(taken.slot);
-  size_t n = --size_;
-  if (n == 0) return true;
+  b.head = next_[taken.slot];
+  if (b.head == kNone) {
+    b.tail = freeBucket_;
+    freeBucket_ = index;
+    PopRoot();
+  }
+  return true;
+}
+
+// Bottom-up removal of the root: the hole sinks to a leaf along the
+// smallest children (three comparisons a level, none against the moved
+// key), then the last key fills it and rises, usually not at all.
+void EventPriorityQueue::PopRoot() {
+  size_t n = --heapSize_;
+  if (n == 0) return;
   Key last = heap_[n];
   size_t hole = 0;
   for (;;) {
@@ -121,7 +162,6 @@ bool EventPriorityQueue::TakeFirst(Taken& taken) {
     }
   }
   SiftUp(hole, last);
-  return true;
 }
 
 int EventPriorityQueue::RemoveFirst(Event& out) {
@@ -135,7 +175,12 @@ int EventPriorityQueue::RemoveFirst(Event& out) {
 
 void EventPriorityQueue::Clear() {
   size_ = 0;
+  heapSize_ = 0;
   chunks_.clear();
+  next_.clear();
   poolSize_ = 0;
   free_.clear();
+  buckets_.clear();
+  freeBucket_ = kNone;
+  std::fill(std::begin(cache_), std::end(cache_), kNone);
 }

@@ -1,12 +1,20 @@
 // EventPriorityQueue: the kernel's one event queue, ordered by (time,
-// insertion stamp). A 4-ary min-heap of 16-byte keys: the time's bits in an
-// order-preserving form, then the stamp and the event's slot packed in one
+// insertion stamp). Events of one time are kept in buckets: first-in
+// first-out lists, which is stamp order since stamps are given in insertion
+// order. Synchronised sources make many exact ties, so the heap holds far
+// fewer buckets than there are events, and an event added to a time that
+// already has a bucket costs no heap operation at all. A small direct-mapped
+// cache finds the newest bucket of a time; when it has forgotten one, a
+// second bucket of that time is made, and buckets of equal time are ordered
+// by the stamp of their creation, so the (time, stamp) order holds exactly.
+// The heap is 4-ary over 16-byte keys: the time's bits in an
+// order-preserving form, then the bucket's stamp and index packed in one
 // word, so that comparing two keys is one 128-bit unsigned comparison and
-// the four children of a node share one cache line. The events themselves
-// sit in a slot pool reused through a free list, so a warmed-up run adds and
-// removes events without allocating. Add and removal are O(log n). The
-// kernel takes an event and handles it where it lies in the pool (events
-// stay put while others are added), then releases its slot.
+// the four children of a node share one cache line. The events sit in a slot
+// pool reused through a free list, so a warmed-up run adds and removes
+// events without allocating. The kernel takes an event and handles it where
+// it lies in the pool (events stay put while others are added), then
+// releases its slot.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -45,7 +53,7 @@ class EventPriorityQueue {
   // The earliest event, or nullptr.
   const Event* First() const {
     if (!size_) return nullptr;
-    uint32_t slot = SlotOf(heap_[0]);
+    uint32_t slot = buckets_[SlotOf(heap_[0])].head;
     return &chunks_[slot >> kChunkBits][slot & kChunkMask];
   }
   bool IsEmpty() const { return size_ == 0; }
@@ -66,17 +74,33 @@ class EventPriorityQueue {
     return static_cast<uint32_t>(k) & ((uint32_t(1) << kSlotBits) - 1);
   }
   static uint64_t KeyStampOf(Key k) { return static_cast<uint64_t>(k) >> kSlotBits; }
-  void Grow();
-  void RenumberKeyStamps();
+  [[gnu::cold, gnu::noinline]] void Grow();
+  [[gnu::cold, gnu::noinline]] void RenumberKeyStamps();
   void SiftUp(size_t i, Key k);
+  void PopRoot();
+
+  static constexpr uint32_t kNone = ~uint32_t(0);
+  static constexpr int kCacheBits = 8;
+  // A bucket: the events of one time, linked through next_ in stamp order.
+  // A bucket in the heap is never empty; head == kNone marks a free one.
+  struct Bucket {
+    uint64_t timeBits = 0;
+    uint32_t head = kNone;
+    uint32_t tail = kNone;
+  };
 
   // heap_[0] is the root; the children of i are 4i+1 .. 4i+4. The storage
   // starts 3 keys before a 64-byte boundary, so every group of four
   // children fills one cache line.
   Key* heap_ = nullptr;
   Key* storage_ = nullptr;
-  size_t size_ = 0;
+  size_t size_ = 0;      // events
+  size_t heapSize_ = 0;  // buckets in the heap
   size_t capacity_ = 0;
+  std::vector<Bucket> buckets_;
+  uint32_t freeBucket_ = kNone;  // free buckets, linked through their tail
+  std::vector<uint32_t> next_;  // per event slot: the next slot of its bucket
+  uint32_t cache_[1u << kCacheBits];  // time hash -> newest bucket (or stale)
   std::vector<std::unique_ptr<Event[]>> chunks_;
   uint32_t poolSize_ = 0;
   std::vector<uint32_t> free_;
