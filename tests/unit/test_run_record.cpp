@@ -74,20 +74,6 @@ TEST(ExactStatistics, SamplesLevelsAndOnTime) {
   EXPECT_DOUBLE_EQ(o.Share(8.0), 3.0 / 8);
 }
 
-// The rows of numbers of a ".dat" file, its header skipped.
-std::vector<std::vector<double>> Rows(const fs::path& p) {
-  std::ifstream f(p);
-  std::string line;
-  std::getline(f, line);
-  std::vector<std::vector<double>> rows;
-  while (std::getline(f, line)) {
-    std::istringstream s(line);
-    rows.emplace_back();
-    for (double x; s >> x;) rows.back().push_back(x);
-  }
-  return rows;
-}
-
 // T1 -- T2 back to back at 155.52 Mbit/s, 10 m; A1 sends 40-byte packets
 // (one cell) at 32 Mbit/s, one every 1e-5 s, to A2. A2's receiver logs every
 // delay, T1's queue its counters on every cell.
@@ -157,7 +143,7 @@ TEST(RunRecord, CbrRunAgainstHandFiguresAndLegacyFiles) {
   EXPECT_NEAR(a2["delay_max"].get<double>(), expected.Max(), 1e-15);
   // The same figures from the legacy per-packet log (16 digits).
   SampleSummary logged;
-  const auto delays = Rows(net.dir / "A2_TR_Ce.dat");
+  const auto delays = ReadDat(net.dir / "A2_TR_Ce.dat");
   ASSERT_EQ(delays.size(), 1001u);  // the line at time 0, then one per packet
   for (size_t i = 1; i < delays.size(); ++i) logged.Add(delays[i][1]);
   EXPECT_NEAR(a2["delay_mean"].get<double>(), logged.Mean(), 1e-12 * logged.Mean());
@@ -170,7 +156,7 @@ TEST(RunRecord, CbrRunAgainstHandFiguresAndLegacyFiles) {
   const Json& q = r["queues"][0];
   EXPECT_EQ(q["block"], "T1");
   EXPECT_EQ(q["name"], "PHY_QS");
-  const std::vector<double> last = Rows(net.dir / "T1_PS_Ce.dat").back();
+  const std::vector<double> last = ReadDat(net.dir / "T1_PS_Ce.dat").back();
   EXPECT_EQ(q["arrived"].get<double>(), last[1]);
   EXPECT_EQ(q["accepted"].get<double>(), last[2]);
   EXPECT_EQ(q["discarded"].get<double>(), last[3]);
@@ -186,7 +172,7 @@ TEST(RunRecord, CbrRunAgainstHandFiguresAndLegacyFiles) {
 
   // A second run: the legacy counters go on, the record counts this run.
   const Json again = net.Run(0.0100031);
-  EXPECT_EQ(Rows(net.dir / "T1_PS_Ce.dat").back()[1], 2000);
+  EXPECT_EQ(ReadDat(net.dir / "T1_PS_Ce.dat").back()[1], 2000);
   EXPECT_EQ(again["queues"][0]["arrived"], 1000);
   EXPECT_EQ(again["sources"][0]["packets"], 1001);
   EXPECT_EQ(again["receivers"][1]["packets"], 1000);

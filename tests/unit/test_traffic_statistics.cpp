@@ -59,20 +59,6 @@ double KsDistanceFromExponential(std::vector<double> x, double mean) {
   return d;
 }
 
-// The rows of numbers of a ".dat" file, its header skipped.
-std::vector<std::vector<double>> ReadDat(const fs::path& p) {
-  std::ifstream f(p);
-  std::string line;
-  std::getline(f, line);
-  std::vector<std::vector<double>> rows;
-  while (std::getline(f, line)) {
-    std::istringstream s(line);
-    rows.emplace_back();
-    for (double x; s >> x;) rows.back().push_back(x);
-  }
-  return rows;
-}
-
 // A network with its files in a scratch folder, built through the model's
 // own operations and run through the kernel.
 struct Net : TestNetwork {
