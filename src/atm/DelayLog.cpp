@@ -2,6 +2,7 @@
 #include "atm/DelayLog.h"
 
 #include "core/DatFormat.h"
+#include "model/Network.h"
 #include "model/RunFiles.h"
 
 void CheckLogInterval(const Component& owner, double interval, bool anyOn,
@@ -13,7 +14,7 @@ void PeriodicLog::Start(Component& owner, bool on, const std::string& path, cons
                         std::initializer_list<const char*> columns, double interval) {
   on_ = on;
   prefix_ = prefix;
-  timer_.Start(interval);
+  timer_.Start(interval, &owner.GetNetwork().LogLines());
   if (!on) return;
   if (owner.OpenShortNamedLog(*file_, prefix, path)) WriteDatHeader(*file_, columns);
   owner.ScheduleSelf(0.0, type_);

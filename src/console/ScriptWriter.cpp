@@ -488,6 +488,14 @@ class ScriptWriter {
     return nullptr;
   }
 
+  // The source layer create dc takes: the one the application's "Traffic
+  // source" names now (a source made under an earlier name is not found).
+  static const TrafficSource* NamedSourceLayer(const Block& app) {
+    Sstring source;
+    app.GetParam("Traffic source", source);
+    return dynamic_cast<const TrafficSource*>(app.FindLayer(source + "_TS"));
+  }
+
   // "create block" and the block's parameters; a parameter that would stop a
   // connection (or make another source layer) is written with a value that
   // admits it, and put right in the last section.
@@ -735,7 +743,7 @@ class ScriptWriter {
     const Block* sender = net_.FindBlock(begin);
     const Block* b1 = net_.FindBlock(Attachment(begin));
     const Block* bn = net_.FindBlock(Attachment(end));
-    return sender && SourceLayer(*sender) && b1 && bn && b1->GetName() == first &&
+    return sender && NamedSourceLayer(*sender) && b1 && bn && b1->GetName() == first &&
            LastBlock(nci) == bn->GetName() && bn->PeekData(dci, kAalLayer, aal) &&
            b1->HasLayer(aal) && bn->HasLayer(aal);
   }

@@ -257,6 +257,7 @@ int Network::FinishAll() {
 void Network::PrepareRun() {
   routable_.assign(Name::Count(), nullptr);
   runFiles_.clear();
+  logLines_ = LogLineBudget();
   runStreams_.clear();
   runFileNames_.clear();
   neighbours_.ForEach([&](const Sstring& name, const std::vector<Block*>&) {

@@ -16,6 +16,7 @@
 #include "model/Block.h"
 #include "model/FreeVccIndex.h"
 #include "model/ParameterTable.h"
+#include "model/RunFiles.h"
 
 class Kernel;
 class EventPriorityQueue;
@@ -126,6 +127,8 @@ class Network : public Param, public DataTable {
   }
   // Registers a file name opened by this run; false when already taken.
   bool ClaimRunFile(const std::string& path) { return runFiles_.insert(path).second; }
+  // The periodic log lines this run may still write.
+  LogLineBudget& LogLines() { return logLines_; }
   // Remembers a file opened for this run, to flush it when the run ends.
   void AddRunStream(std::ostream* f, const std::string& path) {
     runStreams_.emplace_back(f, path);
@@ -154,6 +157,7 @@ class Network : public Param, public DataTable {
   std::vector<Block*> routable_;  // by name id
   FreeVccIndex freeVccs_;
   std::set<std::string> runFiles_;
+  LogLineBudget logLines_;
   std::vector<std::pair<std::ostream*, std::string>> runStreams_;
   std::vector<std::string> runFileNames_;
   std::string refusal_;

@@ -17,9 +17,10 @@ bool UsablePeriod(double from, double period) {
   return std::isfinite(period) && period > 0 && from + period > from;
 }
 
-bool LogTimer::Start(double period) {
+bool LogTimer::Start(double period, LogLineBudget* run) {
   period_ = period;
   lines_ = 0;
+  run_ = run;
   usable_ = UsablePeriod(0.0, period);
   return usable_;
 }
@@ -31,6 +32,14 @@ bool LogTimer::Next(double t, double& next, const Sstring& block, const char* ki
     RunWarning(block, kind, owner) << "parameter \"Logging every x secs\" gives " << kMaxLines
                                    << " lines of its log " << Sstring(log) << " by time " << t
                                    << "; the log stops there\n";
+    return false;
+  }
+  if (run_ && run_->left-- == 0) {
+    run_->left = 0;
+    if (!run_->told)
+      platform::Out() << "run warning: the logs of this run wrote " << LogLineBudget::kRunMaxLines
+                      << " periodic lines by time " << t << "; they stop there\n";
+    run_->told = true;
     return false;
   }
   next = t + period_;

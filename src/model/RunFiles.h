@@ -21,21 +21,33 @@ std::string FirstLast(const Sstring& name);
 // time plays no part: a long run ends anyway once the traffic is done.
 bool UsablePeriod(double from, double period);
 
+// The periodic lines all logs of one run may still write together. One log
+// is bounded by LogTimer::kMaxLines; many logs with tiny periods would still
+// write many times that (and one event per line), so a run shares a budget.
+struct LogLineBudget {
+  static constexpr unsigned long kRunMaxLines = 2000000;
+  unsigned long left = kRunMaxLines;
+  bool told = false;  // the console was told the budget is spent
+};
+
 // The timer of a time-driven log: a line at time 0, then one every period.
-// A log writes at most kMaxLines lines in a run: a tiny period would
-// otherwise fill the disk (a million lines of a queue's counters take about
-// 220 MB) and keep a long run busy long after its traffic is done.
+// A log writes at most kMaxLines lines in a run, and the run's logs together
+// at most LogLineBudget::kRunMaxLines: a tiny period would otherwise fill
+// the disk (a million lines of a queue's counters take about 220 MB) and
+// keep a long run busy long after its traffic is done.
 class LogTimer {
  public:
   static constexpr unsigned long kMaxLines = 1000000;
 
   // Starts the count of a run; false when the period is not usable from
   // time 0 (the owner reports that; the log then keeps its first line).
-  bool Start(double period);
+  // Lines are also drawn from `run`, the budget of the run, when given.
+  bool Start(double period, LogLineBudget* run = nullptr);
   // Counts the line the log `log` of `owner` (a `kind` of `block`) wrote at
   // t. True with the time of its next line; false when the log stops there:
-  // the period is unusable, the log has kMaxLines lines, or the period no
-  // longer moves the clock at t (the last two said once on the console).
+  // the period is unusable, the log has kMaxLines lines, the run's budget is
+  // spent, or the period no longer moves the clock at t (said once on the
+  // console, the budget once per run).
   bool Next(double t, double& next, const Sstring& block, const char* kind, const Sstring& owner,
             const char* log);
 
@@ -43,6 +55,7 @@ class LogTimer {
   double period_ = 0;
   bool usable_ = false;
   unsigned long lines_ = 0;
+  LogLineBudget* run_ = nullptr;
 };
 
 // A statistics file a component holds: its stream is made the first time it

@@ -169,6 +169,18 @@ TEST(LogTimer, StopsAtAMillionLinesOrWhereTheClockStands) {
   EXPECT_EQ(console.Take(),
             "run warning: block \"B\" layer \"L\": parameter \"Logging every x secs\" no longer "
             "moves the clock at time 1; it stops repeating there\n");
+  // The logs of a run share one budget: the first to find it spent says so,
+  // once; every log stops at its next line.
+  LogLineBudget run;
+  run.left = 3;
+  LogTimer a, b;
+  ASSERT_TRUE(a.Start(1.0, &run) && b.Start(1.0, &run));
+  EXPECT_TRUE(a.Next(0.0, next, "B", "layer", "L", "SS") && b.Next(0.0, next, "B", "QS", "Q", "Ti"));
+  EXPECT_TRUE(a.Next(1.0, next, "B", "layer", "L", "SS"));
+  EXPECT_FALSE(b.Next(1.0, next, "B", "QS", "Q", "Ti"));
+  EXPECT_FALSE(a.Next(2.0, next, "B", "layer", "L", "SS"));
+  EXPECT_EQ(console.Take(), "run warning: the logs of this run wrote 2000000 periodic lines by "
+                            "time 1; they stop there\n");
   for (double bad : {0.0, -1.0, double(NAN), double(INFINITY)}) {
     EXPECT_FALSE(timer.Start(bad));
     EXPECT_FALSE(timer.Next(0.0, next, "B", "layer", "L", "SS"));
