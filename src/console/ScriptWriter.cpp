@@ -488,11 +488,32 @@ class ScriptWriter {
     return nullptr;
   }
 
-  // The source layer create dc takes: the one the application's "Traffic
-  // source" names now (a source made under an earlier name is not found).
-  static const TrafficSource* NamedSourceLayer(const Block& app) {
+  // The "Traffic source" an application is rebuilt with until the last
+  // section, when its own would make another source layer than the one it
+  // has (or none): the name of the source it has.
+  static std::optional<Sstring> StandInSource(const Block& app) {
+    if (!app.HasLayer("TR")) return std::nullopt;
+    Sstring used;
+    if (const TrafficSource* source = SourceLayer(app)) {
+      const std::string& n = source->GetName().str();
+      used = Sstring(n.substr(0, n.size() - 3));
+    } else {
+      used = "NONE";  // a source that makes no layer
+    }
+    // What the rebuilt block attaches with: its parameter when that reads
+    // as a text, else what it read when it was made (the default).
     Sstring source;
-    app.GetParam("Traffic source", source);
+    if (!app.GetParam("Traffic source", source)) source = "CBR";
+    if (source != used && (app.HasLayer(used + "_TS") || IsSourceWord(source))) return used;
+    return std::nullopt;
+  }
+
+  // The source layer create dc finds in the rebuilt application: the one
+  // its "Traffic source" names while the DCs are made.
+  static const TrafficSource* SourceAtCreateDc(const Block& app) {
+    Sstring source;
+    if (std::optional<Sstring> used = StandInSource(app)) source = *used;
+    else app.GetParam("Traffic source", source);
     return dynamic_cast<const TrafficSource*>(app.FindLayer(source + "_TS"));
   }
 
@@ -513,20 +534,8 @@ class ScriptWriter {
       b.GetParam("Number of applications", apps);
       int needed = ApplicationPeers(b.GetName());
       if (apps < needed) Admit(temporary, b, "Number of applications", static_cast<short>(needed));
-    } else if (model == kApplicationModel && b.HasLayer("TR")) {
-      Sstring used;
-      if (const TrafficSource* source = SourceLayer(b)) {
-        const std::string& n = source->GetName().str();
-        used = Sstring(n.substr(0, n.size() - 3));
-      } else {
-        used = "NONE";  // a source that makes no layer
-      }
-      // What the rebuilt block attaches with: its parameter when that reads
-      // as a text, else what it read when it was made (the default).
-      Sstring source;
-      if (!b.GetParam("Traffic source", source)) source = "CBR";
-      if (source != used && (b.HasLayer(used + "_TS") || IsSourceWord(source)))
-        Admit(temporary, b, "Traffic source", used);
+    } else if (model == kApplicationModel) {
+      if (std::optional<Sstring> used = StandInSource(b)) Admit(temporary, b, "Traffic source", *used);
     }
     std::set<Sstring> names;
     for (const auto& kv : b.Parameters()) names.insert(kv.first);
@@ -743,7 +752,7 @@ class ScriptWriter {
     const Block* sender = net_.FindBlock(begin);
     const Block* b1 = net_.FindBlock(Attachment(begin));
     const Block* bn = net_.FindBlock(Attachment(end));
-    return sender && NamedSourceLayer(*sender) && b1 && bn && b1->GetName() == first &&
+    return sender && SourceAtCreateDc(*sender) && b1 && bn && b1->GetName() == first &&
            LastBlock(nci) == bn->GetName() && bn->PeekData(dci, kAalLayer, aal) &&
            b1->HasLayer(aal) && bn->HasLayer(aal);
   }

@@ -315,6 +315,15 @@ put data layer n A1 TR k c complex (1.5, -2))--",
   Check("source changed after its dc", std::string(kStar) + kT1ToT3 + R"--(put parameter layer n A1 CBR_TS "Service categorie" string 1 1 UBR "" SHOW
 put parameter layer n A1 CBR_TS "Bit rate" double 1 1 4e9 "" SHOW)--",
         false);
+  // A DC whose application's "Traffic source" no longer names its source
+  // (create dc would not remake it) before a later DC: the VCCs keep one
+  // order from save to save.
+  Check("source no longer named", std::string(kStar) + kT1ToT3 + R"--(create vcc n w CBR 1e9 T2
+connect vcc block n w S T2
+connect vcc block n w T3 S
+create dc n d2 A2 A3
+put parameter block n A1 "Traffic source" string 0 3 "" SHOW)--",
+        false);
   // G: default parameters deleted.
   Check("deleted defaults", std::string(kStar) + R"--(del parameter network n "Performance log status"
 del parameter block n A2 "Traffic source"
