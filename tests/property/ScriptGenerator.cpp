@@ -412,17 +412,17 @@ class Generator {
   // A complete parameter text: name, type, size, values, description, option.
   std::string ParamText(const ParamInfo& p, Role role, const std::string* forced = nullptr) {
     std::string type = p.type;
-    if (Chance(0.04)) type = Pick(cat_.elementTypes);
+    if (Chance(0.04) && !exact_) type = Pick(cat_.elementTypes);
     bool extreme = !forced && Chance(0.15);
     long rows = 1, cols = 1;
-    if (Chance(0.04)) {
+    if (Chance(0.04) && !exact_) {
       rows = static_cast<long>(Below(4));
       cols = static_cast<long>(Below(4));
     }
     std::ostringstream t;
     t << Q(p.name) << ' ' << TypeWord(type) << ' ';
     // N x 0 parameters of any N are accepted and make output blow up (known).
-    if (Chance(0.01) && Known("huge-parameter", true)) {
+    if (Chance(0.01) && !exact_ && Known("huge-parameter", true)) {
       t << Pick({"9223372036854775807", "100000000", "4611686018427387904"}) << " 0";
       rows = cols = 0;
     } else {
@@ -469,7 +469,7 @@ class Generator {
   // on (free = false) only gets changes that keep its meaning, so that the
   // model stays true to the program and steers clear of the known faults.
   void Emit(std::string cmd, bool free = false) {
-    if (Chance(0.05)) cmd = free || Known("mutations", true) ? Mutate(cmd) : Reformat(cmd);
+    if (Chance(0.05) && !exact_) cmd = free || Known("mutations", true) ? Mutate(cmd) : Reformat(cmd);
     Sandbox(cmd);
     script_.commands.push_back(std::move(cmd));
   }
@@ -1252,6 +1252,8 @@ class Generator {
       // the traffic is done.
       // A batch source with no route draws batches for as long as the run
       // lasts (none of them counts as sent): it is given nothing to send.
+      // These edits must take effect: no variation is put on them.
+      exact_ = true;
       for (Blk* b : blocks(kApplication))
         if (b->source != "GENERIC")
           EditLayer(n, *b, b->source + "_TS", "Number of bytes to be sent",
@@ -1262,6 +1264,7 @@ class Generator {
         for (const auto& object : ObjectsOf(b))
           if (!object.second && object.first.rfind("PHY", 0) == 0)
             EditLayer(n, b, object.first, "OAM transmition status", "OFF");
+      exact_ = false;
       script_.commands.push_back("run " + N + " " + Pick({"100000", "1e9"}));
       return;
     }
@@ -1348,6 +1351,7 @@ class Generator {
   std::set<std::string> enabled_;
   const Catalog& cat_;
   Script script_;
+  bool exact_ = false;  // commands emitted as they are, without variations
   std::deque<Net> nets_;
   int uid_ = 0;
 };
