@@ -371,7 +371,9 @@ ScriptOutcome CheckIsolated(const Script& s, const std::string& dir, double time
     return outcome;
   }
   if (pid == 0) {
-    rlimit fileSize{256u << 20, 256u << 20};
+    // Generous: the time-driven logs of a run stop at two million lines, which
+    // with the longest generated names make an event log of about 1.5 GB.
+    rlimit fileSize{2ull << 30, 2ull << 30};
     setrlimit(RLIMIT_FSIZE, &fileSize);
     rlimit core{0, 0};
     setrlimit(RLIMIT_CORE, &core);

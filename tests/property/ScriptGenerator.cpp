@@ -1250,14 +1250,15 @@ class Generator {
     if (a == "long-run") {
       // A long end time on sources with little to send: the run ends when
       // the traffic is done.
-      // A batch source with no route draws batches for as long as the run
-      // lasts (none of them counts as sent): it is given nothing to send.
+      // A batch source whose packets reach no connection (no route, or a DC
+      // from an application to itself) draws batches for as long as the run
+      // lasts, none of them counting as sent: batch sources send nothing.
       // These edits must take effect: no variation is put on them.
       exact_ = true;
       for (Blk* b : blocks(kApplication))
         if (b->source != "GENERIC")
           EditLayer(n, *b, b->source + "_TS", "Number of bytes to be sent",
-                    b->source == "VBR_BATCH" && !b->sendsInDc ? "0" : "2000");
+                    b->source == "VBR_BATCH" ? "0" : "2000");
       // OAM cells are sent for as long as a run lasts: a long end time is a
       // long simulation then, not a fault.
       for (Blk& b : n.blocks)
