@@ -17,11 +17,10 @@ class DataTable {
   void SetTableName(const Sstring& name) { tableName_ = name; }
   const Sstring& GetTableName() const { return tableName_; }
 
-  // Stores value under (key, name); the name's type becomes T's.
+  // Stores value under (key, name), typed as T.
   template <class T>
   void PutData(const Sstring& key, const Sstring& name, const T& value) {
     data_.GetOrInsert(key).Put(name, Scalar(value));
-    types_.Put(name, Sstring(ElementTraits<T>::keyword));
     Changed(key);
   }
   void PutData(const Sstring& key, const Sstring& name, const char* value) {
@@ -88,10 +87,6 @@ class DataTable {
   // The key's place in table order (0 is the oldest key; keys never move
   // once present), or -1 when it is not present.
   long KeyPosition(const Sstring& key) const { return data_.Position(key); }
-  Sstring TypeOf(const Sstring& name) const {
-    const Sstring* t = types_.Find(name);
-    return t ? *t : Sstring();
-  }
 
   // One line per entry: quoted key, quoted name, value; then an empty line.
   void ShowTable(std::ostream& out) const;
@@ -131,5 +126,4 @@ class DataTable {
 
   Sstring tableName_;
   NewestFirstMap<Sstring, Row> data_;
-  NewestFirstMap<Sstring, Sstring> types_;
 };
