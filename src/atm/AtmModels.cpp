@@ -27,6 +27,19 @@ void Register(const char* model) {
   for (const LayerRow& row : B::Layers())
     RegisterParameterKind(std::string("layer ") + model + " " + row.type, row.describe);
 }
+
+// Categories of the ATM layers, then the sources' default ones.
+std::vector<std::string> CollectServiceCategories() {
+  std::vector<std::string> names = BTE_ATM_Layer::Categories();
+  for (const LayerRow& row : Application::Layers())
+    for (const ParameterInfo& p : row.describe()) {
+      if (p.name != "Service categorie") continue;
+      std::string value = p.defaultValue;
+      if (value.size() >= 2 && value.front() == '"') value = value.substr(1, value.size() - 2);
+      if (std::find(names.begin(), names.end(), value) == names.end()) names.push_back(value);
+    }
+  return names;
+}
 }  // namespace
 
 void RegisterAtmModels() {
@@ -36,14 +49,8 @@ void RegisterAtmModels() {
   RegisterParameterKind("queueing system", &QueueingSystem::DescribeParameters);
 }
 
-std::vector<std::string> ServiceCategories() {
-  std::vector<std::string> names = BTE_ATM_Layer::Categories();
-  for (const LayerRow& row : Application::Layers())
-    for (const ParameterInfo& p : row.describe()) {
-      if (p.name != "Service categorie") continue;
-      std::string value = p.defaultValue;
-      if (value.size() >= 2 && value.front() == '"') value = value.substr(1, value.size() - 2);
-      if (std::find(names.begin(), names.end(), value) == names.end()) names.push_back(value);
-    }
+const std::vector<std::string>& ServiceCategories() {
+  // Built from fixed tables, so once: create vcc asks for every VCC.
+  static const std::vector<std::string> names = CollectServiceCategories();
   return names;
 }

@@ -11,4 +11,4 @@ void RegisterAtmModels();
 
 // The service categories a VCC may carry: those the ATM layers give a
 // priority of their own, then those the traffic sources ask for by default.
-std::vector<std::string> ServiceCategories();
+const std::vector<std::string>& ServiceCategories();

@@ -57,6 +57,11 @@ void AtmRunRecorder::Begin(Network& network) {
 }
 
 void AtmRunRecorder::Collect(const Network& network, double horizon, RunRecord& record) {
+  // The queues are most of the record: room for all of them at once.
+  size_t queues = record.queues.size();
+  network.ForEachBlock(
+      [&](Block& b) { b.ForEach(ComponentKind::QueueingSystem, [&](Component&) { ++queues; }); });
+  record.queues.reserve(queues);
   Visit(
       network,
       [&](Block& b, Layer& l) {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <sstream>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "atm/AtmModels.h"
@@ -54,7 +55,7 @@ int ShowTargetParameters(C& c) {
 // not equipment of the network - is warned about, then stored as before.
 int CreateVcc(C& c) {
   const Sstring& category = c.words[2];
-  const std::vector<std::string> known = ServiceCategories();
+  const std::vector<std::string>& known = ServiceCategories();
   if (std::find(known.begin(), known.end(), category.str()) == known.end())
     c.Warn("unknown service category " + Quoted(category) +
            NameHint(category.str(), known, "categories"));
@@ -278,20 +279,47 @@ const Command kCommands[] = {
 
 CommandList AllCommands() { return {std::begin(kCommands), std::end(kCommands)}; }
 
+namespace {
+// The rows of one first command word lie within [first, last), in table
+// order; rows of other words may sit between them. Every script line asks
+// for its command word, so the table is not searched from its top.
+struct RowSpan {
+  const Command* first;
+  const Command* last;
+};
+const std::unordered_map<std::string, RowSpan>& RowsByFirstWord() {
+  static const std::unordered_map<std::string, RowSpan> index = [] {
+    std::unordered_map<std::string, RowSpan> m;
+    for (const Command& row : kCommands) {
+      auto it = m.find(row.words[0]);
+      if (it == m.end()) m.emplace(row.words[0], RowSpan{&row, &row + 1});
+      else it->second.last = &row + 1;
+    }
+    return m;
+  }();
+  return index;
+}
+}  // namespace
+
 const Command* FindCommand(const Sstring words[], int depth) {
-  for (const Command& row : kCommands) {
+  const Command* first = std::begin(kCommands);
+  const Command* last = std::end(kCommands);
+  if (depth > 0) {
+    const auto& index = RowsByFirstWord();
+    auto it = index.find(words[0].str());
+    if (it == index.end()) return nullptr;
+    first = it->second.first;
+    last = it->second.last;
+  }
+  for (const Command* row = first; row != last; ++row) {
     int i = 0;
-    while (i < depth && row.words[i] && words[i] == row.words[i]) ++i;
-    if (i == depth) return &row;
+    while (i < depth && row->words[i] && words[i] == row->words[i]) ++i;
+    if (i == depth) return row;
   }
   return nullptr;
 }
 
-bool StartsCommand(const std::string& word) {
-  for (const Command& row : kCommands)
-    if (word == row.words[0]) return true;
-  return false;
-}
+bool StartsCommand(const std::string& word) { return RowsByFirstWord().count(word) != 0; }
 
 std::string CommandUsage(const Command& command) {
   std::string s;

@@ -2,8 +2,10 @@
 #include "console/Dispatcher.h"
 
 #include <istream>
+#include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "console/CommandReader.h"
 #include "console/CommandTable.h"
@@ -30,7 +32,21 @@ const Command* Reject(const char* message, const Sstring& word) {
 }  // namespace
 
 int ExecuteLine(Kernel& kernel, const char* line) {
-  std::istringstream in(line ? line : "");
+  // Making a string stream costs more than many commands take to run, and a
+  // script runs one per line: each nesting depth (load runs lines within a
+  // line) keeps one and resets it.
+  static std::vector<std::unique_ptr<std::istringstream>> streams;
+  static size_t depth = 0;
+  if (streams.size() <= depth) streams.push_back(std::make_unique<std::istringstream>());
+  std::istringstream& in = *streams[depth];
+  in.str(line ? line : "");
+  in.clear();
+  in.flags(std::ios_base::dec | std::ios_base::skipws);
+  in.width(0);
+  struct Nest {
+    Nest() { ++depth; }
+    ~Nest() { --depth; }
+  } nest;
   return Dispatch(kernel, in);
 }
 

@@ -4,24 +4,21 @@
 #include <iosfwd>
 #include <vector>
 
+#include "core/DataRow.h"
 #include "core/ElementTypes.h"
 #include "core/NewestFirstMap.h"
 
 class DataTable {
  public:
-  using Row = NewestFirstMap<Sstring, Scalar>;
+  using Row = DataRow;
 
   DataTable() = default;
   virtual ~DataTable() = default;
 
-  void SetTableName(const Sstring& name) { tableName_ = name; }
-  const Sstring& GetTableName() const { return tableName_; }
-
-  // Stores value under (key, name); the name's type becomes T's.
+  // Stores value under (key, name), typed as T.
   template <class T>
   void PutData(const Sstring& key, const Sstring& name, const T& value) {
     data_.GetOrInsert(key).Put(name, Scalar(value));
-    types_.Put(name, Sstring(ElementTraits<T>::keyword));
     Changed(key);
   }
   void PutData(const Sstring& key, const Sstring& name, const char* value) {
@@ -45,27 +42,35 @@ class DataTable {
     return row ? row->Find(name) : nullptr;
   }
 
-  // First key, newest first, whose entry under name equals value.
+  // First key, newest first, whose entry under name equals value. The names
+  // are resolved once for the whole scan.
   template <class T>
   int FindKey(const Sstring& name, const T& value, Sstring& key) const {
-    return FindFirst([&](const Row& r) { return Matches(r, name, value); }, key);
+    Name n;
+    if (!Name::Lookup(name, n)) return 0;
+    return FindFirst([&](const Row& r) { return Matches(r, n, value); }, key);
   }
   template <class T>
   int FindKey(const Sstring& name1, const T& value1, const Sstring& name2, const T& value2,
               Sstring& key) const {
+    Name n1, n2;
+    if (!Name::Lookup(name1, n1) || !Name::Lookup(name2, n2)) return 0;
     return FindFirst(
-        [&](const Row& r) { return Matches(r, name1, value1) && Matches(r, name2, value2); }, key);
+        [&](const Row& r) { return Matches(r, n1, value1) && Matches(r, n2, value2); }, key);
   }
   template <class T>
   int FindKeys(const Sstring& name, const T& value, std::vector<Sstring>& keys) const {
-    return FindAll([&](const Row& r) { return Matches(r, name, value); }, keys);
+    Name n;
+    if (!Name::Lookup(name, n)) return 0;
+    return FindAll([&](const Row& r) { return Matches(r, n, value); }, keys);
   }
   template <class T>
   int FindKeys(const Sstring& name1, const T& value1, const Sstring& name2, const T& value2,
                std::vector<Sstring>& keys) const {
+    Name n1, n2;
+    if (!Name::Lookup(name1, n1) || !Name::Lookup(name2, n2)) return 0;
     return FindAll(
-        [&](const Row& r) { return Matches(r, name1, value1) && Matches(r, name2, value2); },
-        keys);
+        [&](const Row& r) { return Matches(r, n1, value1) && Matches(r, n2, value2); }, keys);
   }
 
   // Reads one data record (key name type value) and stores it; 0 after one of
@@ -80,7 +85,9 @@ class DataTable {
   }
   // Every key with an entry under name, newest first; 0 when there is none.
   int GetKeys(const Sstring& name, std::vector<Sstring>& keys) const {
-    return FindAll([&](const Row& r) { return r.Contains(name); }, keys);
+    Name n;
+    if (!Name::Lookup(name, n)) return 0;
+    return FindAll([&](const Row& r) { return r.Contains(n); }, keys);
   }
   // Every key present, newest first.
   std::vector<Sstring> AllKeys() const { return data_.Keys(); }
@@ -88,10 +95,6 @@ class DataTable {
   // The key's place in table order (0 is the oldest key; keys never move
   // once present), or -1 when it is not present.
   long KeyPosition(const Sstring& key) const { return data_.Position(key); }
-  Sstring TypeOf(const Sstring& name) const {
-    const Sstring* t = types_.Find(name);
-    return t ? *t : Sstring();
-  }
 
   // One line per entry: quoted key, quoted name, value; then an empty line.
   void ShowTable(std::ostream& out) const;
@@ -103,7 +106,7 @@ class DataTable {
 
  private:
   template <class T>
-  static bool Matches(const Row& r, const Sstring& name, const T& value) {
+  static bool Matches(const Row& r, Name name, const T& value) {
     const Scalar* s = r.Find(name);
     return s && ScalarEquals(*s, value);
   }
@@ -129,7 +132,5 @@ class DataTable {
     return 1;
   }
 
-  Sstring tableName_;
   NewestFirstMap<Sstring, Row> data_;
-  NewestFirstMap<Sstring, Sstring> types_;
 };

@@ -34,6 +34,14 @@ NameTable& Table() {
 Name::Name(const Sstring& s) : id_(Table().Intern(s.str())) {}
 Name::Name(const char* s) : id_(Table().Intern(s)) {}
 
+bool Name::Lookup(const Sstring& s, Name& out) {
+  const NameTable& t = Table();
+  auto it = t.ids.find(s.str());
+  if (it == t.ids.end()) return false;
+  out.id_ = it->second;
+  return true;
+}
+
 const Sstring& Name::str() const {
   return Table().texts[id_];
 }

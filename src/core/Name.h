@@ -45,6 +45,9 @@ class Name {
   friend constexpr bool operator==(Name a, Word b) { return a.id_ == static_cast<uint32_t>(b); }
   friend constexpr bool operator!=(Name a, Word b) { return a.id_ != static_cast<uint32_t>(b); }
 
+  // The handle of s when s is interned already (true), without interning it.
+  static bool Lookup(const Sstring& s, Name& out);
+
   // Number of names interned so far (handles are 0 .. Count()-1).
   static uint32_t Count();
 

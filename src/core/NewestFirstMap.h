@@ -34,7 +34,7 @@ class NewestFirstMap {
     const long i = Locate(key);
     if (i >= 0) return entries_[static_cast<size_t>(i)]->value;
     entries_.push_back(std::make_unique<Entry>(Entry{key, V()}));
-    if (!index_.empty()) index_.emplace(key, entries_.size() - 1);
+    if (index_) index_->emplace(key, entries_.size() - 1);
     else if (entries_.size() > kLinear) Reindex(0);
     return entries_.back()->value;
   }
@@ -48,15 +48,15 @@ class NewestFirstMap {
     const long i = Locate(key);
     if (i < 0) return false;
     const size_t pos = static_cast<size_t>(i);
-    index_.erase(key);
+    if (index_) index_->erase(key);
     entries_.erase(entries_.begin() + i);
-    if (entries_.size() <= kLinear) index_.clear();
+    if (entries_.size() <= kLinear) index_.reset();
     else Reindex(pos);
     return true;
   }
   void Clear() {
     entries_.clear();
-    index_.clear();
+    index_.reset();
   }
   size_t Size() const { return entries_.size(); }
   bool Empty() const { return entries_.empty(); }
@@ -85,21 +85,24 @@ class NewestFirstMap {
   static constexpr size_t kLinear = 8;
 
   long Locate(const K& key) const {
-    if (index_.empty()) {
+    if (!index_) {
       for (size_t i = 0; i < entries_.size(); ++i)
         if (entries_[i]->key == key) return static_cast<long>(i);
       return -1;
     }
-    auto it = index_.find(key);
-    return it == index_.end() ? -1 : static_cast<long>(it->second);
+    auto it = index_->find(key);
+    return it == index_->end() ? -1 : static_cast<long>(it->second);
   }
   // Indexes the members from place `from` on.
   void Reindex(size_t from) {
-    for (size_t i = from; i < entries_.size(); ++i) index_[entries_[i]->key] = i;
+    if (!index_) index_ = std::make_unique<std::unordered_map<K, size_t>>();
+    for (size_t i = from; i < entries_.size(); ++i) (*index_)[entries_[i]->key] = i;
   }
 
   // Entries are held by pointer so that references handed out stay valid
   // while the dictionary grows.
   std::vector<std::unique_ptr<Entry>> entries_;  // oldest first
-  std::unordered_map<K, size_t> index_;           // empty while Size() <= kLinear
+  // Null while Size() <= kLinear: an empty hash map alone is larger than
+  // most dictionaries' entries, and tables hold many of them.
+  std::unique_ptr<std::unordered_map<K, size_t>> index_;
 };

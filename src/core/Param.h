@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/Joker.h"
+#include "core/Name.h"
 
 struct Parameter {
   Joker value;
@@ -66,8 +67,8 @@ class Param {
   }
 
   void ClearParam() { params_.reset(); }
-  void SetParamBlockName(const Sstring& name) { blockName_ = name; }
-  const Sstring& GetParamBlockName() const { return blockName_; }
+  void SetParamBlockName(const Sstring& name) { blockName_ = Name(name); }
+  const Sstring& GetParamBlockName() const { return blockName_.str(); }
 
   const Parameter* GetParameter(const Sstring& name) const;
   void PutParameter(const Sstring& name, Parameter p) { Own()[name] = std::move(p); }
@@ -115,5 +116,5 @@ class Param {
   SimDictionary& Own();
 
   std::shared_ptr<SimDictionary> params_;  // null while there is none
-  Sstring blockName_;
+  Name blockName_;  // the owner's name, interned (blocks and components have theirs interned)
 };

@@ -9,7 +9,6 @@ const char* const kApplicationKind = "ATM Application";
 
 Block::Block(const Sstring& name, const Sstring& kind, Network& network)
     : name_(name), nameId_(name), kind_(kind), network_(network) {
-  SetTableName(name + "_Table");
   SetParamBlockName(name);
 }
 

@@ -6,8 +6,7 @@
 #include "model/RunFiles.h"
 
 Component::Component(const Sstring& name, ComponentKind kind, Block& block)
-    : name_(name), nameId_(name), kind_(kind), block_(block) {
-  SetTableName(name + "_Table");
+    : nameId_(name), kind_(kind), block_(block) {
   SetParamBlockName(name);
 }
 
@@ -61,15 +60,15 @@ bool Component::OpenShortNamedLog(std::ofstream& f, const char* prefix) {
 }
 
 bool Component::OpenShortNamedLog(std::ofstream& f, const char* prefix, const std::string& path) {
-  return OpenShortNamedLogOf(GetNetwork(), f, path, GetBlockName(), name_, prefix);
+  return OpenShortNamedLogOf(GetNetwork(), f, path, GetBlockName(), GetName(), prefix);
 }
 
-std::ostream& Component::Warning() const { return RunWarning(GetBlockName(), KindWord(), name_); }
+std::ostream& Component::Warning() const { return RunWarning(GetBlockName(), KindWord(), GetName()); }
 
 void Component::ReportNonsense(const char* parameter, const char* consequence) const {
-  ::ReportNonsense(GetBlockName(), KindWord(), name_, parameter, consequence);
+  ::ReportNonsense(GetBlockName(), KindWord(), GetName(), parameter, consequence);
 }
 
 void Component::ReportStalledPeriod(const char* parameter, double t) const {
-  ::ReportStalledPeriod(GetBlockName(), KindWord(), name_, parameter, t);
+  ::ReportStalledPeriod(GetBlockName(), KindWord(), GetName(), parameter, t);
 }

@@ -33,7 +33,7 @@ class Component : public Param, public DataTable {
   // Called when the block removes the component.
   virtual int End() { return 1; }
 
-  const Sstring& GetName() const { return name_; }
+  const Sstring& GetName() const { return nameId_.str(); }
   Name GetNameId() const { return nameId_; }
   ComponentKind GetKind() const { return kind_; }
   // "layer" or "queueing system", as the console names the kind.
@@ -93,8 +93,7 @@ class Component : public Param, public DataTable {
   // Sets every field of a pooled event but the message and the stamp.
   void Fill(Event& e, double t, Name type, Name block, Name target, Name connection) const;
 
-  Sstring name_;
-  Name nameId_;
+  Name nameId_;  // the name, interned: events carry it, and its text is kept once
   ComponentKind kind_;
   Block& block_;
 };

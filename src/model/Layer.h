@@ -8,7 +8,7 @@ class Layer : public Component {
   Layer(const Sstring& name, const Sstring& type, Block& block)
       : Component(name, ComponentKind::Layer, block), type_(type) {}
 
-  const Sstring& GetType() const { return type_; }
+  const Sstring& GetType() const { return type_.str(); }
 
  protected:
   // One console line saying that a parameter makes no sense, so the layer
@@ -18,5 +18,5 @@ class Layer : public Component {
   }
 
  private:
-  Sstring type_;
+  Name type_;  // a handful of type words, shared by all layers
 };

@@ -24,7 +24,6 @@ const ParamTable<NetworkSettings>& NetworkRows() {
 }  // namespace
 
 Network::Network(const Sstring& name, Kernel& kernel) : name_(name), kernel_(kernel) {
-  SetTableName("Network_Table");
   SetParamBlockName("Network");
   DeclareParameters(*this, NetworkRows());
 }

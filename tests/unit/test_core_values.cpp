@@ -6,6 +6,7 @@
 
 #include "core/DataTable.h"
 #include "core/Joker.h"
+#include "core/Name.h"
 #include "core/NewestFirstMap.h"
 #include "core/Param.h"
 
@@ -222,6 +223,46 @@ TEST(DataTable, LoadDataMessages) {
   }
 }
 
+// A row and a dictionary switch to a hash index past a few entries and back
+// on removal: order, places and lookups must not notice. Looking a name up
+// never adds it to the interned names.
+TEST(DataRow, OrderAndLookupAcrossTheIndexThreshold) {
+  DataTable t;
+  std::vector<Sstring> names;
+  for (int i = 0; i < 20; ++i) names.push_back("row test entry " + std::to_string(i));
+  for (int i = 0; i < 20; ++i) t.PutData("k", names[i], i);
+  t.PutData("k", names[3], 33);  // replaced in place
+  for (int i : {19, 0, 10, 11, 12, 13, 14, 15, 16, 17, 18}) EXPECT_EQ(t.DelData("k", names[i]), 1);
+  EXPECT_EQ(t.DelData("k", names[10]), 0);
+  std::vector<Sstring> expected;
+  for (int i = 9; i >= 1; --i) expected.push_back(names[i]);
+  EXPECT_EQ(t.FindRow("k")->Keys(), expected);
+  for (int i = 1; i < 10; ++i) {
+    int v = -1;
+    EXPECT_EQ(t.PeekData("k", names[i], v), 1) << i;
+    EXPECT_EQ(v, i == 3 ? 33 : i);
+  }
+  t.PutData("k", names[0], 7);  // back past the threshold: newest again
+  EXPECT_EQ(t.FindRow("k")->Keys().front(), names[0]);
+  Sstring key;
+  EXPECT_EQ(t.FindKey(names[3], 33, key), 1);
+  EXPECT_EQ(key, "k");
+
+  const uint32_t interned = Name::Count();
+  int v;
+  std::vector<Sstring> keys;
+  EXPECT_EQ(t.PeekData("k", "a name nobody interned", v), 0);
+  EXPECT_EQ(t.FindKey("a name nobody interned", 1, key), 0);
+  EXPECT_EQ(t.GetKeys("a name nobody interned", keys), 0);
+  EXPECT_EQ(t.DelData("k", "a name nobody interned"), 0);
+  EXPECT_EQ(Name::Count(), interned);
+  // The empty name is interned from the start; it finds only what was put.
+  EXPECT_EQ(t.PeekData("k", "", v), 0);
+  t.PutData("k", "", 5);
+  EXPECT_EQ(t.PeekData("k", "", v), 1);
+  EXPECT_EQ(v, 5);
+}
+
 TEST(NewestFirstMap, ErasingKeepsTheOrderOfTheRest) {
   NewestFirstMap<int, int> m;
   for (int i = 0; i < 5; ++i) m.Put(i, i * 10);
@@ -230,6 +271,12 @@ TEST(NewestFirstMap, ErasingKeepsTheOrderOfTheRest) {
   EXPECT_EQ(m.Keys(), (std::vector<int>{4, 3, 1, 0}));
   EXPECT_EQ(*m.Find(1), 11);
   EXPECT_EQ(m.Find(2), nullptr);
+  // Past the index threshold and back below it.
+  for (int i = 10; i < 30; ++i) m.Put(i, i);
+  for (int i = 10; i < 28; ++i) EXPECT_TRUE(m.Erase(i));
+  EXPECT_EQ(m.Keys(), (std::vector<int>{29, 28, 4, 3, 1, 0}));
+  EXPECT_EQ(m.Position(28), 4);
+  EXPECT_EQ(*m.Find(29), 29);
 }
 
 }  // namespace

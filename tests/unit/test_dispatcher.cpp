@@ -28,6 +28,11 @@ TEST(CommandTable, RowsAreConsistent) {
     EXPECT_TRUE(paths.insert(path).second) << path;
     EXPECT_TRUE(row.action) << path;
     EXPECT_TRUE(StartsCommand(row.words[0])) << path;
+    // Each row is the one its full words find.
+    const Sstring all[3] = {row.words[0], row.words[1] ? row.words[1] : "",
+                            row.words[2] ? row.words[2] : ""};
+    const int depth = row.words[2] ? 3 : row.words[1] ? 2 : 1;
+    EXPECT_EQ(FindCommand(all, depth), &row) << path;
     // Every argument up to the end has a name for messages and listings.
     for (const ArgRule& a : row.args) {
       if (a.kind != ArgKind::End) {

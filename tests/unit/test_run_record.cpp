@@ -31,7 +31,8 @@ TEST(RunRecord, TextIsOneDumpOfTheWholeDocument) {
   r.network = "n\xff";
   r.files = {"a.dat", "b.dat"};
   r.sources = {{"A", "CBR_TS", 3, 4, 120.5}, {"B", "VBR_TS", 0, 0, 0}};
-  r.queues = {{"S", "PHY_QS_0", 5, 4, 1, 0.2, NAN, 1, 2, 1e-6, 0.5}};
+  r.queues = {{"S", "PHY_QS_0", 5, 4, 1, 0.2, NAN, 1, 2, 1e-6, 0.5},
+              {"S\"\xfe", "q\n", 0, 0, 0, NAN, 0, 0, 0, INFINITY, 1e300}};
   for (int round = 0; round < 2; ++round) {
     const std::string text = RunRecordJson(r);
     EXPECT_EQ(nlohmann::ordered_json::parse(text).dump(2) + "\n", text) << round;
