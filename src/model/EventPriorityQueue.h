@@ -18,6 +18,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -37,9 +38,32 @@ class EventPriorityQueue {
   void Add(Event&& e);
   // Building an event in place: Slot() hands out a free slot whose event the
   // caller fills in completely, Push(slot) stamps and queues it.
-  uint32_t Slot();
+  uint32_t Slot() {
+    if (free_.empty()) return NewSlot();
+    uint32_t slot = free_.back();
+    free_.pop_back();
+    return slot;
+  }
   Event& At(uint32_t slot) { return chunks_[slot >> kChunkBits][slot & kChunkMask]; }
-  void Push(uint32_t slot);
+  void Push(uint32_t slot) {
+    Event& e = At(slot);
+    e.stamp = stamp_++;
+    next_[slot] = kNone;
+    ++size_;
+    const uint64_t bits = OrderedBits(e.time);
+    uint32_t& cached = cache_[(bits * 0x9E3779B97F4A7C15ull) >> (64 - kCacheBits)];
+    // The newest bucket of this time takes the event at its end: every event
+    // in it, and in any older bucket of the same time, has a smaller stamp.
+    if (cached != kNone) {
+      Bucket& b = buckets_[cached];
+      if (b.head != kNone && b.timeBits == bits) {
+        next_[b.tail] = slot;
+        b.tail = slot;
+        return;
+      }
+    }
+    PushBucket(slot, bits, cached);
+  }
   // Moves the earliest event into out; 0 when the queue is empty.
   int RemoveFirst(Event& out);
   // The earliest event, taken out of the order but left in its slot: valid
@@ -48,7 +72,21 @@ class EventPriorityQueue {
     Event* event = nullptr;
     uint32_t slot = 0;
   };
-  bool TakeFirst(Taken& taken);
+  bool TakeFirst(Taken& taken) {
+    if (size_ == 0) return false;
+    --size_;
+    const uint32_t index = SlotOf(heap_[0]);
+    Bucket& b = buckets_[index];
+    taken.slot = b.head;
+    taken.event = &At(taken.slot);
+    b.head = next_[taken.slot];
+    if (b.head == kNone) {
+      b.tail = freeBucket_;
+      freeBucket_ = index;
+      PopRoot();
+    }
+    return true;
+  }
   void Release(const Taken& taken) { free_.push_back(taken.slot); }
   // The earliest event, or nullptr.
   const Event* First() const {
@@ -74,6 +112,20 @@ class EventPriorityQueue {
     return static_cast<uint32_t>(k) & ((uint32_t(1) << kSlotBits) - 1);
   }
   static uint64_t KeyStampOf(Key k) { return static_cast<uint64_t>(k) >> kSlotBits; }
+  // The time's bits as an unsigned number that orders like the time:
+  // positive numbers get the sign bit set, negative ones are inverted.
+  // Adding 0.0 turns -0.0 into +0.0, which the double comparison treats as
+  // equal.
+  static uint64_t OrderedBits(double t) {
+    t += 0.0;
+    uint64_t bits;
+    std::memcpy(&bits, &t, sizeof bits);
+    return (bits >> 63) ? ~bits : bits | (uint64_t(1) << 63);
+  }
+  // Push of an event whose time has no bucket the cache knows: a new bucket
+  // in the heap.
+  void PushBucket(uint32_t slot, uint64_t bits, uint32_t& cached);
+  [[gnu::noinline]] uint32_t NewSlot();
   [[gnu::cold, gnu::noinline]] void Grow();
   [[gnu::cold, gnu::noinline]] void RenumberKeyStamps();
   void SiftUp(size_t i, Key k);

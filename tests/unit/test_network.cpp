@@ -156,17 +156,23 @@ TEST(Block, RoutesUnknowThroughTheLayerFacingTheSender) {
   EXPECT_EQ(b.RouteEvent(e), 1);
   EXPECT_EQ(phy->seen, 1);
   EXPECT_EQ(queue->seen, 0);
+  EXPECT_EQ(b.SoleHandler(Word::UNKNOW, Name("peer")), phy);
   e.sourceBlock = Name("stranger");
   EXPECT_EQ(b.RouteEvent(e), 0);
+  EXPECT_EQ(b.SoleHandler(Word::UNKNOW, Name("stranger")), nullptr);
   // Named events reach the layer, then the queue; the queue's result counts.
+  // With two takers no single handler may be called directly.
   e.destinationLayer = Name("PHY_3");
   EXPECT_EQ(b.RouteEvent(e), 2);
   EXPECT_EQ(phy->seen, 2);
   EXPECT_EQ(queue->seen, 1);
+  EXPECT_EQ(b.SoleHandler(Name("PHY_3"), Name("peer")), nullptr);
   EXPECT_EQ(b.RemoveQS("PHY_3"), 1);
   EXPECT_EQ(b.RouteEvent(e), 1);
+  EXPECT_EQ(b.SoleHandler(Name("PHY_3"), Name("peer")), phy);
   e.destinationLayer = Name("nolayer");
   EXPECT_EQ(b.RouteEvent(e), 0);
+  EXPECT_EQ(b.SoleHandler(Name("nolayer"), Name("peer")), nullptr);
   std::vector<Sstring> names{"kept"};
   TestBlock empty("E", *k.FindNetwork("n"));
   EXPECT_EQ(empty.ListLayers(names), 0);
