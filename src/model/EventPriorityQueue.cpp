@@ -54,7 +54,15 @@ void EventPriorityQueue::RenumberKeyStamps() {
   keyStamp_ = n;
 }
 
+void EventPriorityQueue::DropEmptyRoot() {
+  buckets_[emptyRoot_].tail = freeBucket_;
+  freeBucket_ = emptyRoot_;
+  emptyRoot_ = kNone;
+  PopRoot();
+}
+
 void EventPriorityQueue::PushBucket(uint32_t slot, uint64_t bits, uint32_t& cached) {
+  if (emptyRoot_ != kNone) DropEmptyRoot();
   uint32_t index = freeBucket_;
   if (index != kNone) {
     freeBucket_ = buckets_[index].tail;
@@ -135,5 +143,6 @@ void EventPriorityQueue::Clear() {
   free_.clear();
   buckets_.clear();
   freeBucket_ = kNone;
+  emptyRoot_ = kNone;
   std::fill(std::begin(cache_), std::end(cache_), kNone);
 }

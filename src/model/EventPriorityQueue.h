@@ -56,10 +56,19 @@ class EventPriorityQueue {
     // in it, and in any older bucket of the same time, has a smaller stamp.
     if (cached != kNone) {
       Bucket& b = buckets_[cached];
-      if (b.head != kNone && b.timeBits == bits) {
-        next_[b.tail] = slot;
-        b.tail = slot;
-        return;
+      if (b.timeBits == bits) {
+        if (b.head != kNone) {
+          next_[b.tail] = slot;
+          b.tail = slot;
+          return;
+        }
+        // The root bucket just emptied is the newest, and then the only,
+        // bucket of its time: it takes the event without leaving the heap.
+        if (cached == emptyRoot_) {
+          b.head = b.tail = slot;
+          emptyRoot_ = kNone;
+          return;
+        }
       }
     }
     PushBucket(slot, bits, cached);
@@ -74,23 +83,23 @@ class EventPriorityQueue {
   };
   bool TakeFirst(Taken& taken) {
     if (size_ == 0) return false;
+    if (emptyRoot_ != kNone) DropEmptyRoot();
     --size_;
     const uint32_t index = SlotOf(heap_[0]);
     Bucket& b = buckets_[index];
     taken.slot = b.head;
     taken.event = &At(taken.slot);
     b.head = next_[taken.slot];
-    if (b.head == kNone) {
-      b.tail = freeBucket_;
-      freeBucket_ = index;
-      PopRoot();
-    }
+    // An emptied bucket stays at the root until the next take or new
+    // bucket: a handler often plans its follow-up at the time it handles.
+    if (b.head == kNone) emptyRoot_ = index;
     return true;
   }
   void Release(const Taken& taken) { free_.push_back(taken.slot); }
   // The earliest event, or nullptr.
-  const Event* First() const {
+  const Event* First() {
     if (!size_) return nullptr;
+    if (emptyRoot_ != kNone) DropEmptyRoot();
     uint32_t slot = buckets_[SlotOf(heap_[0])].head;
     return &chunks_[slot >> kChunkBits][slot & kChunkMask];
   }
@@ -126,6 +135,8 @@ class EventPriorityQueue {
   // in the heap.
   void PushBucket(uint32_t slot, uint64_t bits, uint32_t& cached);
   [[gnu::noinline]] uint32_t NewSlot();
+  // Frees the emptied bucket at the root and removes it from the heap.
+  void DropEmptyRoot();
   [[gnu::cold, gnu::noinline]] void Grow();
   [[gnu::cold, gnu::noinline]] void RenumberKeyStamps();
   void SiftUp(size_t i, Key k);
@@ -151,6 +162,7 @@ class EventPriorityQueue {
   size_t capacity_ = 0;
   std::vector<Bucket> buckets_;
   uint32_t freeBucket_ = kNone;  // free buckets, linked through their tail
+  uint32_t emptyRoot_ = kNone;   // the bucket at the root when it holds no event
   std::vector<uint32_t> next_;  // per event slot: the next slot of its bucket
   uint32_t cache_[1u << kCacheBits];  // time hash -> newest bucket (or stale)
   std::vector<std::unique_ptr<Event[]>> chunks_;

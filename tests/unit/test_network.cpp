@@ -354,20 +354,26 @@ TEST(EventQueue, MatchesAReferenceOrderWithManyEqualTimes) {
     uint64_t stamp = 0;
     Event out;
     const double special[] = {-0.0, 0.0, -1e-300, 1e300, HUGE_VAL};
+    auto add = [&](double time, int round) {
+      Event e;
+      e.time = time;
+      e.type = Name(std::to_string(round % 97).c_str());
+      reference.emplace(std::make_pair(e.time, stamp++), round % 97);
+      q.Add(std::move(e));
+    };
     for (int round = 0; round < 20000; ++round) {
       if (rng() % 3 != 0 || reference.empty()) {
-        Event e;
         unsigned r = rng() % (times + 10);
-        e.time = r < times ? static_cast<double>(r) - 10.0 : special[r % 5];
-        e.type = Name(std::to_string(round % 97).c_str());
-        reference.emplace(std::make_pair(e.time, stamp++), round % 97);
-        q.Add(std::move(e));
+        add(r < times ? static_cast<double>(r) - 10.0 : special[r % 5], round);
       } else {
         ASSERT_EQ(q.RemoveFirst(out), 1);
         auto first = reference.begin();
         ASSERT_EQ(out.time, first->first.first);
         ASSERT_EQ(out.stamp, first->first.second) << limit;
         reference.erase(first);
+        // Follow-ups at the time just taken, often after its last event.
+        if (rng() % 2) add(out.time, round);
+        if (rng() % 8 == 0) add(out.time, round);
       }
     }
     ASSERT_EQ(q.Size(), reference.size());
