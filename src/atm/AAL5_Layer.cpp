@@ -6,6 +6,7 @@
 #include <memory>
 #include <utility>
 
+#include "core/FreeListAllocator.h"
 #include "model/Block.h"
 #include "model/DataKeys.h"
 
@@ -53,8 +54,8 @@ int AAL5_Layer::Segment(const Event& e, CPCS_UnitData& unit) {
   const uint32_t length = sduLength > 0 ? static_cast<uint32_t>(sduLength) : 0u;
   const uint32_t pad = Aal5Pad(length);
   const uint64_t cells = (uint64_t{length} + pad + 8) / 48;
-  auto pdu = std::make_shared<CPCS_PDU>(std::move(unit.data), static_cast<short>(pad), unit.uu,
-                                        short(0), length, 0u);
+  auto pdu = std::allocate_shared<CPCS_PDU>(FreeListAllocator<CPCS_PDU>(), std::move(unit.data),
+                                           static_cast<short>(pad), unit.uu, short(0), length, 0u);
   const Name cellConnection = CellConnectionOf(e.connection);
   double t = e.time;
   for (uint64_t i = 1; i <= cells; ++i) {

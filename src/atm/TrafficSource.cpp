@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "core/DatFormat.h"
+#include "core/FreeListAllocator.h"
 #include "model/Block.h"
 #include "model/DataKeys.h"
 
@@ -31,7 +32,7 @@ size_t TrafficSource::Emit(double t, Name aal, double length) {
   const uint64_t bytes = static_cast<uint64_t>(static_cast<int64_t>(length));
   runCounts_.cells += connections * static_cast<int64_t>((bytes + 8 + 47) / 48);
   runCounts_.bytes += static_cast<double>(connections) * length;
-  auto sdu = std::make_shared<UserSDU>(t, packetName_, length);
+  auto sdu = std::allocate_shared<UserSDU>(FreeListAllocator<UserSDU>(), t, packetName_, length);
   for (size_t i = 0; i + 1 < n; ++i)
     ScheduleTo(t, Word::CPCS_UNITDATA_INVOKE, destination_, aal, CPCS_UnitData(sdu, 0, 0, 0, 0, 0),
                outputs_[i]);

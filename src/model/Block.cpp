@@ -108,6 +108,26 @@ int Block::RouteEvent(Event& e) {
   return result;
 }
 
+Component* Block::SoleHandler(Name layer, Name source) {
+  if (layer == Word::UNKNOW) return LayerFacing(source);
+  const Target* t = TargetOf(layer);
+  if (!t) return nullptr;
+  Component* const* of = t->of;
+  return of[0] && of[1] ? nullptr : of[0] ? of[0] : of[1];
+}
+
+void Block::ResetRoutes() {
+  dlnCache_.clear();
+  for (const auto& registry : registry_)
+    registry.ForEach(
+        [](const Sstring&, const std::unique_ptr<Component>& c) { c->ForgetHandlers(); });
+}
+
+Component* ATMApplication::SoleHandler(Name layer, Name) {
+  const Target* t = TargetOf(layer);
+  return t ? t->of[static_cast<int>(ComponentKind::Layer)] : nullptr;
+}
+
 int ATMApplication::RouteEvent(Event& e) {
   const Target* t = TargetOf(e.destinationLayer);
   Component* layer = t ? t->of[static_cast<int>(ComponentKind::Layer)] : nullptr;

@@ -43,6 +43,9 @@ class Block : public Param, public DataTable {
   // sender (equipment only), others to the layer and then the queueing system
   // of that name. The result of the last call made, 0 when nobody took it.
   virtual int RouteEvent(Event& e);
+  // The one component RouteEvent would hand an event to `layer` from the
+  // block `source`, or null when it would hand it to none or to two.
+  virtual Component* SoleHandler(Name layer, Name source);
 
   // The component registry. A missing name gives null, 0 or no names.
   Component* Find(ComponentKind kind, const Sstring& name) const;
@@ -73,8 +76,9 @@ class Block : public Param, public DataTable {
   // Starts the layers, then the queueing systems, each newest first.
   void StartComponents();
 
-  // Forgets the routes resolved during the previous run (called at run start).
-  void ResetRoutes() { dlnCache_.clear(); }
+  // Forgets the routes resolved during the previous run, its own and its
+  // components' (called at run start).
+  void ResetRoutes();
 
  protected:
   // Stores a component under its kind and name, replacing one held there.
@@ -121,4 +125,5 @@ class ATMApplication : public Block {
       : Block(name, kApplicationKind, network) {}
   // Applications do not resolve "UNKNOW".
   int RouteEvent(Event& e) override;
+  Component* SoleHandler(Name layer, Name source) override;
 };

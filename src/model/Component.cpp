@@ -6,7 +6,8 @@
 #include "model/RunFiles.h"
 
 Component::Component(const Sstring& name, ComponentKind kind, Block& block)
-    : nameId_(name), kind_(kind), block_(block) {
+    : nameId_(name), kind_(kind), block_(block), blockNameId_(block.GetNameId()),
+      queue_(block.GetNetwork().Queue()) {
   SetParamBlockName(name);
 }
 
@@ -15,15 +16,23 @@ const char* Component::KindWord() const {
 }
 
 const Sstring& Component::GetBlockName() const { return block_.GetName(); }
-Name Component::GetBlockNameId() const { return block_.GetNameId(); }
 Network& Component::GetNetwork() const { return block_.GetNetwork(); }
-EventPriorityQueue& Component::Queue() const { return block_.GetNetwork().Queue(); }
 
 Sstring Component::NetworkPath() const { return GetNetwork().Path(); }
 
-void Component::Fill(Event& e, double t, Name type, Name block, Name target,
-                      Name connection) const {
+Component* Component::ResolveHandler(Name block, Name target) {
+  HandlerMemo& m = handlers_[nextMemo_];
+  nextMemo_ ^= 1u;
+  m.block = block;
+  m.target = target;
+  m.handler = GetNetwork().SoleHandler(block, target, GetBlockNameId());
+  m.valid = true;
+  return m.handler;
+}
+
+void Component::Fill(Event& e, double t, Name type, Name block, Name target, Name connection) {
   e.time = t;
+  e.handler = HandlerFor(block, target);
   e.type = type;
   e.sourceBlock = GetBlockNameId();
   e.destinationBlock = block;

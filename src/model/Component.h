@@ -40,9 +40,9 @@ class Component : public Param, public DataTable {
   const char* KindWord() const;
   Block& GetBlock() const { return block_; }
   const Sstring& GetBlockName() const;
-  Name GetBlockNameId() const;
+  Name GetBlockNameId() const { return blockNameId_; }
   Network& GetNetwork() const;
-  EventPriorityQueue& Queue() const;
+  EventPriorityQueue& Queue() const { return queue_; }
 
   // The network's "Path" setting, the prefix of every file a component writes.
   Sstring NetworkPath() const;
@@ -65,6 +65,11 @@ class Component : public Param, public DataTable {
   // One console line: the period that `parameter` sets no longer moves the
   // clock at time t, so the component stops repeating it.
   void ReportStalledPeriod(const char* parameter, double t) const;
+  // Forgets the handlers resolved for its destinations (at every run start:
+  // the network may have changed since the last run).
+  void ForgetHandlers() {
+    for (HandlerMemo& m : handlers_) m.valid = false;
+  }
 
  protected:
   // To a component of any block, with a message record.
@@ -91,9 +96,30 @@ class Component : public Param, public DataTable {
  private:
   void SchedulePlain(double t, Name type, Name connection, Name messageType);
   // Sets every field of a pooled event but the message and the stamp.
-  void Fill(Event& e, double t, Name type, Name block, Name target, Name connection) const;
+  void Fill(Event& e, double t, Name type, Name block, Name target, Name connection);
+  // The handler of events to (block, target) in this run, remembered for the
+  // last two destinations used: a component sends to few.
+  Component* HandlerFor(Name block, Name target) {
+    if (handlers_[0].valid && handlers_[0].block == block && handlers_[0].target == target)
+      return handlers_[0].handler;
+    if (handlers_[1].valid && handlers_[1].block == block && handlers_[1].target == target)
+      return handlers_[1].handler;
+    return ResolveHandler(block, target);
+  }
+  Component* ResolveHandler(Name block, Name target);
+
+  struct HandlerMemo {
+    Name block;
+    Name target;
+    Component* handler = nullptr;
+    bool valid = false;
+  };
+  HandlerMemo handlers_[2];
+  unsigned nextMemo_ = 0;
 
   Name nameId_;  // the name, interned: events carry it, and its text is kept once
   ComponentKind kind_;
   Block& block_;
+  Name blockNameId_;  // a block keeps its name
+  EventPriorityQueue& queue_;  // the kernel's, which outlives every component
 };

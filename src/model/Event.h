@@ -1,7 +1,9 @@
 // Event: one scheduled happening - at a time, something of a named type is to
 // be done by a named layer (or queueing system) of a named block, possibly
 // carrying a message record. Names are interned handles; the event owns its
-// message by value, so dropping an event frees what it carries.
+// message by value, so dropping an event frees what it carries. The sender
+// also notes the component that will handle the event when routing by the
+// names can only reach that one, so the kernel calls it directly.
 #pragma once
 #include <cstdint>
 #include <iosfwd>
@@ -10,6 +12,8 @@
 #include "core/Cell.h"
 #include "core/Name.h"
 #include "core/Primitives.h"
+
+class Component;
 
 using Message = std::variant<std::monostate, CPCS_UnitData, SAR_UnitData, ATM_Data, Cell, PHY_Data>;
 
@@ -32,6 +36,9 @@ struct Event {
   Name destinationLayer;
   Name messageType = Word::NONE_MESSAGE;
   Name connection = Word::UNNECESSARY;
+  // The sole component routing would deliver this event to in the current
+  // run, or null: route by the names.
+  Component* handler = nullptr;
   Message message;
 
   // The carried record when the message type is R's word, else nullptr.

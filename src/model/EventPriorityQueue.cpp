@@ -8,16 +8,6 @@
 
 namespace {
 constexpr std::align_val_t kLine{64};
-
-// The time's bits as an unsigned number that orders like the time: positive
-// numbers get the sign bit set, negative ones are inverted. Adding 0.0 turns
-// -0.0 into +0.0, which the double comparison treats as equal.
-uint64_t OrderedBits(double t) {
-  t += 0.0;
-  uint64_t bits;
-  std::memcpy(&bits, &t, sizeof bits);
-  return (bits >> 63) ? ~bits : bits | (uint64_t(1) << 63);
-}
 }  // namespace
 
 EventPriorityQueue::EventPriorityQueue(uint64_t keyStampLimit)
@@ -39,12 +29,7 @@ void EventPriorityQueue::Grow() {
   capacity_ = capacity;
 }
 
-uint32_t EventPriorityQueue::Slot() {
-  if (!free_.empty()) {
-    uint32_t slot = free_.back();
-    free_.pop_back();
-    return slot;
-  }
+uint32_t EventPriorityQueue::NewSlot() {
   if (poolSize_ >= (uint32_t(1) << kSlotBits)) throw std::length_error("too many pending events");
   if ((poolSize_ & kChunkMask) == 0) {
     chunks_.emplace_back(new Event[size_t(1) << kChunkBits]);
@@ -69,23 +54,15 @@ void EventPriorityQueue::RenumberKeyStamps() {
   keyStamp_ = n;
 }
 
-void EventPriorityQueue::Push(uint32_t slot) {
-  Event& e = At(slot);
-  e.stamp = stamp_++;
-  next_[slot] = kNone;
-  ++size_;
-  const uint64_t bits = OrderedBits(e.time);
-  uint32_t& cached = cache_[(bits * 0x9E3779B97F4A7C15ull) >> (64 - kCacheBits)];
-  // The newest bucket of this time takes the event at its end: every event
-  // in it, and in any older bucket of the same time, has a smaller stamp.
-  if (cached != kNone) {
-    Bucket& b = buckets_[cached];
-    if (b.head != kNone && b.timeBits == bits) {
-      next_[b.tail] = slot;
-      b.tail = slot;
-      return;
-    }
-  }
+void EventPriorityQueue::DropEmptyRoot() {
+  buckets_[emptyRoot_].tail = freeBucket_;
+  freeBucket_ = emptyRoot_;
+  emptyRoot_ = kNone;
+  PopRoot();
+}
+
+void EventPriorityQueue::PushBucket(uint32_t slot, uint64_t bits, uint32_t& cached) {
+  if (emptyRoot_ != kNone) DropEmptyRoot();
   uint32_t index = freeBucket_;
   if (index != kNone) {
     freeBucket_ = buckets_[index].tail;
@@ -115,22 +92,6 @@ void EventPriorityQueue::SiftUp(size_t i, Key k) {
     i = parent;
   }
   heap_[i] = k;
-}
-
-bool EventPriorityQueue::TakeFirst(Taken& taken) {
-  if (size_ == 0) return false;
-  --size_;
-  const uint32_t index = SlotOf(heap_[0]);
-  Bucket& b = buckets_[index];
-  taken.slot = b.head;
-  taken.event = &At(taken.slot);
-  b.head = next_[taken.slot];
-  if (b.head == kNone) {
-    b.tail = freeBucket_;
-    freeBucket_ = index;
-    PopRoot();
-  }
-  return true;
 }
 
 // Bottom-up removal of the root: the hole sinks to a leaf along the
@@ -182,5 +143,6 @@ void EventPriorityQueue::Clear() {
   free_.clear();
   buckets_.clear();
   freeBucket_ = kNone;
+  emptyRoot_ = kNone;
   std::fill(std::begin(cache_), std::end(cache_), kNone);
 }

@@ -18,6 +18,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -37,9 +38,41 @@ class EventPriorityQueue {
   void Add(Event&& e);
   // Building an event in place: Slot() hands out a free slot whose event the
   // caller fills in completely, Push(slot) stamps and queues it.
-  uint32_t Slot();
+  uint32_t Slot() {
+    if (free_.empty()) return NewSlot();
+    uint32_t slot = free_.back();
+    free_.pop_back();
+    return slot;
+  }
   Event& At(uint32_t slot) { return chunks_[slot >> kChunkBits][slot & kChunkMask]; }
-  void Push(uint32_t slot);
+  void Push(uint32_t slot) {
+    Event& e = At(slot);
+    e.stamp = stamp_++;
+    next_[slot] = kNone;
+    ++size_;
+    const uint64_t bits = OrderedBits(e.time);
+    uint32_t& cached = cache_[(bits * 0x9E3779B97F4A7C15ull) >> (64 - kCacheBits)];
+    // The newest bucket of this time takes the event at its end: every event
+    // in it, and in any older bucket of the same time, has a smaller stamp.
+    if (cached != kNone) {
+      Bucket& b = buckets_[cached];
+      if (b.timeBits == bits) {
+        if (b.head != kNone) {
+          next_[b.tail] = slot;
+          b.tail = slot;
+          return;
+        }
+        // The root bucket just emptied is the newest, and then the only,
+        // bucket of its time: it takes the event without leaving the heap.
+        if (cached == emptyRoot_) {
+          b.head = b.tail = slot;
+          emptyRoot_ = kNone;
+          return;
+        }
+      }
+    }
+    PushBucket(slot, bits, cached);
+  }
   // Moves the earliest event into out; 0 when the queue is empty.
   int RemoveFirst(Event& out);
   // The earliest event, taken out of the order but left in its slot: valid
@@ -48,11 +81,25 @@ class EventPriorityQueue {
     Event* event = nullptr;
     uint32_t slot = 0;
   };
-  bool TakeFirst(Taken& taken);
+  bool TakeFirst(Taken& taken) {
+    if (size_ == 0) return false;
+    if (emptyRoot_ != kNone) DropEmptyRoot();
+    --size_;
+    const uint32_t index = SlotOf(heap_[0]);
+    Bucket& b = buckets_[index];
+    taken.slot = b.head;
+    taken.event = &At(taken.slot);
+    b.head = next_[taken.slot];
+    // An emptied bucket stays at the root until the next take or new
+    // bucket: a handler often plans its follow-up at the time it handles.
+    if (b.head == kNone) emptyRoot_ = index;
+    return true;
+  }
   void Release(const Taken& taken) { free_.push_back(taken.slot); }
   // The earliest event, or nullptr.
-  const Event* First() const {
+  const Event* First() {
     if (!size_) return nullptr;
+    if (emptyRoot_ != kNone) DropEmptyRoot();
     uint32_t slot = buckets_[SlotOf(heap_[0])].head;
     return &chunks_[slot >> kChunkBits][slot & kChunkMask];
   }
@@ -74,6 +121,22 @@ class EventPriorityQueue {
     return static_cast<uint32_t>(k) & ((uint32_t(1) << kSlotBits) - 1);
   }
   static uint64_t KeyStampOf(Key k) { return static_cast<uint64_t>(k) >> kSlotBits; }
+  // The time's bits as an unsigned number that orders like the time:
+  // positive numbers get the sign bit set, negative ones are inverted.
+  // Adding 0.0 turns -0.0 into +0.0, which the double comparison treats as
+  // equal.
+  static uint64_t OrderedBits(double t) {
+    t += 0.0;
+    uint64_t bits;
+    std::memcpy(&bits, &t, sizeof bits);
+    return (bits >> 63) ? ~bits : bits | (uint64_t(1) << 63);
+  }
+  // Push of an event whose time has no bucket the cache knows: a new bucket
+  // in the heap.
+  void PushBucket(uint32_t slot, uint64_t bits, uint32_t& cached);
+  [[gnu::noinline]] uint32_t NewSlot();
+  // Frees the emptied bucket at the root and removes it from the heap.
+  void DropEmptyRoot();
   [[gnu::cold, gnu::noinline]] void Grow();
   [[gnu::cold, gnu::noinline]] void RenumberKeyStamps();
   void SiftUp(size_t i, Key k);
@@ -99,6 +162,7 @@ class EventPriorityQueue {
   size_t capacity_ = 0;
   std::vector<Bucket> buckets_;
   uint32_t freeBucket_ = kNone;  // free buckets, linked through their tail
+  uint32_t emptyRoot_ = kNone;   // the bucket at the root when it holds no event
   std::vector<uint32_t> next_;  // per event slot: the next slot of its bucket
   uint32_t cache_[1u << kCacheBits];  // time hash -> newest bucket (or stale)
   std::vector<std::unique_ptr<Event[]>> chunks_;

@@ -179,7 +179,8 @@ unsigned long long Kernel::Loop(Network& net, double endTime, RunOutputs& files,
                      << ev.destinationBlock << ' ' << ev.sourceLayer << ' ' << ev.destinationLayer
                      << " \n";
     }
-    if (Block* b = net.RoutableBlock(ev.destinationBlock)) b->RouteEvent(ev);
+    if (Component* h = ev.handler) h->HandleEvent(ev);
+    else if (Block* b = net.RoutableBlock(ev.destinationBlock)) b->RouteEvent(ev);
     queue_.Release(taken);
     if (count == nextCheck) {
       nextCheck += kCheckEvery;

@@ -253,6 +253,11 @@ int Network::FinishAll() {
   return 1;
 }
 
+Component* Network::SoleHandler(Name block, Name layer, Name source) const {
+  Block* b = RoutableBlock(block);
+  return b ? b->SoleHandler(layer, source) : nullptr;
+}
+
 void Network::PrepareRun() {
   routable_.assign(Name::Count(), nullptr);
   runFiles_.clear();

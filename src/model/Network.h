@@ -125,6 +125,9 @@ class Network : public Param, public DataTable {
   Block* RoutableBlock(Name name) const {
     return name.id() < routable_.size() ? routable_[name.id()] : nullptr;
   }
+  // The one component an event from `source` to (block, layer) reaches in
+  // this run, or null when routing reaches none or more than one.
+  Component* SoleHandler(Name block, Name layer, Name source) const;
   // Registers a file name opened by this run; false when already taken.
   bool ClaimRunFile(const std::string& path) { return runFiles_.insert(path).second; }
   // The periodic log lines this run may still write.

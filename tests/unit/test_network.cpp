@@ -156,17 +156,23 @@ TEST(Block, RoutesUnknowThroughTheLayerFacingTheSender) {
   EXPECT_EQ(b.RouteEvent(e), 1);
   EXPECT_EQ(phy->seen, 1);
   EXPECT_EQ(queue->seen, 0);
+  EXPECT_EQ(b.SoleHandler(Word::UNKNOW, Name("peer")), phy);
   e.sourceBlock = Name("stranger");
   EXPECT_EQ(b.RouteEvent(e), 0);
+  EXPECT_EQ(b.SoleHandler(Word::UNKNOW, Name("stranger")), nullptr);
   // Named events reach the layer, then the queue; the queue's result counts.
+  // With two takers no single handler may be called directly.
   e.destinationLayer = Name("PHY_3");
   EXPECT_EQ(b.RouteEvent(e), 2);
   EXPECT_EQ(phy->seen, 2);
   EXPECT_EQ(queue->seen, 1);
+  EXPECT_EQ(b.SoleHandler(Name("PHY_3"), Name("peer")), nullptr);
   EXPECT_EQ(b.RemoveQS("PHY_3"), 1);
   EXPECT_EQ(b.RouteEvent(e), 1);
+  EXPECT_EQ(b.SoleHandler(Name("PHY_3"), Name("peer")), phy);
   e.destinationLayer = Name("nolayer");
   EXPECT_EQ(b.RouteEvent(e), 0);
+  EXPECT_EQ(b.SoleHandler(Name("nolayer"), Name("peer")), nullptr);
   std::vector<Sstring> names{"kept"};
   TestBlock empty("E", *k.FindNetwork("n"));
   EXPECT_EQ(empty.ListLayers(names), 0);
@@ -348,20 +354,26 @@ TEST(EventQueue, MatchesAReferenceOrderWithManyEqualTimes) {
     uint64_t stamp = 0;
     Event out;
     const double special[] = {-0.0, 0.0, -1e-300, 1e300, HUGE_VAL};
+    auto add = [&](double time, int round) {
+      Event e;
+      e.time = time;
+      e.type = Name(std::to_string(round % 97).c_str());
+      reference.emplace(std::make_pair(e.time, stamp++), round % 97);
+      q.Add(std::move(e));
+    };
     for (int round = 0; round < 20000; ++round) {
       if (rng() % 3 != 0 || reference.empty()) {
-        Event e;
         unsigned r = rng() % (times + 10);
-        e.time = r < times ? static_cast<double>(r) - 10.0 : special[r % 5];
-        e.type = Name(std::to_string(round % 97).c_str());
-        reference.emplace(std::make_pair(e.time, stamp++), round % 97);
-        q.Add(std::move(e));
+        add(r < times ? static_cast<double>(r) - 10.0 : special[r % 5], round);
       } else {
         ASSERT_EQ(q.RemoveFirst(out), 1);
         auto first = reference.begin();
         ASSERT_EQ(out.time, first->first.first);
         ASSERT_EQ(out.stamp, first->first.second) << limit;
         reference.erase(first);
+        // Follow-ups at the time just taken, often after its last event.
+        if (rng() % 2) add(out.time, round);
+        if (rng() % 8 == 0) add(out.time, round);
       }
     }
     ASSERT_EQ(q.Size(), reference.size());

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "TestNetwork.h"
+#include "atm/TrafficReceiver.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
 
@@ -196,6 +197,33 @@ TEST(Runs, TwoConnectionsThroughOneSwitchReachTheirOwnReceivers) {
   sim.Run(1.0);
   EXPECT_EQ(sim.received, (std::map<std::string, unsigned>{{"A3", 3}, {"A4", 5}}));
   EXPECT_TRUE(sim.k.Queue().IsEmpty());
+}
+
+// Events go straight to the component routing picks, as resolved for the
+// run under way: a receiver replaced between two runs, or a receiving
+// application removed, gets (or misses) the packets of the next run.
+TEST(Runs, EditsBetweenRunsRouteTheNextRunAfresh) {
+  Sim sim(2, false);
+  sim.Connect("d1", "T1", "T2", {1, 100});
+  sim.Source("A1", 32e6, 40);  // a packet every 1e-5 s
+  platform::CapturedOutput quiet;
+  auto delivered = [&] {
+    return static_cast<TrafficReceiver&>(sim.L("A2", "TR")).RunDelays().Count();
+  };
+  sim.k.Run("n", 1e-4);
+  const uint64_t perRun = delivered();
+  EXPECT_GE(perRun, 9u);
+  for (int run = 0; run < 2; ++run) {
+    ASSERT_EQ(sim.B("A2").RemoveLayer("TR"), 1);
+    ASSERT_EQ(sim.B("A2").CreateLayer("TR", "TR"), 1);
+    sim.k.Run("n", 1e-4);
+    EXPECT_EQ(delivered(), perRun) << run;
+  }
+  ASSERT_EQ(sim.B("A2").RemoveLayer("TR"), 1);
+  sim.k.Run("n", 1e-4);  // the packets now end at A2, which has no receiver
+  ASSERT_EQ(sim.B("A2").CreateLayer("TR", "TR"), 1);
+  sim.k.Run("n", 1e-4);
+  EXPECT_EQ(delivered(), perRun);
 }
 
 // Run files that cannot take their lines (here a full device) are reported
