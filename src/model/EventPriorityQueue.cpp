@@ -10,8 +10,9 @@ namespace {
 constexpr std::align_val_t kLine{64};
 }  // namespace
 
-EventPriorityQueue::EventPriorityQueue(uint64_t keyStampLimit)
-    : keyStampLimit_(std::min(keyStampLimit, kKeyStampLimit)) {
+EventPriorityQueue::EventPriorityQueue(uint64_t keyStampLimit, uint32_t maxPending)
+    : maxPending_(std::min(maxPending, uint32_t(1) << kSlotBits)),
+      keyStampLimit_(std::min(keyStampLimit, kKeyStampLimit)) {
   std::fill(std::begin(cache_), std::end(cache_), kNone);
 }
 
@@ -30,7 +31,7 @@ void EventPriorityQueue::Grow() {
 }
 
 uint32_t EventPriorityQueue::NewSlot() {
-  if (poolSize_ >= (uint32_t(1) << kSlotBits)) throw std::length_error("too many pending events");
+  if (poolSize_ >= maxPending_) throw std::length_error("too many pending events");
   if ((poolSize_ & kChunkMask) == 0) {
     chunks_.emplace_back(new Event[size_t(1) << kChunkBits]);
     next_.resize(next_.size() + (size_t(1) << kChunkBits));

@@ -29,7 +29,12 @@ class EventPriorityQueue {
   // The stamps inside the keys are renumbered, keeping their order, when
   // they reach keyStampLimit, which must exceed the number of pending events
   // (tests set a small limit to exercise that).
-  explicit EventPriorityQueue(uint64_t keyStampLimit = kKeyStampLimit);
+  // At most maxPending events wait at once (about 2 GB of events): a run
+  // that needs more gets std::length_error from the Add or Slot that would
+  // exceed it, and the queue stays as it was.
+  static constexpr uint32_t kMaxPending = uint32_t(1) << 24;
+  explicit EventPriorityQueue(uint64_t keyStampLimit = kKeyStampLimit,
+                              uint32_t maxPending = kMaxPending);
   ~EventPriorityQueue();
   EventPriorityQueue(const EventPriorityQueue&) = delete;
   EventPriorityQueue& operator=(const EventPriorityQueue&) = delete;
@@ -112,6 +117,7 @@ class EventPriorityQueue {
  private:
   __extension__ typedef unsigned __int128 Key;
   static constexpr int kSlotBits = 28;
+  uint32_t maxPending_;
   static constexpr uint64_t kKeyStampLimit = uint64_t(1) << (64 - kSlotBits);
   // The pool grows by chunks of 2^kChunkBits events, which never move.
   static constexpr int kChunkBits = 8;

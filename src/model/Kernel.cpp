@@ -3,7 +3,9 @@
 
 #include <cstdio>
 #include <fstream>
+#include <new>
 #include <ostream>
+#include <stdexcept>
 
 #include "core/Random.h"
 #include "model/Network.h"
@@ -169,6 +171,11 @@ unsigned long long Kernel::Loop(Network& net, double endTime, RunOutputs& files,
   // end.
   constexpr unsigned long long kCheckEvery = 1000;
   unsigned long long nextCheck = kCheckEvery;
+  // A run whose events outgrow the queue's bound or the memory (a link so
+  // fast that billions of cells are in flight) ends there, like an
+  // interrupted one, instead of ending the program.
+  const char* outgrown = nullptr;
+  try {
   while (currentTime_ <= endTime && !platform::InterruptRequested() && queue_.TakeFirst(taken)) {
     Event& ev = *taken.event;
     ++count;
@@ -197,7 +204,16 @@ unsigned long long Kernel::Loop(Network& net, double endTime, RunOutputs& files,
       progress.Tick(currentTime_, count);
     }
   }
+  } catch (const std::length_error&) {
+    outgrown = "more events would wait than the queue holds";
+  } catch (const std::bad_alloc&) {
+    outgrown = "the memory ran out";
+  }
   progress.Finish();
+  if (outgrown)
+    platform::Err() << "celvane: run of " << net.GetName() << " stopped at time " << currentTime_
+                    << " s after " << count << " events: " << outgrown << " ("
+                    << queue_.Size() << " events waiting); the run ends there\n";
   lastRunEvents_ = count;
   pendingSum_ = pending;
   clock.wallSeconds = platform::MonotonicSeconds() - wallBegin;

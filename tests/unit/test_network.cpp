@@ -1,6 +1,8 @@
 // Network model: wiring, routing, VCC/link/DC set-up and the event queue.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <cmath>
 #include <map>
 #include <random>
@@ -386,6 +388,29 @@ TEST(EventQueue, MatchesAReferenceOrderWithManyEqualTimes) {
     EXPECT_EQ(q.RemoveFirst(out), 0);
     EXPECT_EQ(q.NextStamp(), stamp);  // the stamp counter never resets
   }
+}
+
+// A queue at its bound refuses the next event and stays as it was; a slot
+// freed by a taken event serves again.
+TEST(EventQueue, RefusesEventsBeyondItsBound) {
+  EventPriorityQueue q(uint64_t(1) << 62, 300);
+  for (int i = 0; i < 300; ++i) {
+    Event e;
+    e.time = i;
+    q.Add(std::move(e));
+  }
+  Event extra;
+  extra.time = 1;
+  EXPECT_THROW(q.Add(std::move(extra)), std::length_error);
+  EXPECT_EQ(q.Size(), 300u);
+  Event out;
+  ASSERT_EQ(q.RemoveFirst(out), 1);
+  EXPECT_EQ(out.time, 0.0);
+  Event again;
+  again.time = 0.5;
+  q.Add(std::move(again));
+  ASSERT_EQ(q.RemoveFirst(out), 1);
+  EXPECT_EQ(out.time, 0.5);
 }
 
 TEST(Kernel, EndTimeTestComesBeforeEachEvent) {
