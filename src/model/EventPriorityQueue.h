@@ -29,10 +29,10 @@ class EventPriorityQueue {
   // The stamps inside the keys are renumbered, keeping their order, when
   // they reach keyStampLimit, which must exceed the number of pending events
   // (tests set a small limit to exercise that).
-  // At most maxPending events wait at once (about 2 GB of events): a run
+  // At most maxPending events wait at once (about 0.5 GB of events): a run
   // that needs more gets std::length_error from the Add or Slot that would
   // exceed it, and the queue stays as it was.
-  static constexpr uint32_t kMaxPending = uint32_t(1) << 24;
+  static constexpr uint32_t kMaxPending = uint32_t(1) << 22;
   explicit EventPriorityQueue(uint64_t keyStampLimit = kKeyStampLimit,
                               uint32_t maxPending = kMaxPending);
   ~EventPriorityQueue();
