@@ -176,34 +176,34 @@ unsigned long long Kernel::Loop(Network& net, double endTime, RunOutputs& files,
   // interrupted one, instead of ending the program.
   const char* outgrown = nullptr;
   try {
-  while (currentTime_ <= endTime && !platform::InterruptRequested() && queue_.TakeFirst(taken)) {
-    Event& ev = *taken.event;
-    ++count;
-    pending += static_cast<double>(queue_.Size());
-    currentTime_ = ev.time;
-    if (files.logOn) {
-      files.eventLog << count << ' ' << ev.time << ' ' << ev.type << ' ' << ev.sourceBlock << ' '
-                     << ev.destinationBlock << ' ' << ev.sourceLayer << ' ' << ev.destinationLayer
-                     << " \n";
-    }
-    if (Component* h = ev.handler) h->HandleEvent(ev);
-    else if (Block* b = net.RoutableBlock(ev.destinationBlock)) b->RouteEvent(ev);
-    queue_.Release(taken);
-    if (count == nextCheck) {
-      nextCheck += kCheckEvery;
-      if (files.perfOn && count % 10000 == 0) {
-        double now = platform::Now().Hundredths();
-        double delay = now - clock.checkpoint;
-        if (delay < 0) delay += kHundredthsPerDay;
-        progress.Erase();
-        out << count << ' ' << delay << ' ' << currentTime_ << '\n';
-        files.perfFile << count << ' ' << delay << ' ' << currentTime_ << '\n';
-        progress.Redraw();
-        clock.checkpoint = now;
+    while (currentTime_ <= endTime && !platform::InterruptRequested() && queue_.TakeFirst(taken)) {
+      Event& ev = *taken.event;
+      ++count;
+      pending += static_cast<double>(queue_.Size());
+      currentTime_ = ev.time;
+      if (files.logOn) {
+        files.eventLog << count << ' ' << ev.time << ' ' << ev.type << ' ' << ev.sourceBlock << ' '
+                       << ev.destinationBlock << ' ' << ev.sourceLayer << ' ' << ev.destinationLayer
+                       << " \n";
       }
-      progress.Tick(currentTime_, count);
+      if (Component* h = ev.handler) h->HandleEvent(ev);
+      else if (Block* b = net.RoutableBlock(ev.destinationBlock)) b->RouteEvent(ev);
+      queue_.Release(taken);
+      if (count == nextCheck) {
+        nextCheck += kCheckEvery;
+        if (files.perfOn && count % 10000 == 0) {
+          double now = platform::Now().Hundredths();
+          double delay = now - clock.checkpoint;
+          if (delay < 0) delay += kHundredthsPerDay;
+          progress.Erase();
+          out << count << ' ' << delay << ' ' << currentTime_ << '\n';
+          files.perfFile << count << ' ' << delay << ' ' << currentTime_ << '\n';
+          progress.Redraw();
+          clock.checkpoint = now;
+        }
+        progress.Tick(currentTime_, count);
+      }
     }
-  }
   } catch (const std::length_error&) {
     outgrown = "more events would wait than the queue holds";
   } catch (const std::bad_alloc&) {

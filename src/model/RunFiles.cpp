@@ -34,14 +34,14 @@ bool LogTimer::Next(double t, double& next, const Sstring& block, const char* ki
                                    << "; the log stops there\n";
     return false;
   }
-  if (run_ && run_->left-- == 0) {
-    run_->left = 0;
+  if (run_ && run_->left == 0) {
     if (!run_->told)
       platform::Out() << "run warning: the logs of this run wrote " << LogLineBudget::kRunMaxLines
                       << " periodic lines by time " << t << "; they stop there\n";
     run_->told = true;
     return false;
   }
+  if (run_) --run_->left;
   next = t + period_;
   if (next > t) return true;
   ReportStalledPeriod(block, kind, owner, "Logging every x secs", t);
