@@ -91,6 +91,10 @@ class Terminal:
         self.send(line + "\r")
         self.expect(re.escape(line) + r"[\s\S]*\n>", "the prompt after " + line)
 
+    def quit(self):
+        self.send("quit\r")
+        check(self.wait() == 0, "quit should end with status 0")
+
     def wait(self):
         deadline = time.time() + TIMEOUT
         while time.time() < deadline:
@@ -108,12 +112,19 @@ def check(condition, message):
         raise AssertionError(message)
 
 
+def check_ended_whole(work):
+    """The files of an interrupted run are complete and say it was interrupted."""
+    with open(os.path.join(work, "out", "lan_end.dat")) as f:
+        check(len(f.read().splitlines()) == 2, "the end-of-run file is incomplete")
+    with open(os.path.join(work, "out", "lan_run.json")) as f:
+        check(json.load(f)["interrupted"] is True, "the run record does not say it was interrupted")
+
+
 def history_and_completion(work, home):
     t = Terminal([], work, home)
     t.expect(r"\n>", "the first prompt")
     t.command("create network lan")
-    t.send("quit\r")
-    check(t.wait() == 0, "quit should end with status 0")
+    t.quit()
     history = os.path.join(home, ".celvane_history")
     check(os.path.exists(history), "no history file in the home folder")
 
@@ -139,8 +150,7 @@ def history_and_completion(work, home):
     t.expect(r"\^C\n>", "a new prompt after Ctrl-C")
     t.send("show block lan T1\r")
     t.expect(r'"lan" "T1" "ATM B-TE"', "a clean line after Ctrl-C")
-    t.send("quit\r")
-    check(t.wait() == 0, "quit should end with status 0")
+    t.quit()
 
 
 def interrupted_run(work, home):
@@ -155,12 +165,8 @@ def interrupted_run(work, home):
     t.expect(r"\n>", "the prompt after the run")
     t.send("show network lan\r")
     t.expect(r'"lan" "A2" "ATM Generic Application"', "the network still there")
-    t.send("quit\r")
-    check(t.wait() == 0, "quit should end with status 0")
-    with open(os.path.join(work, "out", "lan_end.dat")) as f:
-        check(len(f.read().splitlines()) == 2, "the end-of-run file is incomplete")
-    with open(os.path.join(work, "out", "lan_run.json")) as f:
-        check(json.load(f)["interrupted"] is True, "the run record does not say it was interrupted")
+    t.quit()
+    check_ended_whole(work)
 
 
 def batch_terminated(work):
@@ -182,10 +188,7 @@ def batch_terminated(work):
     check("%" not in err and "\r" not in err, "progress written to a stderr that is no terminal")
     with open(os.path.join(work, "batch.out")) as f:
         check("Numero de Eventos Processados" in f.read(), "the run report was not finished")
-    with open(os.path.join(work, "out", "lan_end.dat")) as f:
-        check(len(f.read().splitlines()) == 2, "the end-of-run file is incomplete")
-    with open(os.path.join(work, "out", "lan_run.json")) as f:
-        check(json.load(f)["interrupted"] is True, "the run record does not say it was interrupted")
+    check_ended_whole(work)
     with open(os.path.join(work, "out", "lan_perf.dat")) as f:
         check(f.read().endswith("\n"), "the performance file ends mid-line")
 
