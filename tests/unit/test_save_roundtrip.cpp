@@ -105,14 +105,47 @@ class SaveRoundTrip : public testing::Test {
     return s.str();
   }
 
-  void CheckRoundTrip(const std::string& net, const std::string& build) {
+  // Lines starting with "!" are edits that must be refused; "@" stands for
+  // the scratch folder.
+  void Build(Kernel& k, const std::string& script) {
+    std::istringstream lines(script);
+    for (std::string line; std::getline(lines, line);) {
+      bool refused = line[0] == '!';
+      for (size_t at; (at = line.find('@')) != std::string::npos;)
+        line.replace(at, 1, dir_.string());
+      ASSERT_EQ(ExecuteLine(k, line.c_str() + refused), refused ? 0 : 1)
+          << line << captured_.Take();
+    }
+  }
+  // The files of a run of n, by name (wall-clock files left out).
+  std::map<std::string, std::string> RunFiles(Kernel& k) {
+    fs::remove_all(dir_ / "out");
+    k.Run("n", 0.0004);
+    captured_.Take();
+    std::map<std::string, std::string> files;
+    for (const auto& f : fs::recursive_directory_iterator(dir_ / "out"))
+      if (f.is_regular_file() && f.path().string().find("_end.dat") == std::string::npos)
+        files[f.path().string()] = Slurp(f.path());
+    return files;
+  }
+  // The saved script loads into a fresh kernel, saves the same and rebuilds
+  // the same network; with `run`, both then write the same files.
+  void Check(const char* name, const std::string& script, bool run, const std::string& net = "n") {
+    SCOPED_TRACE(name);
     Kernel original;
-    Run(original, build);
+    original.SetBaseSeed(7);
+    Build(original, script);
     std::string first = Save(original, net, "first.txt");
-    Kernel once;
-    Load(once, "first.txt");
-    EXPECT_EQ(Snapshot(*original.FindNetwork(net)), Snapshot(*once.FindNetwork(net)));
-    EXPECT_EQ(Save(once, net, "second.txt"), first);
+    Kernel loaded;
+    loaded.SetBaseSeed(7);
+    Load(loaded, "first.txt");
+    ASSERT_TRUE(loaded.FindNetwork(net));
+    EXPECT_EQ(Save(loaded, net, "second.txt"), first);
+    EXPECT_EQ(Snapshot(*original.FindNetwork(net)), Snapshot(*loaded.FindNetwork(net)));
+    if (!run) return;
+    std::map<std::string, std::string> before = RunFiles(original), after = RunFiles(loaded);
+    EXPECT_GE(before.size(), 2u);  // the event log and more
+    EXPECT_EQ(before, after);
   }
 
   void TearDown() override { fs::remove_all(dir_); }
@@ -168,7 +201,7 @@ create link lan v3 S T2 8 80
 create dc lan d2 V A2)lan";
 
 TEST_F(SaveRoundTrip, RebuildsTheSameNetwork) {
-  CheckRoundTrip("lan", kLan);
+  Check("lan", kLan, false, "lan");
   // The DC that found only the older VCC keeps it after a load.
   Kernel k;
   Run(k, kLan);
@@ -184,21 +217,22 @@ TEST_F(SaveRoundTrip, RebuildsTheSameNetwork) {
 }
 
 TEST_F(SaveRoundTrip, UnusualNamesAndValuesSurvive) {
-  CheckRoundTrip("a net",
-                 "create network \"a net\"\n"
-                 "create block \"a net\" \"# not a comment\" \"ATM Switch\" \"any type\"\n"
-                 "create block \"a net\" \"create\" \"ATM B-TE\" te\n"
-                 "connect block \"a net\" create \"# not a comment\" \"CB_PHYSICAL_LAYER\"\n"
-                 "put parameter layer \"a net\" \"# not a comment\" ATM \"Slot time\" double 1 1 "
-                 "3.0000000000000004e-06 \"\" SHOW\n"
-                 "put parameter network \"a net\" \"  \" float 2 2 1e-45 3.4028235e38 -0 0.3 d o\n"
-                 "put parameter network \"a net\" \"x\" string 3 1 \"\" \"a b\" \"c\" d o\n"
-                 // Texts holding a quote, and rows and texts that begin with "#".
-                 "create block \"a net\" b\"q \"ATM B-TE\" te\n"
-                 "connect block \"a net\" b\"q \"# not a comment\" CB_PHYSICAL_LAYER\n"
-                 "put parameter layer \"a net\" b\"q ATM k\"1 string 2 1 v\"1 #\"2 de\"sc #o\"pt\n"
-                 "put parameter layer \"a net\" b\"q ATM c \"unsigned char\" 2 2 # a b # \"\" \"\"\n"
-                 "put data block \"a net\" b\"q k\"2 n\"2 string v\"2");
+  Check("unusual names",
+        "create network \"a net\"\n"
+        "create block \"a net\" \"# not a comment\" \"ATM Switch\" \"any type\"\n"
+        "create block \"a net\" \"create\" \"ATM B-TE\" te\n"
+        "connect block \"a net\" create \"# not a comment\" \"CB_PHYSICAL_LAYER\"\n"
+        "put parameter layer \"a net\" \"# not a comment\" ATM \"Slot time\" double 1 1 "
+        "3.0000000000000004e-06 \"\" SHOW\n"
+        "put parameter network \"a net\" \"  \" float 2 2 1e-45 3.4028235e38 -0 0.3 d o\n"
+        "put parameter network \"a net\" \"x\" string 3 1 \"\" \"a b\" \"c\" d o\n"
+        // Texts holding a quote, and rows and texts that begin with "#".
+        "create block \"a net\" b\"q \"ATM B-TE\" te\n"
+        "connect block \"a net\" b\"q \"# not a comment\" CB_PHYSICAL_LAYER\n"
+        "put parameter layer \"a net\" b\"q ATM k\"1 string 2 1 v\"1 #\"2 de\"sc #o\"pt\n"
+        "put parameter layer \"a net\" b\"q ATM c \"unsigned char\" 2 2 # a b # \"\" \"\"\n"
+        "put data block \"a net\" b\"q k\"2 n\"2 string v\"2",
+        false, "a net");
 }
 
 }  // namespace
@@ -207,48 +241,7 @@ TEST_F(SaveRoundTrip, UnusualNamesAndValuesSurvive) {
 // saved script loads without a failing command into a fresh kernel, saves
 // the same, and rebuilds the same network; the "run" ones then write the
 // same files, byte for byte, as the network they were saved from.
-class EditedNetworks : public SaveRoundTrip {
- protected:
-  // Lines starting with "!" are edits that must be refused.
-  void Build(Kernel& k, const std::string& script) {
-    std::istringstream lines(script);
-    for (std::string line; std::getline(lines, line);) {
-      bool refused = line[0] == '!';
-      for (size_t at; (at = line.find('@')) != std::string::npos;)
-        line.replace(at, 1, dir_.string());
-      ASSERT_EQ(ExecuteLine(k, line.c_str() + refused), refused ? 0 : 1)
-          << line << captured_.Take();
-    }
-  }
-  // The files of a run of n, by name (wall-clock files left out).
-  std::map<std::string, std::string> RunFiles(Kernel& k) {
-    fs::remove_all(dir_ / "out");
-    k.Run("n", 0.0004);
-    captured_.Take();
-    std::map<std::string, std::string> files;
-    for (const auto& f : fs::recursive_directory_iterator(dir_ / "out"))
-      if (f.is_regular_file() && f.path().string().find("_end.dat") == std::string::npos)
-        files[f.path().string()] = Slurp(f.path());
-    return files;
-  }
-  void Check(const char* name, const std::string& script, bool run) {
-    SCOPED_TRACE(name);
-    Kernel original;
-    original.SetBaseSeed(7);
-    Build(original, script);
-    std::string first = Save(original, "n", "first.txt");
-    Kernel loaded;
-    loaded.SetBaseSeed(7);
-    Load(loaded, "first.txt");
-    ASSERT_TRUE(loaded.FindNetwork("n"));
-    EXPECT_EQ(Save(loaded, "n", "second.txt"), first);
-    EXPECT_EQ(Snapshot(*original.FindNetwork("n")), Snapshot(*loaded.FindNetwork("n")));
-    if (!run) return;
-    std::map<std::string, std::string> before = RunFiles(original), after = RunFiles(loaded);
-    EXPECT_GE(before.size(), 2u);  // the event log and more
-    EXPECT_EQ(before, after);
-  }
-};
+using EditedNetworks = SaveRoundTrip;
 
 // Three terminals on a switch, an application on each.
 const char* const kStar = R"--(create network n
