@@ -74,8 +74,8 @@ class Component : public Param, public DataTable {
  protected:
   // To a component of any block, with a message record.
   template <class R>
-  void ScheduleTo(double t, Name type, Name block, Name target, R&& record,
-                  Name connection = Word::UNNECESSARY) {
+  [[gnu::always_inline]] void ScheduleTo(double t, Name type, Name block, Name target,
+                                         R&& record, Name connection = Word::UNNECESSARY) {
     EventPriorityQueue& q = Queue();
     uint32_t slot = q.Slot();
     Event& e = q.At(slot);

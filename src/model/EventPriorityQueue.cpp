@@ -14,6 +14,7 @@ EventPriorityQueue::EventPriorityQueue(uint64_t keyStampLimit, uint32_t maxPendi
     : maxPending_(std::min(maxPending, uint32_t(1) << kSlotBits)),
       keyStampLimit_(std::min(keyStampLimit, kKeyStampLimit)) {
   std::fill(std::begin(cache_), std::end(cache_), kNone);
+  Grow();  // the sorted array's room: kSmallMax keys fit in the first storage
 }
 
 EventPriorityQueue::~EventPriorityQueue() {
@@ -53,6 +54,83 @@ void EventPriorityQueue::RenumberKeyStamps() {
     *k = time | (Key(n++) << kSlotBits) | SlotOf(*k);
   }
   keyStamp_ = n;
+}
+
+bool EventPriorityQueue::PushSortedSlow(uint32_t slot, uint64_t bits) {
+  if (size_ > kSmallMax) {
+    ToBuckets();
+    return false;
+  }
+  RenumberKeyStamps();
+  InsertSorted((Key(bits) << 64) | (Key(keyStamp_++) << kSlotBits) | slot);
+  return true;
+}
+
+// The sorted keys, one per event, become one bucket per time: the events of
+// a time are consecutive and in stamp order there, and the buckets' keys
+// (the time and the stamp of their first event) stay sorted, which makes
+// them a valid heap.
+void EventPriorityQueue::ToBuckets() {
+  Key keys[kSmallMax];
+  const size_t n = heapSize_;
+  // Room first: a failed allocation leaves the sorted array as it was.
+  buckets_.reserve(buckets_.size() + n);
+  for (size_t i = 0; i < n; ++i) keys[i] = heap_[n - 1 - i];
+  size_t buckets = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const Key k = keys[i];
+    const uint64_t bits = static_cast<uint64_t>(k >> 64);
+    const uint32_t slot = SlotOf(k);
+    next_[slot] = kNone;
+    if (buckets > 0) {
+      Bucket& last = buckets_[SlotOf(heap_[buckets - 1])];
+      if (last.timeBits == bits) {
+        next_[last.tail] = slot;
+        last.tail = slot;
+        continue;
+      }
+    }
+    uint32_t index = freeBucket_;
+    if (index != kNone) {
+      freeBucket_ = buckets_[index].tail;
+    } else {
+      index = static_cast<uint32_t>(buckets_.size());
+      buckets_.emplace_back();
+    }
+    buckets_[index] = Bucket{bits, slot, slot};
+    cache_[(bits * 0x9E3779B97F4A7C15ull) >> (64 - kCacheBits)] = index;
+    heap_[buckets++] = (k >> kSlotBits << kSlotBits) | index;
+  }
+  heapSize_ = buckets;
+  sorted_ = false;
+  sortedUpTo_ = kSmallMin;
+}
+
+// The buckets' events, taken in order, get one key each, numbered afresh
+// from 0 in that order; the buckets are freed.
+void EventPriorityQueue::ToSorted() {
+  std::sort(heap_, heap_ + heapSize_);
+  uint32_t slots[kSmallMin];
+  uint64_t times[kSmallMin];
+  size_t n = 0;
+  for (size_t i = 0; i < heapSize_; ++i) {
+    const uint32_t index = SlotOf(heap_[i]);
+    Bucket& b = buckets_[index];
+    for (uint32_t s = b.head; s != kNone; s = next_[s]) {
+      slots[n] = s;
+      times[n++] = b.timeBits;
+    }
+    b.head = kNone;
+    b.tail = freeBucket_;
+    freeBucket_ = index;
+  }
+  emptyRoot_ = kNone;
+  for (size_t i = 0; i < n; ++i)
+    heap_[n - 1 - i] = (Key(times[i]) << 64) | (Key(i) << kSlotBits) | slots[i];
+  heapSize_ = n;
+  keyStamp_ = n;
+  sorted_ = true;
+  sortedUpTo_ = ~size_t(0);
 }
 
 void EventPriorityQueue::DropEmptyRoot() {
@@ -138,6 +216,8 @@ int EventPriorityQueue::RemoveFirst(Event& out) {
 void EventPriorityQueue::Clear() {
   size_ = 0;
   heapSize_ = 0;
+  sorted_ = true;
+  sortedUpTo_ = ~size_t(0);
   chunks_.clear();
   next_.clear();
   poolSize_ = 0;

@@ -1,5 +1,11 @@
 // EventPriorityQueue: the kernel's one event queue, ordered by (time,
-// insertion stamp). Events of one time are kept in buckets: first-in
+// insertion stamp). While few events wait (most networks have two to ten
+// pending), each has its own key in an array sorted from the latest to the
+// earliest: taking the first is taking the last key, and a new event shifts
+// the few keys before it. Past kSmallMax events the queue turns into
+// buckets in a heap, and back once no more than kSmallMin wait; the gap
+// keeps it from switching at every event.
+// In the heap form, events of one time are kept in buckets: first-in
 // first-out lists, which is stamp order since stamps are given in insertion
 // order. Synchronised sources make many exact ties, so the heap holds far
 // fewer buckets than there are events, and an event added to a time that
@@ -9,8 +15,9 @@
 // by the stamp of their creation, so the (time, stamp) order holds exactly.
 // The heap is 4-ary over 16-byte keys: the time's bits in an
 // order-preserving form, then the bucket's stamp and index packed in one
-// word, so that comparing two keys is one 128-bit unsigned comparison and
-// the four children of a node share one cache line. The events sit in a slot
+// word (in the sorted array: the event's stamp and slot), so that comparing
+// two keys is one 128-bit unsigned comparison and the four children of a
+// node share one cache line. The events sit in a slot
 // pool reused through a free list, so a warmed-up run adds and removes
 // events without allocating. The kernel takes an event and handles it where
 // it lies in the pool (events stay put while others are added), then
@@ -53,9 +60,16 @@ class EventPriorityQueue {
   void Push(uint32_t slot) {
     Event& e = At(slot);
     e.stamp = stamp_++;
-    next_[slot] = kNone;
     ++size_;
     const uint64_t bits = OrderedBits(e.time);
+    if (sorted_) {
+      if (size_ <= kSmallMax && keyStamp_ < keyStampLimit_) {
+        InsertSorted((Key(bits) << 64) | (Key(keyStamp_++) << kSlotBits) | slot);
+        return;
+      }
+      if (PushSortedSlow(slot, bits)) return;
+    }
+    next_[slot] = kNone;
     uint32_t& cached = cache_[(bits * 0x9E3779B97F4A7C15ull) >> (64 - kCacheBits)];
     // The newest bucket of this time takes the event at its end: every event
     // in it, and in any older bucket of the same time, has a smaller stamp.
@@ -87,9 +101,17 @@ class EventPriorityQueue {
     uint32_t slot = 0;
   };
   bool TakeFirst(Taken& taken) {
-    if (size_ == 0) return false;
-    if (emptyRoot_ != kNone) DropEmptyRoot();
+    // One comparison sends the heap's takes on.
+    if (size_ <= sortedUpTo_) {
+      if (size_ == 0) return false;
+      if (!sorted_) ToSorted();
+      heapSize_ = --size_;
+      taken.slot = SlotOf(heap_[size_]);
+      taken.event = &At(taken.slot);
+      return true;
+    }
     --size_;
+    if (emptyRoot_ != kNone) DropEmptyRoot();
     const uint32_t index = SlotOf(heap_[0]);
     Bucket& b = buckets_[index];
     taken.slot = b.head;
@@ -105,7 +127,7 @@ class EventPriorityQueue {
   const Event* First() {
     if (!size_) return nullptr;
     if (emptyRoot_ != kNone) DropEmptyRoot();
-    uint32_t slot = buckets_[SlotOf(heap_[0])].head;
+    uint32_t slot = sorted_ ? SlotOf(heap_[heapSize_ - 1]) : buckets_[SlotOf(heap_[0])].head;
     return &chunks_[slot >> kChunkBits][slot & kChunkMask];
   }
   bool IsEmpty() const { return size_ == 0; }
@@ -147,6 +169,23 @@ class EventPriorityQueue {
   [[gnu::cold, gnu::noinline]] void RenumberKeyStamps();
   void SiftUp(size_t i, Key k);
   void PopRoot();
+  // The sorted array: k goes before every smaller key.
+  void InsertSorted(Key k) {
+    size_t i = heapSize_++;
+    for (; i > 0 && heap_[i - 1] < k; --i) heap_[i] = heap_[i - 1];
+    heap_[i] = k;
+  }
+  // Push into the sorted array when the key stamps run out (true: done) or
+  // the array is full (false: it became the heap, the caller goes on there).
+  [[gnu::noinline]] bool PushSortedSlow(uint32_t slot, uint64_t bits);
+  // Turns the sorted array into buckets in a heap, and back.
+  [[gnu::noinline]] void ToBuckets();
+  [[gnu::noinline]] void ToSorted();
+
+  // Events at which the sorted array becomes the heap (on growing past
+  // kSmallMax) and the heap the sorted array (on shrinking to kSmallMin).
+  static constexpr size_t kSmallMax = 16;
+  static constexpr size_t kSmallMin = 6;
 
   static constexpr uint32_t kNone = ~uint32_t(0);
   static constexpr int kCacheBits = 8;
@@ -158,14 +197,19 @@ class EventPriorityQueue {
     uint32_t tail = kNone;
   };
 
+  // Sorted: heap_[0 .. heapSize_) descending, one key per event. Heap:
   // heap_[0] is the root; the children of i are 4i+1 .. 4i+4. The storage
   // starts 3 keys before a 64-byte boundary, so every group of four
   // children fills one cache line.
   Key* heap_ = nullptr;
   Key* storage_ = nullptr;
   size_t size_ = 0;      // events
-  size_t heapSize_ = 0;  // buckets in the heap
+  size_t heapSize_ = 0;  // keys: buckets in the heap, events when sorted
   size_t capacity_ = 0;
+  bool sorted_ = true;  // the keys form the sorted array, not the heap
+  // Takes at a size up to this one use the sorted array (kSmallMin while
+  // the heap serves, which then turns into it).
+  size_t sortedUpTo_ = ~size_t(0);
   std::vector<Bucket> buckets_;
   uint32_t freeBucket_ = kNone;  // free buckets, linked through their tail
   uint32_t emptyRoot_ = kNone;   // the bucket at the root when it holds no event

@@ -390,6 +390,44 @@ TEST(EventQueue, MatchesAReferenceOrderWithManyEqualTimes) {
   }
 }
 
+// The queue keeps a few events in a sorted array and more in buckets in a
+// heap: a population rising past the switch and falling below it again, over
+// and over, with many equal times, follow-ups at the time just taken and
+// stamps renumbered in both forms, must keep the (time, stamp) order.
+TEST(EventQueue, KeepsTheOrderWhileSwitchingBetweenItsTwoForms) {
+  for (uint64_t limit : {uint64_t(1) << 62, uint64_t(64)}) {
+    EventPriorityQueue q(limit);
+    std::multimap<std::pair<double, uint64_t>, int> reference;
+    std::mt19937 rng(11);
+    uint64_t stamp = 0;
+    double now = 0.0;
+    auto add = [&](double time) {
+      Event e;
+      e.time = time;
+      reference.emplace(std::make_pair(time, stamp++), 0);
+      q.Add(std::move(e));
+    };
+    for (int phase = 0; phase < 400; ++phase) {
+      const size_t target = rng() % 40;
+      while (reference.size() < target) add(now + static_cast<double>(rng() % 6));
+      while (reference.size() > target / 4) {
+        auto expected = reference.begin();
+        const Event* first = q.First();
+        ASSERT_NE(first, nullptr);
+        ASSERT_EQ(first->stamp, expected->first.second) << phase;
+        Event out;
+        ASSERT_EQ(q.RemoveFirst(out), 1);
+        ASSERT_EQ(out.time, expected->first.first) << phase;
+        ASSERT_EQ(out.stamp, expected->first.second) << phase;
+        reference.erase(expected);
+        now = out.time;
+        if (rng() % 3 == 0) add(now);
+      }
+    }
+    ASSERT_EQ(q.Size(), reference.size());
+  }
+}
+
 // A queue at its bound refuses the next event and stays as it was; a slot
 // freed by a taken event serves again.
 TEST(EventQueue, RefusesEventsBeyondItsBound) {
