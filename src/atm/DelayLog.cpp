@@ -37,36 +37,45 @@ const ParamTable<DelayLogSettings>& DelayLog::ParameterRows() {
 
 void DelayLog::Start(Component& owner, const char* delayColumn, const char* meanColumn,
                      const char* varianceColumn) {
-  LoadParameters(owner, ParameterRows(), settings_);
-  cellOn_ = settings_.cellStatus == "ON";
-  sampleOn_ = settings_.sampleStatus == "ON";
-  CheckLogInterval(owner, settings_.interval, sampleOn_,
+  DelayLogSettings settings;
+  LoadParameters(owner, ParameterRows(), settings);
+  cellOn_ = settings.cellStatus == "ON";
+  sampleOn_ = settings.sampleStatus == "ON";
+  CheckLogInterval(owner, settings.interval, sampleOn_,
                    "its log keeps only its first line in this run");
+  if (!logs_) {
+    if (!cellOn_ && !sampleOn_) return;
+    logs_ = std::make_unique<Logs>();
+  }
+  Logs& l = *logs_;
   const std::string path = owner.NetworkPath().str();
-  if (cellOn_ && owner.OpenShortNamedLog(*cellLog_, "Ce", path))
-    WriteDatHeader(*cellLog_, {"Time", delayColumn});
-  sampleLog_.Start(owner, sampleOn_, path, "SS", {"Time", meanColumn, varianceColumn},
-                   settings_.interval);
-  if (cellOn_) WriteDatLine(*cellLog_, {0.0, last_});
+  if (cellOn_ && owner.OpenShortNamedLog(*l.cellLog, "Ce", path))
+    WriteDatHeader(*l.cellLog, {"Time", delayColumn});
+  l.sampleLog.Start(owner, sampleOn_, path, "SS", {"Time", meanColumn, varianceColumn},
+                    settings.interval);
+  if (cellOn_) WriteDatLine(*l.cellLog, {0.0, last_});
 }
 
 void DelayLog::Add(double t, double delay) {
   last_ = delay;
-  if (cellOn_) WriteDatLine(*cellLog_, {t, delay});
+  if (cellOn_) WriteDatLine(*logs_->cellLog, {t, delay});
   if (sampleOn_) {
-    delays_.AddSample(delay);
-    delays_.GetMeanVariance(mean_, variance_);
+    logs_->delays.AddSample(delay);
+    logs_->delays.GetMeanVariance(mean_, variance_);
   }
 }
 
 bool DelayLog::WriteSample(Component& owner, const Event& e) {
-  return sampleLog_.Handle(owner, e, [&](std::ofstream& f, double t) {
+  if (!logs_) return true;  // never planned by this log: nothing to write
+  return logs_->sampleLog.Handle(owner, e, [&](std::ofstream& f, double t) {
     WriteDatLine(f, {t, mean_, variance_});
   });
 }
 
 void DelayLog::End() {
-  if (cellLog_.is_open()) cellLog_.close();
-  sampleLog_.End();
+  if (logs_) {
+    if (logs_->cellLog.is_open()) logs_->cellLog.close();
+    logs_->sampleLog.End();
+  }
   cellOn_ = sampleOn_ = false;
 }

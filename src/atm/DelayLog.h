@@ -7,6 +7,7 @@
 #pragma once
 #include <fstream>
 #include <initializer_list>
+#include <memory>
 #include <string>
 
 #include "core/Statistics.h"
@@ -89,10 +90,14 @@ class DelayLog {
  private:
   bool WriteSample(Component& owner, const Event& e);
 
-  DelayLogSettings settings_;
+  // The logs and the statistics behind the "SS" lines, made at the first
+  // Start with a log on and kept from then on: most owners never log.
+  struct Logs {
+    LogFile cellLog;
+    PeriodicLog sampleLog{Word::LOG_SAMPLE_STATISTICS};
+    Statistics delays;
+  };
   bool cellOn_ = false, sampleOn_ = false;
-  LogFile cellLog_;
-  PeriodicLog sampleLog_{Word::LOG_SAMPLE_STATISTICS};
-  Statistics delays_;
+  std::unique_ptr<Logs> logs_;
   double last_ = 0, mean_ = 0, variance_ = 0;
 };

@@ -21,20 +21,29 @@ void Level(Statistics& s, double t, double x, double& mean, double& variance) {
 }
 }  // namespace
 
-const ParamTable<QueueingSystem>& QueueingSystem::ParameterRows() {
-  static const ParamTable<QueueingSystem> rows = {
-      {"Buffer type", "INFINITE", "Buffer type (FINITE, INFINITE)", &QueueingSystem::bufferType_},
-      {"Buffer size", 4294967295u, "Buffer size (0-4.294.967.295)", &QueueingSystem::bufferSize_},
+// The parameters as Start reads them.
+struct QueueingSystem::Settings {
+  unsigned bufferSize = 4294967295u;
+  Sstring timeTrigger = "OFF", cellTrigger = "OFF", sampleStatistics = "OFF";
+  double loggingInterval = 0.001;
+  unsigned loggingCells = 1;
+};
+
+const ParamTable<QueueingSystem::Settings>& QueueingSystem::ParameterRows() {
+  static const ParamTable<Settings> rows = {
+      // Not read: the size alone bounds the buffer.
+      {"Buffer type", "INFINITE", "Buffer type (FINITE, INFINITE)"},
+      {"Buffer size", 4294967295u, "Buffer size (0-4.294.967.295)", &Settings::bufferSize},
       {"Trigger by time status", "OFF", "Trigger by time status (ON, OFF)",
-       &QueueingSystem::timeTrigger_},
+       &Settings::timeTrigger},
       {"Trigger by cell status", "OFF", "Trigger by cell status (ON, OFF)",
-       &QueueingSystem::cellTrigger_},
+       &Settings::cellTrigger},
       {"Sample statistics status", "OFF", "Sample statistics status (ON, OFF)",
-       &QueueingSystem::sampleStatistics_},
+       &Settings::sampleStatistics},
       {"Logging every x secs", 0.001, "Logging output parameters every x secs",
-       &QueueingSystem::loggingInterval_},
+       &Settings::loggingInterval},
       {"Logging every x cells", 1u, "Logging output parameters every x cells",
-       &QueueingSystem::loggingCells_},
+       &Settings::loggingCells},
   };
   return rows;
 }
@@ -53,42 +62,54 @@ QueueingSystem::QueueingSystem(const Sstring& name, Block& block)
 QueueingSystem::~QueueingSystem() = default;
 
 int QueueingSystem::Start() {
-  LoadParameters(*this, ParameterRows());
-  if (loggingCells_ == 0) loggingCells_ = 1;
-  timeOn_ = timeTrigger_ == "ON";
-  cellOn_ = cellTrigger_ == "ON";
-  statsOn_ = sampleStatistics_ == "ON";
+  Settings set;
+  LoadParameters(*this, ParameterRows(), set);
+  bufferSize_ = set.bufferSize;
+  loggingInterval_ = set.loggingInterval;
+  loggingCells_ = set.loggingCells == 0 ? 1 : set.loggingCells;
+  timeOn_ = set.timeTrigger == "ON";
+  cellOn_ = set.cellTrigger == "ON";
+  statsOn_ = set.sampleStatistics == "ON";
   // An unusable interval keeps the first line only.
   CheckLogInterval(*this, loggingInterval_, timeOn_ || statsOn_,
                    "its logs keep only their first line in this run");
-  const std::string path = outputPath_.str();
-  ti_.Start(*this, timeOn_, path, "Ti", kCounterColumns, loggingInterval_);
-  if (cellOn_ && OpenShortNamedLog(*ce_, "Ce", path)) WriteDatHeader(*ce_, kCounterColumns);
-  if (statsOn_) {
-    statNoBC_ = Statistics();
-    statDoBC_ = Statistics();
-    statNoSC_ = Statistics();
+  if (!logs_) {
+    if (!timeOn_ && !cellOn_ && !statsOn_) return 1;
+    logs_ = std::make_unique<Logs>();
   }
-  ssLog_.Start(*this, statsOn_, path, "SS",
-               {"Time", "SMNoBC", "SVNoBC", "SMDoBC", "SVDoBC", "SMNoSC", "SVNoSC", "DoSC"},
-               loggingInterval_);
-  if (cellOn_) WriteCounters(*ce_, 0.0);
+  Logs& l = *logs_;
+  const std::string& path = outputPath_.str().str();
+  l.ti.Start(*this, timeOn_, path, "Ti", kCounterColumns, loggingInterval_);
+  if (cellOn_ && OpenShortNamedLog(*l.ce, "Ce", path)) WriteDatHeader(*l.ce, kCounterColumns);
+  if (statsOn_) {
+    l.noBC = Statistics();
+    l.doBC = Statistics();
+    l.noSC = Statistics();
+  }
+  l.ss.Start(*this, statsOn_, path, "SS",
+             {"Time", "SMNoBC", "SVNoBC", "SMDoBC", "SVDoBC", "SMNoSC", "SVNoSC", "DoSC"},
+             loggingInterval_);
+  if (cellOn_) WriteCounters(*l.ce, 0.0);
   return 1;
 }
 
 int QueueingSystem::HandleEvent(Event& e) {
-  if (!ti_.Handle(*this, e, [&](std::ofstream& f, double t) { WriteCounters(f, t); }))
-    ssLog_.Handle(*this, e, [&](std::ofstream& f, double t) { WriteStatisticsLine(f, t); });
+  if (!logs_) return 1;  // no log was ever on: the event is none of a log's
+  Logs& l = *logs_;
+  if (!l.ti.Handle(*this, e, [&](std::ofstream& f, double t) { WriteCounters(f, t); }))
+    l.ss.Handle(*this, e, [&](std::ofstream& f, double t) { WriteStatisticsLine(f, t); });
   return 1;
 }
 
 int QueueingSystem::End() {
-  ti_.End();
-  if (ce_.is_open()) ce_.close();
-  ssLog_.End();
-  statNoBC_ = Statistics();
-  statDoBC_ = Statistics();
-  statNoSC_ = Statistics();
+  if (!logs_) return 1;
+  Logs& l = *logs_;
+  l.ti.End();
+  if (l.ce.is_open()) l.ce.close();
+  l.ss.End();
+  l.noBC = Statistics();
+  l.doBC = Statistics();
+  l.noSC = Statistics();
   return 1;
 }
 
@@ -107,7 +128,7 @@ int QueueingSystem::InsertCell(Cell& cell, double t) {
     accepted = 1;
     bufferLevel_.Up(t, noBC_);
   }
-  if (statsOn_) Level(statNoBC_, t, noBC_, smNoBC_, svNoBC_);
+  if (statsOn_) Level(logs_->noBC, t, noBC_, logs_->smNoBC, logs_->svNoBC);
   MaybeWriteCellLine(t);
   return accepted;
 }
@@ -117,7 +138,7 @@ int QueueingSystem::ServeCell(Cell& out, double t) {
   int handedOut = 0;
   if (ss_ == 1) {
     --noSC_;
-    if (statsOn_) Level(statNoSC_, t, noSC_, smNoSC_, svNoSC_);
+    if (statsOn_) Level(logs_->noSC, t, noSC_, logs_->smNoSC, logs_->svNoSC);
     out = std::move(server_);
     server_ = Cell();
     doSC_ = t - out.QueueTime();
@@ -129,7 +150,7 @@ int QueueingSystem::ServeCell(Cell& out, double t) {
   }
   if (bs_ != 0) {
     --noBC_;
-    if (statsOn_) Level(statNoBC_, t, noBC_, smNoBC_, svNoBC_);
+    if (statsOn_) Level(logs_->noBC, t, noBC_, logs_->smNoBC, logs_->svNoBC);
     ++moved_;
     bs_ = noBC_ == 0 ? 0 : 1;
     buffer_.Pop(server_);
@@ -137,12 +158,12 @@ int QueueingSystem::ServeCell(Cell& out, double t) {
     runDelaySum_ += doBC_;
     bufferLevel_.Down(t, noBC_);
     if (statsOn_) {
-      statDoBC_.AddSample(doBC_);
-      statDoBC_.GetMeanVariance(smDoBC_, svDoBC_);
+      logs_->doBC.AddSample(doBC_);
+      logs_->doBC.GetMeanVariance(logs_->smDoBC, logs_->svDoBC);
     }
     server_.SetQueueTime(t);
     ++noSC_;
-    if (statsOn_) Level(statNoSC_, t, noSC_, smNoSC_, svNoSC_);
+    if (statsOn_) Level(logs_->noSC, t, noSC_, logs_->smNoSC, logs_->svNoSC);
     if (!handedOut) serverBusy_.On(t);
     ss_ = 1;
   }
@@ -162,7 +183,8 @@ void QueueingSystem::WriteCounters(std::ofstream& f, double t) {
 }
 
 void QueueingSystem::WriteStatisticsLine(std::ofstream& f, double t) {
-  WriteDatLine(f, {t, smNoBC_, svNoBC_, smDoBC_, svDoBC_, smNoSC_, svNoSC_, doSC_});
+  const Logs& l = *logs_;
+  WriteDatLine(f, {t, l.smNoBC, l.svNoBC, l.smDoBC, l.svDoBC, l.smNoSC, l.svNoSC, doSC_});
 }
 
 QueueingSystem* FindQueueingSystem(const Block& block, const Sstring& name) {

@@ -4,6 +4,7 @@
 // discards, occupancy and delays and writes up to three statistics logs.
 #pragma once
 #include <fstream>
+#include <memory>
 
 #include "atm/DelayLog.h"
 #include "core/CellPriorityQueue.h"
@@ -41,7 +42,7 @@ class QueueingSystem : public Component {
   unsigned InServer() const { return noSC_; }
 
   // The network's "Path" when the queue was made: the prefix of its logs.
-  const Sstring& OutputPath() const { return outputPath_; }
+  const Sstring& OutputPath() const { return outputPath_.str(); }
 
   // Counters, for checks of conservation.
   unsigned Arrived() const { return noSRC_; }
@@ -66,23 +67,24 @@ class QueueingSystem : public Component {
   const OnTime& ServerBusy() const { return serverBusy_; }
 
  private:
-  static const ParamTable<QueueingSystem>& ParameterRows();
+  struct Settings;
+  static const ParamTable<Settings>& ParameterRows();
   // One "Ti"/"Ce" line: the counters at time t.
   void WriteCounters(std::ofstream& f, double t);
   // A "Ce" line when the cell trigger is on and the arrival count is a
   // multiple of the logging cell count.
   void MaybeWriteCellLine(double t) {
-    if (cellOn_ && noSRC_ % loggingCells_ == 0) WriteCounters(*ce_, t);
+    if (cellOn_ && noSRC_ % loggingCells_ == 0) WriteCounters(*logs_->ce, t);
   }
   void WriteStatisticsLine(std::ofstream& f, double t);
 
-  Sstring bufferType_ = "INFINITE";
+  // The buffer's bound and the logging settings read at Start (the other
+  // parameters are read into a local record there).
   unsigned bufferSize_ = 4294967295u;
-  Sstring timeTrigger_ = "OFF", cellTrigger_ = "OFF", sampleStatistics_ = "OFF";
   double loggingInterval_ = 0.001;
   unsigned loggingCells_ = 1;  // 0 is taken as 1
   bool timeOn_ = false, cellOn_ = false, statsOn_ = false;
-  Sstring outputPath_;
+  Name outputPath_;  // interned: the queues of a network share a handful of paths
 
   unsigned noSRC_ = 0, noBQC_ = 0, noBDC_ = 0;
   int bs_ = 0;
@@ -91,14 +93,20 @@ class QueueingSystem : public Component {
   int ss_ = 0;
   unsigned noSC_ = 0;
   double doSC_ = 0;
-  double smNoBC_ = 0, svNoBC_ = 0, smDoBC_ = 0, svDoBC_ = 0, smNoSC_ = 0, svNoSC_ = 0;
 
-  PeriodicLog ti_{Word::LOG_BY_TIME};
-  PeriodicLog ssLog_{Word::LOG_SAMPLE_STATISTICS};
-  LogFile ce_;
-  // NoBC and NoSC as time-weighted levels, DoBC as plain samples; fresh for
-  // every run.
-  Statistics statNoBC_, statDoBC_, statNoSC_;
+  // The logs and their statistics, made at the first Start with a log on and
+  // kept from then on (their figures carry over from run to run): most
+  // queues never log, and a large network has thousands of them.
+  struct Logs {
+    PeriodicLog ti{Word::LOG_BY_TIME};
+    PeriodicLog ss{Word::LOG_SAMPLE_STATISTICS};
+    LogFile ce;
+    // NoBC and NoSC as time-weighted levels, DoBC as plain samples; fresh
+    // for every run.
+    Statistics noBC, doBC, noSC;
+    double smNoBC = 0, svNoBC = 0, smDoBC = 0, svDoBC = 0, smNoSC = 0, svNoSC = 0;
+  };
+  std::unique_ptr<Logs> logs_;
 
   struct {
     unsigned arrived = 0, accepted = 0, discarded = 0, moved = 0;

@@ -10,7 +10,7 @@
 #include "model/DataKeys.h"
 
 TrafficSource::TrafficSource(const Sstring& name, const Sstring& type, Block& block)
-    : Layer(name, type, block), path_(NetworkPath().str()) {}
+    : Layer(name, type, block), path_(NetworkPath()) {}
 
 void TrafficSource::ResolveRoute() {
   Sstring destination;
@@ -43,7 +43,7 @@ size_t TrafficSource::Emit(double t, Name aal, double length) {
 }
 
 bool TrafficSource::OpenPacketLog(std::ofstream& f) {
-  const std::string file = path_ + GetBlockName().str() + "_" + GetName().str() + ".dat";
+  const std::string file = MadeWithPath() + GetBlockName().str() + "_" + GetName().str() + ".dat";
   return OpenRunFile(f, file, file);
 }
 

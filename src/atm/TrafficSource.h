@@ -20,7 +20,7 @@ class TrafficSource : public Layer {
   int End() override;
 
   // The network's "Path" when the source was made (its packet log's prefix).
-  const std::string& MadeWithPath() const { return path_; }
+  const std::string& MadeWithPath() const { return path_.str().str(); }
 
   // What the source handed to its adaptation layer in the run under way,
   // counted once per connection: packets, their AAL5 cells and their bytes.
@@ -55,7 +55,7 @@ class TrafficSource : public Layer {
   bool CommonParametersSane() const;
   static bool NonNegative(double x);
 
-  std::string path_;  // the network's "Path" when the source was made
+  Name path_;  // the network's "Path" when the source was made, interned
   // Filled from the parameters at every Start (each source's table).
   double bytesToSend_ = 0;       // "Number of bytes to be sent"
   double startTime_ = 0;         // "Start time"

@@ -5,7 +5,10 @@
 #include <utility>
 
 namespace {
-// Nodes per block; blocks double in size up to this many.
+// Nodes of the first block: most queues of a large network never hold more
+// than a cell or two, and there are thousands of them. Later blocks double
+// the queue's capacity, up to kMaxBlockNodes nodes.
+constexpr size_t kFirstBlockNodes = 2;
 constexpr size_t kMaxBlockNodes = 4096;
 }  // namespace
 
@@ -43,7 +46,8 @@ CellPriorityQueue::Node* CellPriorityQueue::Merge(Node* a, Node* b) {
 
 CellPriorityQueue::Node* CellPriorityQueue::TakeNode() {
   if (free_ == nullptr) {
-    const size_t n = blocks_.empty() ? 16 : std::min(kMaxBlockNodes, 2 * (size_ + 1));
+    const size_t n =
+        blocks_.empty() ? kFirstBlockNodes : std::min(kMaxBlockNodes, 2 * (size_ + 1));
     blocks_.emplace_back(new Node[n]);
     Node* block = blocks_.back().get();
     for (size_t i = 0; i < n; ++i) {

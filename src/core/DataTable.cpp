@@ -38,22 +38,29 @@ int DataTable::LoadData(std::istream& in, std::ostream& out) {
 
 // A key that is not there is not made by looking.
 int DataTable::DelData(const Sstring& key, const Sstring& name) {
-  Row* row = data_.Find(key);
+  Row* row = MutableRow(key);
   if (!row || !row->Erase(name)) return 0;
   Changed(key);
   return 1;
 }
 
 int DataTable::DelKey(const Sstring& key) {
-  Row* row = data_.Find(key);
+  Row* row = MutableRow(key);
   if (!row) return 0;
   row->Clear();
   Changed(key);
   return 1;
 }
 
+std::vector<Sstring> DataTable::AllKeys() const {
+  std::vector<Sstring> keys;
+  keys.reserve(data_.Size());
+  data_.ForEach([&](Name k, const Row&) { keys.push_back(k.str()); });
+  return keys;
+}
+
 void DataTable::ShowTable(std::ostream& out) const {
-  data_.ForEach([&](const Sstring& key, const Row& row) {
+  data_.ForEach([&](Name key, const Row& row) {
     row.ForEach([&](const Sstring& name, const Scalar& value) {
       out << key << ' ' << name << ' ';
       WriteScalar(out, value, NumberStyle::Screen);

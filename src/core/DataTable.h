@@ -18,7 +18,7 @@ class DataTable {
   // Stores value under (key, name), typed as T.
   template <class T>
   void PutData(const Sstring& key, const Sstring& name, const T& value) {
-    data_.GetOrInsert(key).Put(name, Scalar(value));
+    RowOf(key).Put(name, Scalar(value));
     Changed(key);
   }
   void PutData(const Sstring& key, const Sstring& name, const char* value) {
@@ -27,7 +27,7 @@ class DataTable {
   // 1 and the value when the entry exists (the key becomes present either way).
   template <class T>
   int GetData(const Sstring& key, const Sstring& name, T& out) {
-    const Scalar* s = data_.GetOrInsert(key).Find(name);
+    const Scalar* s = RowOf(key).Find(name);
     return s && ScalarGet(*s, out) ? 1 : 0;
   }
   // The same read without making the key present: for listings and for the
@@ -38,7 +38,7 @@ class DataTable {
     return s && ScalarGet(*s, out) ? 1 : 0;
   }
   const Scalar* Peek(const Sstring& key, const Sstring& name) const {
-    const Row* row = data_.Find(key);
+    const Row* row = FindRow(key);
     return row ? row->Find(name) : nullptr;
   }
 
@@ -79,9 +79,9 @@ class DataTable {
   int LoadData(std::istream& in, std::ostream& msg);
   int DelData(const Sstring& key, const Sstring& name);
   int DelKey(const Sstring& key);
-  int HasKey(const Sstring& key) const { return data_.Contains(key) ? 1 : 0; }
+  int HasKey(const Sstring& key) const { return FindRow(key) ? 1 : 0; }
   int HasData(const Sstring& key, const Sstring& name) {
-    return data_.GetOrInsert(key).Contains(name) ? 1 : 0;
+    return RowOf(key).Contains(name) ? 1 : 0;
   }
   // Every key with an entry under name, newest first; 0 when there is none.
   int GetKeys(const Sstring& name, std::vector<Sstring>& keys) const {
@@ -90,11 +90,17 @@ class DataTable {
     return FindAll([&](const Row& r) { return r.Contains(n); }, keys);
   }
   // Every key present, newest first.
-  std::vector<Sstring> AllKeys() const { return data_.Keys(); }
-  const Row* FindRow(const Sstring& key) const { return data_.Find(key); }
+  std::vector<Sstring> AllKeys() const;
+  const Row* FindRow(const Sstring& key) const {
+    Name n;
+    return Name::Lookup(key, n) ? data_.Find(n) : nullptr;
+  }
   // The key's place in table order (0 is the oldest key; keys never move
   // once present), or -1 when it is not present.
-  long KeyPosition(const Sstring& key) const { return data_.Position(key); }
+  long KeyPosition(const Sstring& key) const {
+    Name n;
+    return Name::Lookup(key, n) ? data_.Position(n) : -1;
+  }
 
   // One line per entry: quoted key, quoted name, value; then an empty line.
   void ShowTable(std::ostream& out) const;
@@ -113,9 +119,9 @@ class DataTable {
   template <class P>
   int FindFirst(P&& pred, Sstring& key) const {
     bool found = false;
-    data_.ForEach([&](const Sstring& k, const Row& r) {
+    data_.ForEach([&](Name k, const Row& r) {
       if (!found && pred(r)) {
-        key = k;
+        key = k.str();
         found = true;
       }
     });
@@ -124,13 +130,20 @@ class DataTable {
   template <class P>
   int FindAll(P&& pred, std::vector<Sstring>& keys) const {
     std::vector<Sstring> found;
-    data_.ForEach([&](const Sstring& k, const Row& r) {
-      if (pred(r)) found.push_back(k);
+    data_.ForEach([&](Name k, const Row& r) {
+      if (pred(r)) found.push_back(k.str());
     });
     if (found.empty()) return 0;
     keys = std::move(found);
     return 1;
   }
 
-  NewestFirstMap<Sstring, Row> data_;
+  Row& RowOf(const Sstring& key) { return data_.GetOrInsert(Name(key)); }
+  Row* MutableRow(const Sstring& key) {
+    return const_cast<Row*>(static_cast<const DataTable&>(*this).FindRow(key));
+  }
+
+  // Rows by interned key: the keys (connection, layer and port names) are a
+  // few texts shared by many tables.
+  NewestFirstMap<Name, Row> data_;
 };

@@ -1,6 +1,8 @@
 // Block: the component registry and event routing.
 #include "model/Block.h"
 
+#include <algorithm>
+
 #include "model/DataKeys.h"
 #include "model/Network.h"
 
@@ -8,7 +10,7 @@ const char* const kEquipmentKind = "ATM Equipment";
 const char* const kApplicationKind = "ATM Application";
 
 Block::Block(const Sstring& name, const Sstring& kind, Network& network)
-    : name_(name), nameId_(name), kind_(kind), network_(network) {
+    : nameId_(name), kind_(kind), network_(network) {
   SetParamBlockName(name);
 }
 
@@ -18,37 +20,41 @@ Block::~Block() = default;
 
 void Block::Add(std::unique_ptr<Component> component) {
   Component* c = component.get();
-  Sstring name = c->GetName();
-  registry_[static_cast<int>(c->GetKind())].Put(name, std::move(component));
+  registry_[static_cast<int>(c->GetKind())].Put(c->GetNameId(), std::move(component));
   SetTarget(c->GetNameId(), c->GetKind(), c);
 }
 
 int Block::Remove(ComponentKind kind, const Sstring& name) {
   auto& registry = registry_[static_cast<int>(kind)];
-  auto* slot = registry.Find(name);
+  Name id;
+  if (!Name::Lookup(name, id)) return 0;  // never interned: no component has it
+  auto* slot = registry.Find(id);
   if (!slot) return 0;
-  const Name id = (*slot)->GetNameId();
   int result = (*slot)->End();
-  registry.Erase(name);
+  registry.Erase(id);
   SetTarget(id, kind, nullptr);
   return result;
 }
 
 Component* Block::Find(ComponentKind kind, const Sstring& name) const {
-  auto* slot = registry_[static_cast<int>(kind)].Find(name);
+  Name id;
+  if (!Name::Lookup(name, id)) return nullptr;
+  auto* slot = registry_[static_cast<int>(kind)].Find(id);
   return slot ? slot->get() : nullptr;
 }
 
 int Block::ListNames(ComponentKind kind, std::vector<Sstring>& names) const {
   const auto& registry = registry_[static_cast<int>(kind)];
   if (registry.Empty()) return 0;
-  names = registry.Keys();
+  names.clear();
+  names.reserve(registry.Size());
+  registry.ForEach([&](Name n, const std::unique_ptr<Component>&) { names.push_back(n.str()); });
   return 1;
 }
 
 void Block::StartComponents() {
   for (const auto& registry : registry_)
-    registry.ForEach([](const Sstring&, const std::unique_ptr<Component>& c) { c->Start(); });
+    registry.ForEach([](Name, const std::unique_ptr<Component>& c) { c->Start(); });
 }
 
 namespace {
@@ -74,7 +80,13 @@ int TargetNumber(Name n, bool assign) {
 // side may name the layer that went, so they are dropped.
 void Block::SetTarget(Name name, ComponentKind kind, Component* c) {
   size_t i = static_cast<size_t>(TargetNumber(name, true));
-  if (i >= targets_.size()) targets_.resize(i + 1);
+  if (i >= targets_.size()) {
+    // Grown by a quarter, not doubled: most blocks hold a few components
+    // whose numbers lie close together.
+    if (i >= targets_.capacity())
+      targets_.reserve(std::max(i + 1, targets_.capacity() + targets_.capacity() / 4));
+    targets_.resize(i + 1);
+  }
   targets_[i].of[static_cast<int>(kind)] = c;
   dlnCache_.clear();
 }
@@ -120,7 +132,7 @@ void Block::ResetRoutes() {
   dlnCache_.clear();
   for (const auto& registry : registry_)
     registry.ForEach(
-        [](const Sstring&, const std::unique_ptr<Component>& c) { c->ForgetHandlers(); });
+        [](Name, const std::unique_ptr<Component>& c) { c->ForgetHandlers(); });
 }
 
 Component* ATMApplication::SoleHandler(Name layer, Name) {

@@ -25,10 +25,11 @@ class Block : public Param, public DataTable {
   Block(const Block&) = delete;
   Block& operator=(const Block&) = delete;
 
-  const Sstring& GetName() const { return name_; }
+  const Sstring& GetName() const { return nameId_.str(); }
   Name GetNameId() const { return nameId_; }
-  const Sstring& GetKind() const { return kind_; }
-  bool IsEquipment() const { return kind_ == kEquipmentKind; }
+  const Sstring& GetKind() const { return kind_.str(); }
+  Name GetKindId() const { return kind_; }
+  bool IsEquipment() const { return kind_.str() == kEquipmentKind; }
   Network& GetNetwork() const { return network_; }
 
   // What each block model supplies.
@@ -71,7 +72,7 @@ class Block : public Param, public DataTable {
   template <class F>
   void ForEach(ComponentKind kind, F&& f) const {
     registry_[static_cast<int>(kind)].ForEach(
-        [&](const Sstring&, const std::unique_ptr<Component>& c) { f(*c); });
+        [&](Name, const std::unique_ptr<Component>& c) { f(*c); });
   }
   // Starts the layers, then the queueing systems, each newest first.
   void StartComponents();
@@ -100,11 +101,11 @@ class Block : public Param, public DataTable {
   void SetTarget(Name name, ComponentKind kind, Component* c);
   Layer* LayerFacing(Name sender);
 
-  Sstring name_;
-  Name nameId_;
-  Sstring kind_;
+  Name nameId_;  // the name, interned: its text is kept once
+  Name kind_;  // one of two kind words
   Network& network_;
-  NewestFirstMap<Sstring, std::unique_ptr<Component>> registry_[kComponentKinds];
+  // By interned name: a component keeps its name, so the registry need not.
+  NewestFirstMap<Name, std::unique_ptr<Component>> registry_[kComponentKinds];
   // Components by the dense number of their name among all component names
   // (few and shared by every block), so that delivering an event is two
   // array reads.

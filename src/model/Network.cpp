@@ -144,10 +144,21 @@ int Network::NumberOfNeighbours(const Sstring& name) const {
 }
 
 int Network::CountNeighboursOfKind(const Sstring& name, const Sstring& kind) const {
-  auto counts = kindCounts_.find(name);
+  Name block, k;
+  if (!Name::Lookup(name, block) || !Name::Lookup(kind, k)) return 0;
+  auto counts = kindCounts_.find(block);
   if (counts == kindCounts_.end()) return 0;
-  auto n = counts->second.find(kind);
-  return n == counts->second.end() ? 0 : n->second;
+  for (const KindCount& c : counts->second)
+    if (c.kind == k) return c.count;
+  return 0;
+}
+
+int& Network::KindCountOf(Name block, Name kind) {
+  std::vector<KindCount>& counts = kindCounts_[block];
+  for (KindCount& c : counts)
+    if (c.kind == kind) return c.count;
+  counts.push_back({kind, 0});
+  return counts.back().count;
 }
 
 // Either list holds the other block exactly when the two are wired, so the
@@ -182,8 +193,8 @@ int Network::ConnectBlock(const Sstring& name1, const Sstring& name2, const Sstr
   }
   neighbours_.GetOrInsert(name1).push_back(b2);
   neighbours_.GetOrInsert(name2).push_back(b1);
-  ++kindCounts_[name1][b2->GetKind()];
-  ++kindCounts_[name2][b1->GetKind()];
+  ++KindCountOf(b1->GetNameId(), b2->GetKindId());
+  ++KindCountOf(b2->GetNameId(), b1->GetKindId());
   connections_.emplace_back(name1, name2);
   PutData(datakey::kInterfaces, "Interface_" + name1 + "_" + name2, interface);
   return 1;
@@ -213,7 +224,8 @@ int Network::DisconnectBlock(const Sstring& name) {
     if (auto* peerList = neighbours_.Find(peer->GetName())) {
       auto gone = std::remove_if(peerList->begin(), peerList->end(),
                                  [&](Block* b) { return b->GetName() == name; });
-      kindCounts_[peer->GetName()][self->GetKind()] -= static_cast<int>(peerList->end() - gone);
+      KindCountOf(peer->GetNameId(), self->GetKindId()) -=
+          static_cast<int>(peerList->end() - gone);
       peerList->erase(gone, peerList->end());
     }
     int r2 = self->DisconnectInterface(peer->GetName(), peer->GetKind(),
@@ -221,7 +233,7 @@ int Network::DisconnectBlock(const Sstring& name) {
     if (r1 != 0 || r2 != 0) result = 1;
   }
   neighbours_.Erase(name);
-  kindCounts_.erase(name);
+  kindCounts_.erase(self->GetNameId());
   connections_.erase(std::remove_if(connections_.begin(), connections_.end(),
                                     [&](const std::pair<Sstring, Sstring>& c) {
                                       return c.first == name || c.second == name;

@@ -153,8 +153,14 @@ class Network : public Param, public DataTable {
   Sstring name_;
   Kernel& kernel_;
   NewestFirstMap<Sstring, std::vector<Block*>> neighbours_;
-  // Per block with neighbours: how many of them are of each kind.
-  std::unordered_map<Sstring, std::map<Sstring, int>> kindCounts_;
+  // Per block with neighbours: how many of them are of each kind (a block
+  // has neighbours of one or two kinds).
+  struct KindCount {
+    Name kind;
+    int count;
+  };
+  std::unordered_map<Name, std::vector<KindCount>> kindCounts_;
+  int& KindCountOf(Name block, Name kind);
   NewestFirstMap<Sstring, std::unique_ptr<Block>> blocks_;
   std::vector<std::pair<Sstring, Sstring>> connections_;
   std::vector<Block*> routable_;  // by name id

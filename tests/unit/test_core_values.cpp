@@ -280,3 +280,27 @@ TEST(NewestFirstMap, ErasingKeepsTheOrderOfTheRest) {
 }
 
 }  // namespace
+
+// Interning many names grows the index; every name keeps its id and text,
+// and names never interned are not found (texts that differ only late, or
+// by an embedded NUL, included).
+TEST(Name, InternsAcrossIndexGrowth) {
+  std::vector<std::pair<std::string, uint32_t>> made;
+  for (int i = 0; i < 5000; ++i) {
+    std::string s = "interned name " + std::to_string(i);
+    made.emplace_back(s, Name(Sstring(s)).id());
+  }
+  for (const auto& [s, id] : made) {
+    Name n;
+    ASSERT_TRUE(Name::Lookup(Sstring(s), n)) << s;
+    EXPECT_EQ(n.id(), id);
+    EXPECT_EQ(Name(Sstring(s)).id(), id);
+    EXPECT_EQ(n.str().str(), s);
+  }
+  Name n;
+  EXPECT_FALSE(Name::Lookup(Sstring("interned name 5000"), n));
+  EXPECT_FALSE(Name::Lookup(Sstring(std::string("interned name 1\0", 16)), n));
+  EXPECT_EQ(Name(Word::PHY).str(), "PHY");
+  EXPECT_TRUE(Name::Lookup(Sstring("PHY_QS"), n));
+  EXPECT_EQ(n, Word::PHY_QS);
+}

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -186,4 +187,39 @@ TEST(LogTimer, StopsAtAMillionLinesOrWhereTheClockStands) {
     EXPECT_FALSE(timer.Next(0.0, next, "B", "layer", "L", "SS"));
   }
   EXPECT_EQ(console.Take(), "");
+}
+
+// The logs are made at the first run that turns one on: runs before it write
+// nothing, and one turned on later (or off again) behaves as from the start.
+TEST(QueueingSystem, LogsTurnedOnBetweenRuns) {
+  QsBench b;
+  QueueingSystem qs("PHY_QS", b.block());
+  Cell c = Tagged(1, 1), out;
+  auto run = [&](double t0) {
+    b.k.Queue().Clear();
+    qs.Start();
+    qs.InsertCell(c = Tagged(1, 1), t0);
+    qs.ServeCell(out, t0 + 1.0);
+    Event e;
+    while (b.k.Queue().RemoveFirst(e) && e.time < t0 + 2.5) qs.HandleEvent(e);
+    qs.End();
+  };
+  run(0.0);  // no log on: nothing made, nothing written
+  EXPECT_FALSE(std::filesystem::exists(b.dir / "B1_PS_Ce.dat"));
+  qs.PutParam("Trigger by cell status", Sstring("ON"));
+  qs.PutParam("Sample statistics status", Sstring("ON"));
+  qs.PutParam("Logging every x secs", 1.0);
+  run(0.0);
+  // Start's line carries the first run's counts: one cell in the server.
+  const std::string ce = b.Read("B1_PS_Ce.dat");
+  EXPECT_EQ(ce.substr(ce.find('\n') + 1, ce.find('\n', ce.find('\n') + 1) - ce.find('\n')),
+            Line({0, 1, 1, 0, 0, 0, 1, 1, 1, 0}));
+  const std::string ss = b.Read("B1_PS_SS.dat");
+  EXPECT_EQ(std::count(ss.begin(), ss.end(), '\n'), 4);  // header and t = 0, 1, 2
+  qs.PutParam("Trigger by cell status", Sstring("OFF"));
+  qs.PutParam("Sample statistics status", Sstring("OFF"));
+  run(0.0);  // off again: the files of the last run stay as they were
+  EXPECT_EQ(b.Read("B1_PS_SS.dat"), ss);
+  EXPECT_EQ(qs.Arrived(), 3u);
+  EXPECT_EQ(qs.Served(), 2u);
 }
