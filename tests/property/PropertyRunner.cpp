@@ -111,27 +111,9 @@ std::string RunReport(const std::string& console) {
   return out;
 }
 
-void ScanFolder(const Script& s, const fs::path& dir, const std::string& where,
-                std::vector<Finding>& findings) {
-  std::error_code ec;
-  for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::end(it);
-       it.increment(ec)) {
-    if (!it->is_regular_file()) continue;
-    std::string rel = fs::relative(it->path(), dir).string();
-    if (IsAuxFile(s, rel)) continue;
-    std::string line = FindNanOrInf(Slurp(it->path()));
-    if (!line.empty()) findings.push_back({"nan", where + rel + ": " + OneLine(line)});
-  }
-}
-
-// file + save through the commands, as a user saves.
-bool Save(Kernel& k, const std::string& net, const std::string& path, std::string& console) {
-  return Execute(k, "file " + Quoted(net) + " " + Quoted(path), &console) &&
-         Execute(k, "save " + Quoted(net), &console);
-}
-
-std::string FirstDifference(const std::string& a, const std::string& b) {
-  std::istringstream ia(a), ib(b);
+// The first line where two texts differ, read line by line: run files can
+// reach gigabytes, so files are compared as streams, never read whole.
+std::string FirstDifference(std::istream& ia, std::istream& ib) {
   std::string la, lb;
   for (int n = 1;; ++n) {
     bool ea = !std::getline(ia, la), eb = !std::getline(ib, lb);
@@ -140,6 +122,45 @@ std::string FirstDifference(const std::string& a, const std::string& b) {
       return "line " + std::to_string(n) + ": " + OneLine(ea ? "<end>" : la, 160) + " | " +
              OneLine(eb ? "<end>" : lb, 160);
   }
+}
+
+std::string FirstDifference(const std::string& a, const std::string& b) {
+  std::istringstream ia(a), ib(b);
+  return FirstDifference(ia, ib);
+}
+
+std::string FirstFileDifference(const fs::path& a, const fs::path& b) {
+  std::ifstream ia(a, std::ios::binary), ib(b, std::ios::binary);
+  return FirstDifference(ia, ib);
+}
+
+// The first line of a file that shows a nan or an inf, read line by line.
+std::string FileNanOrInf(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  for (std::string line; std::getline(in, line);) {
+    std::string hit = FindNanOrInf(line);
+    if (!hit.empty()) return hit;
+  }
+  return "";
+}
+
+void ScanFolder(const Script& s, const fs::path& dir, const std::string& where,
+                std::vector<Finding>& findings) {
+  std::error_code ec;
+  for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::end(it);
+       it.increment(ec)) {
+    if (!it->is_regular_file()) continue;
+    std::string rel = fs::relative(it->path(), dir).string();
+    if (IsAuxFile(s, rel)) continue;
+    std::string line = FileNanOrInf(it->path());
+    if (!line.empty()) findings.push_back({"nan", where + rel + ": " + OneLine(line)});
+  }
+}
+
+// file + save through the commands, as a user saves.
+bool Save(Kernel& k, const std::string& net, const std::string& path, std::string& console) {
+  return Execute(k, "file " + Quoted(net) + " " + Quoted(path), &console) &&
+         Execute(k, "save " + Quoted(net), &console);
 }
 
 std::vector<std::string> SortedLines(const std::string& text) {
@@ -296,7 +317,7 @@ std::string CompareFolders(const std::string& a, const std::string& b) {
   for (const std::string& n : nb)
     if (!na.count(n)) return "only the reloaded copy wrote " + n;
   for (const std::string& n : na) {
-    std::string d = FirstDifference(Slurp(fs::path(a) / n), Slurp(fs::path(b) / n));
+    std::string d = FirstFileDifference(fs::path(a) / n, fs::path(b) / n);
     if (!d.empty()) return n + " " + d;
   }
   return "";
@@ -388,7 +409,7 @@ ScriptOutcome CheckIsolated(const Script& s, const std::string& dir, double time
     size_t runs = 0;
     std::vector<Finding> f = CheckScript(s, dir, runs);
     std::cout.flush();
-    std::string stdoutLine = FindNanOrInf(Slurp(fs::path(dir) / "stdout.txt"));
+    std::string stdoutLine = FileNanOrInf(fs::path(dir) / "stdout.txt");
     if (!stdoutLine.empty()) f.push_back({"nan", "standard output: " + OneLine(stdoutLine)});
     {
       std::ofstream r(result);
