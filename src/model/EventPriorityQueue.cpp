@@ -66,6 +66,19 @@ bool EventPriorityQueue::PushSortedSlow(uint32_t slot, uint64_t bits) {
   return true;
 }
 
+// A bucket holding the one event in slot: a free one, or a new one.
+inline uint32_t EventPriorityQueue::NewBucket(uint64_t bits, uint32_t slot) {
+  uint32_t index = freeBucket_;
+  if (index != kNone) {
+    freeBucket_ = buckets_[index].tail;
+  } else {
+    index = static_cast<uint32_t>(buckets_.size());
+    buckets_.emplace_back();
+  }
+  buckets_[index] = Bucket{bits, slot, slot};
+  return index;
+}
+
 // The sorted keys, one per event, become one bucket per time: the events of
 // a time are consecutive and in stamp order there, and the buckets' keys
 // (the time and the stamp of their first event) stay sorted, which makes
@@ -90,14 +103,7 @@ void EventPriorityQueue::ToBuckets() {
         continue;
       }
     }
-    uint32_t index = freeBucket_;
-    if (index != kNone) {
-      freeBucket_ = buckets_[index].tail;
-    } else {
-      index = static_cast<uint32_t>(buckets_.size());
-      buckets_.emplace_back();
-    }
-    buckets_[index] = Bucket{bits, slot, slot};
+    const uint32_t index = NewBucket(bits, slot);
     cache_[(bits * 0x9E3779B97F4A7C15ull) >> (64 - kCacheBits)] = index;
     heap_[buckets++] = (k >> kSlotBits << kSlotBits) | index;
   }
@@ -142,14 +148,7 @@ void EventPriorityQueue::DropEmptyRoot() {
 
 void EventPriorityQueue::PushBucket(uint32_t slot, uint64_t bits, uint32_t& cached) {
   if (emptyRoot_ != kNone) DropEmptyRoot();
-  uint32_t index = freeBucket_;
-  if (index != kNone) {
-    freeBucket_ = buckets_[index].tail;
-  } else {
-    index = static_cast<uint32_t>(buckets_.size());
-    buckets_.emplace_back();
-  }
-  buckets_[index] = Bucket{bits, slot, slot};
+  const uint32_t index = NewBucket(bits, slot);
   cached = index;
   if (keyStamp_ >= keyStampLimit_) RenumberKeyStamps();
   if (heapSize_ == capacity_) Grow();

@@ -180,6 +180,7 @@ class EventPriorityQueue {
   [[gnu::noinline]] bool PushSortedSlow(uint32_t slot, uint64_t bits);
   // Turns the sorted array into buckets in a heap, and back.
   [[gnu::noinline]] void ToBuckets();
+  uint32_t NewBucket(uint64_t bits, uint32_t slot);
   [[gnu::noinline]] void ToSorted();
 
   // Events at which the sorted array becomes the heap (on growing past
