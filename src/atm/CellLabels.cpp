@@ -10,7 +10,7 @@
 namespace atmcell {
 
 int PeekInteger(const DataTable& table, const Sstring& key, const Sstring& name, long long& out) {
-  const Scalar* s = table.Peek(key, name);
+  const std::optional<Scalar> s = table.Peek(key, name);
   if (!s) return 0;
   return std::visit(
       [&](const auto& v) {

@@ -56,39 +56,49 @@ void AtmRunRecorder::Begin(Network& network) {
       [](Block&, QueueingSystem& q) { q.BeginRunFigures(); });
 }
 
+// The figures are gathered as the record is written, list by list.
 void AtmRunRecorder::Collect(const Network& network, double horizon, RunRecord& record) {
-  // The queues are most of the record: room for all of them at once.
-  size_t queues = record.queues.size();
-  network.ForEachBlock(
-      [&](Block& b) { b.ForEach(ComponentKind::QueueingSystem, [&](Component&) { ++queues; }); });
-  record.queues.reserve(queues);
-  Visit(
-      network,
-      [&](Block& b, Layer& l) {
-        if (auto* s = dynamic_cast<TrafficSource*>(&l)) {
-          const TrafficSource::RunCounts& c = s->RunFigures();
-          record.sources.push_back({b.GetName().str(), l.GetName().str(),
-                                    static_cast<uint64_t>(c.packets),
-                                    static_cast<uint64_t>(c.cells), c.bytes});
-        } else if (auto* r = dynamic_cast<TrafficReceiver*>(&l)) {
-          const SampleSummary& d = r->RunDelays();
-          record.receivers.push_back({b.GetName().str(), l.GetName().str(), d.Count(), d.Mean(),
-                                      d.Variance(), d.Min(), d.Max()});
-        }
-      },
-      [&](Block& b, QueueingSystem& q) {
-        RunRecord::Queue f;
-        f.block = b.GetName().str();
-        f.name = q.GetName().str();
-        f.arrived = q.RunArrived();
-        f.accepted = q.RunAccepted();
-        f.discarded = q.RunDiscarded();
-        f.lossRatio = Ratio(static_cast<double>(f.discarded), static_cast<double>(f.arrived));
-        f.bufferMean = q.BufferLevel().Mean(horizon);
-        f.bufferVariance = q.BufferLevel().Variance(horizon);
-        f.bufferMax = q.BufferLevel().Max();
-        f.bufferDelayMean = Ratio(q.RunBufferDelaySum(), static_cast<double>(q.RunMoved()));
-        f.serverMean = q.ServerBusy().Share(horizon);
-        record.queues.push_back(std::move(f));
-      });
+  record.moreSources = [&network](const std::function<void(const RunRecord::Source&)>& put) {
+    Visit(
+        network,
+        [&](Block& b, Layer& l) {
+          if (auto* s = dynamic_cast<TrafficSource*>(&l)) {
+            const TrafficSource::RunCounts& c = s->RunFigures();
+            put({b.GetName().str(), l.GetName().str(), static_cast<uint64_t>(c.packets),
+                 static_cast<uint64_t>(c.cells), c.bytes});
+          }
+        },
+        [](Block&, QueueingSystem&) {});
+  };
+  record.moreReceivers = [&network](const std::function<void(const RunRecord::Receiver&)>& put) {
+    Visit(
+        network,
+        [&](Block& b, Layer& l) {
+          if (auto* r = dynamic_cast<TrafficReceiver*>(&l)) {
+            const SampleSummary& d = r->RunDelays();
+            put({b.GetName().str(), l.GetName().str(), d.Count(), d.Mean(), d.Variance(), d.Min(),
+                 d.Max()});
+          }
+        },
+        [](Block&, QueueingSystem&) {});
+  };
+  record.moreQueues = [&network, horizon](const std::function<void(const RunRecord::Queue&)>& put) {
+    Visit(
+        network, [](Block&, Layer&) {},
+        [&](Block& b, QueueingSystem& q) {
+          RunRecord::Queue f;
+          f.block = b.GetName().str();
+          f.name = q.GetName().str();
+          f.arrived = q.RunArrived();
+          f.accepted = q.RunAccepted();
+          f.discarded = q.RunDiscarded();
+          f.lossRatio = Ratio(static_cast<double>(f.discarded), static_cast<double>(f.arrived));
+          f.bufferMean = q.BufferLevel().Mean(horizon);
+          f.bufferVariance = q.BufferLevel().Variance(horizon);
+          f.bufferMax = q.BufferLevel().Max();
+          f.bufferDelayMean = Ratio(q.RunBufferDelaySum(), static_cast<double>(q.RunMoved()));
+          f.serverMean = q.ServerBusy().Share(horizon);
+          put(f);
+        });
+  };
 }

@@ -562,7 +562,8 @@ class ScriptWriter {
   template <class T>
   static void Admit(Param& p, const Block& b, const char* name, const T& value) {
     const Parameter* own = b.GetParameter(name);
-    p.PutParam(name, value, own ? own->description : Sstring(name), own ? own->option : "SHOW");
+    p.PutParam(name, value, own ? own->description.str() : Sstring(name),
+                own ? own->option.str() : Sstring("SHOW"));
   }
 
   // --- connections ------------------------------------------------------------
@@ -633,7 +634,7 @@ class ScriptWriter {
             return ScriptWord(l->GetType());
       }
     }
-    const Scalar* iface = ConnectionInterface(net_, a.GetName(), b.GetName());
+    const std::optional<Scalar> iface = ConnectionInterface(net_, a.GetName(), b.GetName());
     return iface ? ScalarText(*iface) : std::string("\"CB_PHYSICAL_LAYER\"");
   }
 
@@ -651,8 +652,8 @@ class ScriptWriter {
       if (now != *path) {
         const Parameter* own = net_.GetParameter("Path");
         Param p;
-        p.PutParam("Path", *path, own ? own->description : Sstring("Path"),
-                   own ? own->option : Sstring("SHOW"));
+        p.PutParam("Path", *path, own ? own->description.str() : Sstring("Path"),
+                   own ? own->option.str() : Sstring("SHOW"));
         copy_.Try(PutParameterCommand("network", {net_.GetName()}, p, "Path"));
       }
     }
@@ -777,9 +778,9 @@ class ScriptWriter {
   // made by the commands after it or restored at the end.
   bool IsVcc(const Sstring& nci) const {
     double bandwidth = 0;
-    const Scalar* s = net_.Peek(nci, kStatus);
-    const Scalar* c = net_.Peek(nci, kCategory);
-    const Scalar* f = net_.Peek(nci, VccBlockEntry(1));
+    const std::optional<Scalar> s = net_.Peek(nci, kStatus);
+    const std::optional<Scalar> c = net_.Peek(nci, kCategory);
+    const std::optional<Scalar> f = net_.Peek(nci, VccBlockEntry(1));
     return s && std::holds_alternative<Sstring>(*s) && c && std::holds_alternative<Sstring>(*c) &&
            !std::get<Sstring>(*c).empty() && f && std::holds_alternative<Sstring>(*f) &&
            !std::get<Sstring>(*f).empty() && net_.PeekData(nci, kBandwidth, bandwidth);
@@ -879,7 +880,7 @@ class ScriptWriter {
         if (!own) own = source->GetParameter(name);
         Param p;
         p.PutParameter(
-            name, {want.value, own ? own->description : Sstring(), own ? own->option : Sstring()});
+            name, {want.value, own ? own->description : Name(), own ? own->option : Name()});
         command = PutParameterCommand("layer", {net_.GetName(), app, source->GetName()}, p, name);
       }
       copy_.Try(command);
@@ -926,8 +927,8 @@ class ScriptWriter {
   static void RestoreTable(std::vector<std::string>& out, const DataTable& want,
                            const DataTable& have, const std::string& target) {
     for (const auto& [key, name] : Entries(want)) {
-      const Scalar& w = *want.Peek(key, name);
-      const Scalar* h = have.Peek(key, name);
+      const Scalar w = *want.Peek(key, name);
+      const std::optional<Scalar> h = have.Peek(key, name);
       if (h && ScalarKeyword(*h) == std::string(ScalarKeyword(w)) &&
           ScalarText(*h) == ScalarText(w))
         continue;

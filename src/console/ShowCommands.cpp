@@ -16,8 +16,9 @@ Sstring Text(const DataTable& t, const Sstring& key, const Sstring& name) {
 }
 }  // namespace
 
-const Scalar* ConnectionInterface(const Network& net, const Sstring& a, const Sstring& b) {
-  const Scalar* iface = net.Peek("Interfaces", "Interface_" + a + "_" + b);
+std::optional<Scalar> ConnectionInterface(const Network& net, const Sstring& a,
+                                          const Sstring& b) {
+  std::optional<Scalar> iface = net.Peek("Interfaces", "Interface_" + a + "_" + b);
   return iface ? iface : net.Peek("Interfaces", "Interface_" + b + "_" + a);
 }
 
@@ -33,10 +34,10 @@ void ShowBlocks(std::ostream& out, const Network& net) {
 // interface record is left out.
 void ShowConnections(std::ostream& out, const Network& net) {
   for (const auto& [a, b] : net.ConnectionOrder()) {
-    const Scalar* iface = ConnectionInterface(net, a, b);
+    const std::optional<Scalar> iface = ConnectionInterface(net, a, b);
     if (!iface) continue;
     out << net.GetName() << ' ' << a << ' ' << b << ' ';
-    if (const Sstring* text = std::get_if<Sstring>(iface)) out << *text;
+    if (const Sstring* text = std::get_if<Sstring>(&*iface)) out << *text;
     else WriteScalar(out, *iface, NumberStyle::Exact);
     out << '\n';
   }

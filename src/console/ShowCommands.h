@@ -3,6 +3,7 @@
 // here leaves the tables unchanged.
 #pragma once
 #include <iosfwd>
+#include <optional>
 #include <vector>
 
 #include "core/ElementTypes.h"
@@ -31,4 +32,5 @@ void ShowQSParameters(std::ostream& out, const Network& net);
 
 // The interface word of the connection between blocks a and b, stored under
 // either order of the pair; nullptr when there is none.
-const Scalar* ConnectionInterface(const Network& net, const Sstring& a, const Sstring& b);
+std::optional<Scalar> ConnectionInterface(const Network& net, const Sstring& a,
+                                          const Sstring& b);

@@ -17,25 +17,46 @@ void DataRow::Reindex(size_t from) {
     (*index_)[entries_[i].name.id()] = static_cast<uint32_t>(i);
 }
 
-const Scalar* DataRow::Find(Name name) const {
-  const long i = Locate(name);
-  return i < 0 ? nullptr : &entries_[static_cast<size_t>(i)].value;
+std::optional<Scalar> DataRow::Find(Name name) const {
+  const Entry* e = At(name);
+  return e ? std::optional<Scalar>(e->Value()) : std::nullopt;
 }
 
 // A name never interned is in no row: looking it up does not intern it.
-const Scalar* DataRow::Find(const Sstring& name) const {
+std::optional<Scalar> DataRow::Find(const Sstring& name) const {
   Name n;
-  return Name::Lookup(name, n) ? Find(n) : nullptr;
+  return Name::Lookup(name, n) ? Find(n) : std::nullopt;
 }
 
-Scalar& DataRow::Put(const Sstring& name, Scalar value) {
+void DataRow::Entry::Set(const Scalar& v) {
+  Drop();
+  type_ = static_cast<uint8_t>(v.index());
+  std::visit(
+      [&](const auto& x) {
+        using T = std::decay_t<decltype(x)>;
+        if constexpr (std::is_same_v<T, int>) v_.i = x;
+        else if constexpr (std::is_same_v<T, double>) v_.d = x;
+        else if constexpr (std::is_same_v<T, Complex>) v_.c = new Complex(x);
+        else if constexpr (std::is_same_v<T, long>) v_.l = x;
+        else if constexpr (std::is_same_v<T, Sstring>) v_.text = Name(x);
+        else if constexpr (std::is_same_v<T, unsigned char>) v_.uc = x;
+        else if constexpr (std::is_same_v<T, short>) v_.s = x;
+        else if constexpr (std::is_same_v<T, unsigned int>) v_.u = x;
+        else v_.f = x;
+      },
+      v);
+}
+
+void DataRow::Put(const Sstring& name, const Scalar& value) {
   const Name n(name);
   const long i = Locate(n);
-  if (i >= 0) return entries_[static_cast<size_t>(i)].value = std::move(value);
-  entries_.push_back(Entry{n, std::move(value)});
+  if (i >= 0) {
+    entries_[static_cast<size_t>(i)].Set(value);
+    return;
+  }
+  entries_.emplace_back(n, value);
   if (index_) index_->emplace(n.id(), static_cast<uint32_t>(entries_.size() - 1));
   else if (entries_.size() > kLinear) Reindex(0);
-  return entries_.back().value;
 }
 
 bool DataRow::Erase(const Sstring& name) {

@@ -27,19 +27,21 @@ class DataTable {
   // 1 and the value when the entry exists (the key becomes present either way).
   template <class T>
   int GetData(const Sstring& key, const Sstring& name, T& out) {
-    const Scalar* s = RowOf(key).Find(name);
-    return s && ScalarGet(*s, out) ? 1 : 0;
+    Row& row = RowOf(key);
+    Name n;
+    return Name::Lookup(name, n) && row.Get(n, out) ? 1 : 0;
   }
   // The same read without making the key present: for listings and for the
   // layers while a run is going on.
   template <class T>
   int PeekData(const Sstring& key, const Sstring& name, T& out) const {
-    const Scalar* s = Peek(key, name);
-    return s && ScalarGet(*s, out) ? 1 : 0;
-  }
-  const Scalar* Peek(const Sstring& key, const Sstring& name) const {
     const Row* row = FindRow(key);
-    return row ? row->Find(name) : nullptr;
+    Name n;
+    return row && Name::Lookup(name, n) && row->Get(n, out) ? 1 : 0;
+  }
+  std::optional<Scalar> Peek(const Sstring& key, const Sstring& name) const {
+    const Row* row = FindRow(key);
+    return row ? row->Find(name) : std::nullopt;
   }
 
   // First key, newest first, whose entry under name equals value. The names
@@ -113,8 +115,7 @@ class DataTable {
  private:
   template <class T>
   static bool Matches(const Row& r, Name name, const T& value) {
-    const Scalar* s = r.Find(name);
-    return s && ScalarEquals(*s, value);
+    return r.Equals(name, value);
   }
   template <class P>
   int FindFirst(P&& pred, Sstring& key) const {

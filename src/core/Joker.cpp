@@ -5,8 +5,18 @@
 #include <ostream>
 #include <sstream>
 
+const Joker::Storage& Joker::Elements() const {
+  static const Storage kNone;
+  return elements_ ? *elements_ : kNone;
+}
+
+Joker::Storage& Joker::MutableElements() {
+  if (elements_.use_count() > 1) elements_ = std::make_shared<Storage>(*elements_);
+  return *elements_;
+}
+
 void Joker::Clear() {
-  elements_ = std::monostate{};
+  elements_.reset();
   rows_ = cols_ = 0;
 }
 
@@ -17,7 +27,7 @@ Sstring Joker::Type() const {
         if constexpr (std::is_same_v<V, std::monostate>) return Sstring();
         else return ElementTraits<typename V::value_type>::keyword;
       },
-      elements_);
+      Elements());
 }
 
 void Joker::Put(const Sstring& type, long lines, long cols, const Sstring& text) {
@@ -28,7 +38,7 @@ void Joker::Put(const Sstring& type, long lines, long cols, const Sstring& text)
     std::istringstream in(text.str());
     ReadElement(in, fill);
     std::vector<T> e(static_cast<size_t>(lines * cols), fill);
-    if (const auto* old = std::get_if<std::vector<T>>(&elements_)) {
+    if (const auto* old = std::get_if<std::vector<T>>(&Elements())) {
       for (long i = 0; i < std::min(lines, rows_); ++i)
         for (long j = 0; j < std::min(cols, cols_); ++j)
           e[static_cast<size_t>(i * cols + j)] = (*old)[static_cast<size_t>(i * cols_ + j)];
@@ -38,7 +48,7 @@ void Joker::Put(const Sstring& type, long lines, long cols, const Sstring& text)
 }
 
 int Joker::Put(long line, long col, const Sstring& text) {
-  if (line < 0 || line >= rows_ || col < 0 || col >= cols_) return 0;
+  if (line < 0 || line >= rows_ || col < 0 || col >= cols_ || !elements_) return 0;
   return std::visit(
       [&](auto& e) -> int {
         using V = std::decay_t<decltype(e)>;
@@ -51,7 +61,7 @@ int Joker::Put(long line, long col, const Sstring& text) {
           return 1;
         }
       },
-      elements_);
+      MutableElements());
 }
 
 Sstring Joker::Get(long line, long col) const {

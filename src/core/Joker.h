@@ -3,6 +3,7 @@
 // every parameter line that commands read and saved scripts hold.
 #pragma once
 #include <iosfwd>
+#include <memory>
 #include <variant>
 #include <vector>
 
@@ -87,7 +88,7 @@ class Joker {
   long Rows() const { return rows_; }
   long Cols() const { return cols_; }
   Sstring Type() const;
-  bool IsEmpty() const { return elements_.index() == 0; }
+  bool IsEmpty() const { return !elements_; }
 
   // Resize-and-fill from text: keeps elements inside both extents when the
   // type is unchanged, fills the rest with the first value read from text.
@@ -122,7 +123,7 @@ class Joker {
 
   template <class T>
   void Store(std::vector<T> e, long lines, long cols) {
-    elements_ = std::move(e);
+    elements_ = std::make_shared<Storage>(std::move(e));
     rows_ = lines;
     cols_ = cols;
   }
@@ -134,10 +135,16 @@ class Joker {
           if constexpr (std::is_same_v<std::decay_t<decltype(e)>, std::monostate>) return false;
           else return f(e);
         },
-        elements_);
+        Elements());
   }
+  const Storage& Elements() const;
+  // The elements for writing: shared ones are copied first.
+  Storage& MutableElements();
 
-  Storage elements_;
+  // Shared between copies until one of them writes: the objects of a kind
+  // start from one set of defaults, and a copied parameter set keeps the
+  // values it does not change.
+  std::shared_ptr<Storage> elements_;  // null for no value
   long rows_ = 0;
   long cols_ = 0;
 };

@@ -20,15 +20,16 @@ void Param::PutDefaults(const Param& defaults) {
     params_ = defaults.params_;
     return;
   }
-  for (const auto& [name, p] : defaults.Dict()) Install(name, p.value, p.description, p.option);
+  for (const auto& [name, p] : defaults.Dict())
+    Install(name, p.value, p.description.str(), p.option.str());
 }
 
 void Param::Install(const Sstring& name, Joker value, const Sstring& description,
                     const Sstring& option) {
   Parameter& p = Own()[name];  // an existing record keeps its texts
   p.value = std::move(value);
-  if (!description.empty()) p.description = description;
-  if (!option.empty()) p.option = option;
+  if (!description.empty()) p.description = Name(description);
+  if (!option.empty()) p.option = Name(option);
 }
 
 const Parameter* Param::GetParameter(const Sstring& name) const {
@@ -73,7 +74,7 @@ void WriteSingle(std::ostream& out, const Sstring& name, const Parameter& p, Num
   };
   out << (exact ? ScriptWord(name) : Quoted(name)) << ' ';
   p.value.Write(out, style);
-  out << line(p.description) << line(p.option) << "\n\n";
+  out << line(p.description.str()) << line(p.option.str()) << "\n\n";
 }
 }  // namespace
 
@@ -97,7 +98,10 @@ int Param::LoadParamIs(std::istream& in) {
   if (name.empty()) return 0;
   Parameter p;
   if (!p.value.Read(in)) return 0;
-  in >> p.description >> p.option;
+  Sstring description, option;
+  in >> description >> option;
+  p.description = Name(description);
+  p.option = Name(option);
   Own()[name] = std::move(p);
   return 1;
 }
@@ -105,7 +109,7 @@ int Param::LoadParamIs(std::istream& in) {
 int Param::GetParam_VB(Sstring& names) const {
   std::string s;
   for (const auto& [name, p] : Dict())
-    if (p.option != "HIDE") s += name.str() + ';';
+    if (p.option.str() != "HIDE") s += name.str() + ';';
   names = Sstring(std::move(s));
   return 1;
 }

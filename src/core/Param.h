@@ -10,10 +10,12 @@
 #include "core/Joker.h"
 #include "core/Name.h"
 
+// The description and option texts are interned: objects of one kind share
+// them, and a parameter set copied to change one value copies no text.
 struct Parameter {
   Joker value;
-  Sstring description;
-  Sstring option;
+  Name description;
+  Name option;
 };
 
 // Ordered by byte-wise comparison of the names.

@@ -224,10 +224,8 @@ int Network::RemoveLink(const Sstring& nci, const Sstring& name1, const Sstring&
   }
   for (int j = found; j < m; ++j)
     for (LinkPart part : kLinkParts)
-      if (const Scalar* next = Peek(nci, VccLinkEntry(j + 1, part))) {
-        Scalar copy = *next;
-        std::visit([&](const auto& v) { PutData(nci, VccLinkEntry(j, part), v); }, copy);
-      }
+      if (const std::optional<Scalar> next = Peek(nci, VccLinkEntry(j + 1, part)))
+        std::visit([&](const auto& v) { PutData(nci, VccLinkEntry(j, part), v); }, *next);
   for (LinkPart part : kLinkParts) DelData(nci, VccLinkEntry(m, part));
   if (m > 1) PutData(nci, kNumberOfLinks, static_cast<short>(m - 1));
   else DelData(nci, kNumberOfLinks);

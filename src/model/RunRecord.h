@@ -6,6 +6,7 @@
 // kernel writes no record.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -44,11 +45,22 @@ struct RunRecord {
   std::vector<Source> sources;
   std::vector<Receiver> receivers;
   std::vector<Queue> queues;
+
+  // Elements that the writer gathers when it reaches their list, after the
+  // ones held above, and writes one by one: a network of thousands of
+  // queues never holds the figures of all at once. A feed calls its
+  // argument once per element.
+  template <class T>
+  using Feed = std::function<void(const std::function<void(const T&)>&)>;
+  Feed<Source> moreSources;
+  Feed<Receiver> moreReceivers;
+  Feed<Queue> moreQueues;
 };
 
 // What the equipment models supply: Begin restarts the per-run figures of
 // every object of the network at time 0 of a run; Collect adds them to the
-// record, time averages taken over [0, horizon].
+// record, time averages taken over [0, horizon] (it may leave them to the
+// record's feeds, called while the record is written).
 class RunRecorder {
  public:
   virtual ~RunRecorder() = default;
