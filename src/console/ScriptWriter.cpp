@@ -879,8 +879,8 @@ class ScriptWriter {
         const Parameter* own = copySource->GetParameter(name);
         if (!own) own = source->GetParameter(name);
         Param p;
-        p.PutParameter(
-            name, {want.value, own ? own->description : Name(), own ? own->option : Name()});
+        p.PutParameter(name, {want.value, own ? own->description : ParameterText(),
+                              own ? own->option : ParameterText()});
         command = PutParameterCommand("layer", {net_.GetName(), app, source->GetName()}, p, name);
       }
       copy_.Try(command);

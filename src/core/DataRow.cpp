@@ -2,19 +2,16 @@
 #include "core/DataRow.h"
 
 long DataRow::Locate(Name name) const {
-  if (!index_) {
-    for (size_t i = 0; i < entries_.size(); ++i)
-      if (entries_[i].name == name) return static_cast<long>(i);
-    return -1;
-  }
-  auto it = index_->find(name.id());
-  return it == index_->end() ? -1 : static_cast<long>(it->second);
+  if (index_.Built())
+    return index_.Find(name.id(), [&](size_t p) { return entries_[p].name == name; });
+  for (size_t i = 0; i < entries_.size(); ++i)
+    if (entries_[i].name == name) return static_cast<long>(i);
+  return -1;
 }
 
-void DataRow::Reindex(size_t from) {
-  if (!index_) index_ = std::make_unique<std::unordered_map<uint32_t, uint32_t>>();
-  for (size_t i = from; i < entries_.size(); ++i)
-    (*index_)[entries_[i].name.id()] = static_cast<uint32_t>(i);
+void DataRow::Reindex() {
+  if (entries_.size() <= kLinear) index_.Reset();
+  else index_.Rebuild(entries_.size(), [&](size_t p) { return entries_[p].name.id(); });
 }
 
 std::optional<Scalar> DataRow::Find(Name name) const {
@@ -55,8 +52,8 @@ void DataRow::Put(const Sstring& name, const Scalar& value) {
     return;
   }
   entries_.emplace_back(n, value);
-  if (index_) index_->emplace(n.id(), static_cast<uint32_t>(entries_.size() - 1));
-  else if (entries_.size() > kLinear) Reindex(0);
+  if (!index_.Built()) Reindex();
+  else index_.Added(entries_.size(), [&](size_t p) { return entries_[p].name.id(); });
 }
 
 bool DataRow::Erase(const Sstring& name) {
@@ -64,11 +61,8 @@ bool DataRow::Erase(const Sstring& name) {
   if (!Name::Lookup(name, n)) return false;
   const long i = Locate(n);
   if (i < 0) return false;
-  const size_t pos = static_cast<size_t>(i);
-  if (index_) index_->erase(n.id());
   entries_.erase(entries_.begin() + i);
-  if (entries_.size() <= kLinear) index_.reset();
-  else Reindex(pos);
+  Reindex();
   return true;
 }
 

@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 #include "core/ElementTypes.h"
 #include "core/Name.h"
+#include "core/PlaceIndex.h"
 
 class DataRow {
  public:
@@ -50,7 +50,7 @@ class DataRow {
   bool Erase(const Sstring& name);
   void Clear() {
     entries_.clear();
-    index_.reset();
+    index_.Reset();
   }
   size_t Size() const { return entries_.size(); }
   bool Empty() const { return entries_.empty(); }
@@ -130,8 +130,8 @@ class DataRow {
     const long i = Locate(name);
     return i < 0 ? nullptr : &entries_[static_cast<size_t>(i)];
   }
-  void Reindex(size_t from);
+  void Reindex();
 
   std::vector<Entry> entries_;  // oldest first
-  std::unique_ptr<std::unordered_map<uint32_t, uint32_t>> index_;  // null while small
+  PlaceIndex index_;  // by name id; none while the row is small
 };

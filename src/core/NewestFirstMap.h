@@ -3,10 +3,12 @@
 // table of the system that lists newest first. Lookup is a hash probe, or
 // a search in order while the dictionary is small.
 #pragma once
+#include <functional>
 #include <memory>
-#include <unordered_map>
 #include <utility>
 #include <vector>
+
+#include "core/PlaceIndex.h"
 
 template <class K, class V>
 class NewestFirstMap {
@@ -34,8 +36,8 @@ class NewestFirstMap {
     const long i = Locate(key);
     if (i >= 0) return entries_[static_cast<size_t>(i)]->value;
     entries_.push_back(std::make_unique<Entry>(Entry{key, V()}));
-    if (index_) index_->emplace(key, entries_.size() - 1);
-    else if (entries_.size() > kLinear) Reindex(0);
+    if (!index_.Built()) Reindex();
+    else index_.Added(entries_.size(), [&](size_t p) { return Hash(entries_[p]->key); });
     return entries_.back()->value;
   }
   // Stores value under key: replaces in place, or adds at the head.
@@ -47,16 +49,13 @@ class NewestFirstMap {
   bool Erase(const K& key) {
     const long i = Locate(key);
     if (i < 0) return false;
-    const size_t pos = static_cast<size_t>(i);
-    if (index_) index_->erase(key);
     entries_.erase(entries_.begin() + i);
-    if (entries_.size() <= kLinear) index_.reset();
-    else Reindex(pos);
+    Reindex();
     return true;
   }
   void Clear() {
     entries_.clear();
-    index_.reset();
+    index_.Reset();
   }
   size_t Size() const { return entries_.size(); }
   bool Empty() const { return entries_.empty(); }
@@ -84,25 +83,23 @@ class NewestFirstMap {
   // would cost more memory than they hold.
   static constexpr size_t kLinear = 8;
 
+  static size_t Hash(const K& key) { return std::hash<K>()(key); }
   long Locate(const K& key) const {
-    if (!index_) {
-      for (size_t i = 0; i < entries_.size(); ++i)
-        if (entries_[i]->key == key) return static_cast<long>(i);
-      return -1;
-    }
-    auto it = index_->find(key);
-    return it == index_->end() ? -1 : static_cast<long>(it->second);
+    if (index_.Built())
+      return index_.Find(Hash(key), [&](size_t p) { return entries_[p]->key == key; });
+    for (size_t i = 0; i < entries_.size(); ++i)
+      if (entries_[i]->key == key) return static_cast<long>(i);
+    return -1;
   }
-  // Indexes the members from place `from` on.
-  void Reindex(size_t from) {
-    if (!index_) index_ = std::make_unique<std::unordered_map<K, size_t>>();
-    for (size_t i = from; i < entries_.size(); ++i) (*index_)[entries_[i]->key] = i;
+  void Reindex() {
+    if (entries_.size() <= kLinear) index_.Reset();
+    else index_.Rebuild(entries_.size(), [&](size_t p) { return Hash(entries_[p]->key); });
   }
 
   // Entries are held by pointer so that references handed out stay valid
   // while the dictionary grows.
   std::vector<std::unique_ptr<Entry>> entries_;  // oldest first
-  // Null while Size() <= kLinear: an empty hash map alone is larger than
-  // most dictionaries' entries, and tables hold many of them.
-  std::unique_ptr<std::unordered_map<K, size_t>> index_;
+  // None while Size() <= kLinear: an index alone would be larger than most
+  // dictionaries' entries, and tables hold many of them.
+  PlaceIndex index_;
 };

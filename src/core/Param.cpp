@@ -1,8 +1,20 @@
 // Parameter sets: storage, listing forms and the parameter record reader.
 #include "core/Param.h"
 
+#include <algorithm>
 #include <istream>
 #include <ostream>
+
+SimDictionary::const_iterator SimDictionary::LowerBound(const Sstring& name) const {
+  return std::lower_bound(items_.begin(), items_.end(), name,
+                          [](const value_type& item, const Sstring& n) { return item.first < n; });
+}
+
+Parameter& SimDictionary::operator[](const Sstring& name) {
+  auto at = items_.begin() + (LowerBound(name) - items_.cbegin());
+  if (at == items_.end() || at->first != name) at = items_.insert(at, {name, Parameter()});
+  return at->second;
+}
 
 const SimDictionary& Param::Dict() const {
   static const SimDictionary kNone;
@@ -28,8 +40,8 @@ void Param::Install(const Sstring& name, Joker value, const Sstring& description
                     const Sstring& option) {
   Parameter& p = Own()[name];  // an existing record keeps its texts
   p.value = std::move(value);
-  if (!description.empty()) p.description = Name(description);
-  if (!option.empty()) p.option = Name(option);
+  if (!description.empty()) p.description = description;
+  if (!option.empty()) p.option = option;
 }
 
 const Parameter* Param::GetParameter(const Sstring& name) const {
@@ -100,8 +112,8 @@ int Param::LoadParamIs(std::istream& in) {
   if (!p.value.Read(in)) return 0;
   Sstring description, option;
   in >> description >> option;
-  p.description = Name(description);
-  p.option = Name(option);
+  p.description = description;
+  p.option = option;
   Own()[name] = std::move(p);
   return 1;
 }
@@ -109,7 +121,7 @@ int Param::LoadParamIs(std::istream& in) {
 int Param::GetParam_VB(Sstring& names) const {
   std::string s;
   for (const auto& [name, p] : Dict())
-    if (p.option.str() != "HIDE") s += name.str() + ';';
+    if (p.option != "HIDE") s += name.str() + ';';
   names = Sstring(std::move(s));
   return 1;
 }

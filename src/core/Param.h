@@ -3,23 +3,75 @@
 // layer and queueing system is a Param.
 #pragma once
 #include <iosfwd>
-#include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "core/Joker.h"
 #include "core/Name.h"
 
-// The description and option texts are interned: objects of one kind share
-// them, and a parameter set copied to change one value copies no text.
-struct Parameter {
-  Joker value;
-  Name description;
-  Name option;
+// A parameter's description or option. The texts are interned: objects of
+// one kind share them, and a parameter set copied to change one value copies
+// no text.
+class ParameterText {
+ public:
+  ParameterText() = default;
+  ParameterText(const Sstring& text) : name_(text) {}
+
+  const std::string& str() const { return name_.str().str(); }
+  bool empty() const { return name_.empty(); }
+  friend bool operator==(const ParameterText& a, const char* b) { return a.str() == b; }
+  friend bool operator!=(const ParameterText& a, const char* b) { return a.str() != b; }
+  // Quoted, as Sstring writes.
+  friend std::ostream& operator<<(std::ostream& out, const ParameterText& t) {
+    return out << t.name_;
+  }
+
+ private:
+  Name name_;
 };
 
-// Ordered by byte-wise comparison of the names.
-using SimDictionary = std::map<Sstring, Parameter>;
+struct Parameter {
+  Joker value;
+  ParameterText description;
+  ParameterText option;
+};
+
+// Parameters by name, in byte-wise order of the names: a sorted array, as
+// a set holds a handful and a large network thousands of sets.
+class SimDictionary {
+ public:
+  using value_type = std::pair<Sstring, Parameter>;
+  using iterator = std::vector<value_type>::iterator;
+  using const_iterator = std::vector<value_type>::const_iterator;
+
+  iterator begin() { return items_.begin(); }
+  iterator end() { return items_.end(); }
+  const_iterator begin() const { return items_.begin(); }
+  const_iterator end() const { return items_.end(); }
+  size_t size() const { return items_.size(); }
+  bool empty() const { return items_.empty(); }
+
+  const_iterator find(const Sstring& name) const {
+    auto it = LowerBound(name);
+    return it != items_.end() && it->first == name ? it : items_.end();
+  }
+  iterator find(const Sstring& name) {
+    return items_.begin() + (static_cast<const SimDictionary&>(*this).find(name) - items_.cbegin());
+  }
+  size_t count(const Sstring& name) const { return find(name) != items_.end() ? 1 : 0; }
+  // The parameter under name, added empty if absent.
+  Parameter& operator[](const Sstring& name);
+  void erase(const Sstring& name) {
+    auto it = find(name);
+    if (it != items_.end()) items_.erase(it);
+  }
+
+ private:
+  const_iterator LowerBound(const Sstring& name) const;
+
+  std::vector<value_type> items_;
+};
 
 class Param {
  public:
