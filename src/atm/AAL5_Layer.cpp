@@ -73,14 +73,17 @@ int AAL5_Layer::Segment(const Event& e, CPCS_UnitData& unit) {
 // its flag carries over to the next packet of the connection.
 int AAL5_Layer::Reassemble(const Event& e, ATM_Data& data) {
   const Name dci = e.connection;
-  unsigned char* held = lastLossFlag_.Find(dci);
-  if (!held) held = &lastLossFlag_.Keep(dci, lossFlag_[dci]);
-  const unsigned char flag = *held == 1 || data.lossPriority != 0 ? 1 : 0;
+  auto it = lossFlag_.find(dci);
+  const unsigned char flag =
+      (it != lossFlag_.end() && it->second == 1) || data.lossPriority != 0 ? 1 : 0;
   if (data.uu == 0) {
-    *held = flag;
+    if (it != lossFlag_.end())
+      it->second = flag;
+    else if (flag)
+      lossFlag_.emplace(dci, flag);
     return 1;
   }
-  *held = 0;
+  if (it != lossFlag_.end()) it->second = 0;
 
   const std::shared_ptr<CPCS_PDU>& pdu = data.data;
   if (!pdu || pdu->cpi != 0 || pdu->length == 0) return 1;

@@ -63,10 +63,9 @@ class AAL5_Layer : public Layer {
 
   double delay_ = 0.000000001;  // between consecutive cells of a packet
   bool silent_ = false;
-  // Loss-priority flag of the packet in reassembly, per data connection
-  // (made 0 at the connection's first cell).
+  // Loss-priority flag of the packet in reassembly, per data connection (a
+  // missing entry is 0).
   std::unordered_map<Name, unsigned char> lossFlag_;
-  LastFound<Name, unsigned char> lastLossFlag_;
   // Table lookups resolved once per run.
   std::unordered_map<Name, Name> cellConnection_;
   LastFound<Name, const Name> lastCellConnection_;
