@@ -30,6 +30,8 @@ int AAL5_Layer::Start() {
   LoadParameters(*this, ParameterRows());
   cellConnection_.clear();
   receiver_.clear();
+  lastCellConnection_.Forget();
+  lastReceiver_.Forget();
   silent_ = !(std::isfinite(delay_) && delay_ >= 0);
   if (silent_) ReportBadParameter("Cell packetization delay");
   return silent_ ? 0 : 1;
@@ -92,15 +94,17 @@ int AAL5_Layer::Reassemble(const Event& e, ATM_Data& data) {
   return 1;
 }
 
-Name AAL5_Layer::CellConnectionOf(Name dci) {
+Name AAL5_Layer::FindCellConnection(Name dci) {
   auto it = cellConnection_.find(dci);
-  if (it != cellConnection_.end()) return it->second;
-  Sstring vcc;
-  GetBlock().PeekData(dci.str(), datakey::kNCI, vcc);
-  return cellConnection_.emplace(dci, Name(vcc)).first->second;
+  if (it == cellConnection_.end()) {
+    Sstring vcc;
+    GetBlock().PeekData(dci.str(), datakey::kNCI, vcc);
+    it = cellConnection_.emplace(dci, Name(vcc)).first;
+  }
+  return lastCellConnection_.Keep(dci, it->second);
 }
 
-bool AAL5_Layer::EndApplicationOf(Name dci, Name& application) {
+const AAL5_Layer::Receiver& AAL5_Layer::FindReceiver(Name dci) {
   auto it = receiver_.find(dci);
   if (it == receiver_.end()) {
     Receiver r;
@@ -111,6 +115,5 @@ bool AAL5_Layer::EndApplicationOf(Name dci, Name& application) {
     }
     it = receiver_.emplace(dci, r).first;
   }
-  application = it->second.application;
-  return it->second.found;
+  return lastReceiver_.Keep(dci, it->second);
 }

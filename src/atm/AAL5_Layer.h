@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <unordered_map>
 
+#include "core/LastFound.h"
 #include "model/Layer.h"
 #include "model/ParameterTable.h"
 
@@ -35,19 +36,30 @@ class AAL5_Layer : public Layer {
   int End() override { return 1; }
 
  private:
-  static const ParamTable<AAL5_Layer>& ParameterRows();
-  int Segment(const Event& e, CPCS_UnitData& unit);
-  int Reassemble(const Event& e, ATM_Data& data);
-  // The VCC a data connection's cells travel on (empty when not set).
-  Name CellConnectionOf(Name dci);
-  // The application receiving a data connection's packets; false when the
-  // connection names none.
-  bool EndApplicationOf(Name dci, Name& application);
-
   struct Receiver {
     bool found = false;
     Name application;
   };
+
+  static const ParamTable<AAL5_Layer>& ParameterRows();
+  int Segment(const Event& e, CPCS_UnitData& unit);
+  int Reassemble(const Event& e, ATM_Data& data);
+  // The VCC a data connection's cells travel on (empty when not set): the
+  // last one asked at once, any other by the map.
+  Name CellConnectionOf(Name dci) {
+    const Name* last = lastCellConnection_.Find(dci);
+    return last ? *last : FindCellConnection(dci);
+  }
+  Name FindCellConnection(Name dci);
+  // The application receiving a data connection's packets; false when the
+  // connection names none.
+  bool EndApplicationOf(Name dci, Name& application) {
+    const Receiver* r = lastReceiver_.Find(dci);
+    if (!r) r = &FindReceiver(dci);
+    application = r->application;
+    return r->found;
+  }
+  const Receiver& FindReceiver(Name dci);
 
   double delay_ = 0.000000001;  // between consecutive cells of a packet
   bool silent_ = false;
@@ -56,5 +68,7 @@ class AAL5_Layer : public Layer {
   std::unordered_map<Name, unsigned char> lossFlag_;
   // Table lookups resolved once per run.
   std::unordered_map<Name, Name> cellConnection_;
+  LastFound<Name, const Name> lastCellConnection_;
   std::unordered_map<Name, Receiver> receiver_;
+  LastFound<Name, const Receiver> lastReceiver_;
 };

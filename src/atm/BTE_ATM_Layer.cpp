@@ -46,6 +46,8 @@ std::vector<ParameterInfo> BTE_ATM_Layer::DescribeParameters() {
 int BTE_ATM_Layer::Start() {
   outgoing_.clear();
   upward_.clear();
+  lastOutgoing_.Forget();
+  lastUpward_.Forget();
   inputs_.Clear();
   delays_.Start(*this, "CellDelay", "SMCD", "SVCD");
   return 1;
@@ -97,9 +99,9 @@ int BTE_ATM_Layer::PassUp(const Event& e, Cell& cell) {
   return 1;
 }
 
-const BTE_ATM_Layer::Outgoing& BTE_ATM_Layer::OutgoingOf(Name nci) {
+const BTE_ATM_Layer::Outgoing& BTE_ATM_Layer::FindOutgoing(Name nci) {
   auto it = outgoing_.find(nci);
-  if (it != outgoing_.end()) return it->second;
+  if (it != outgoing_.end()) return lastOutgoing_.Keep(nci, it->second);
   const Block& block = GetBlock();
   const Sstring& key = nci.str();
   Outgoing out;
@@ -113,15 +115,15 @@ const BTE_ATM_Layer::Outgoing& BTE_ATM_Layer::OutgoingOf(Name nci) {
   Sstring category;
   block.PeekData(key, datakey::kCategory, category);
   PrioritiesOf(category, out.priority);
-  return outgoing_.emplace(nci, out).first->second;
+  return lastOutgoing_.Keep(nci, outgoing_.emplace(nci, out).first->second);
 }
 
 // Cell labels -> connection (input labels) -> data connection holding that
 // "NCI" -> its "AAL Layer".
-const BTE_ATM_Layer::Upward& BTE_ATM_Layer::UpwardOf(int vpi, int vci) {
+const BTE_ATM_Layer::Upward& BTE_ATM_Layer::FindUpward(int vpi, int vci) {
   const uint64_t label = atmcell::LabelKey(vpi, vci);
   auto it = upward_.find(label);
-  if (it != upward_.end()) return it->second;
+  if (it != upward_.end()) return lastUpward_.Keep(label, it->second);
   const Block& block = GetBlock();
   Upward up;
   Sstring dci, aal;
@@ -131,5 +133,5 @@ const BTE_ATM_Layer::Upward& BTE_ATM_Layer::UpwardOf(int vpi, int vci) {
       up.dci = Name(dci);
       up.aal = Name(aal);
     }
-  return upward_.emplace(label, up).first->second;
+  return lastUpward_.Keep(label, upward_.emplace(label, up).first->second);
 }

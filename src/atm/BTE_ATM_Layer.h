@@ -9,6 +9,7 @@
 
 #include "atm/CellLabels.h"
 #include "atm/DelayLog.h"
+#include "core/LastFound.h"
 #include "model/Layer.h"
 
 class BTE_ATM_Layer : public Layer {
@@ -43,12 +44,23 @@ class BTE_ATM_Layer : public Layer {
 
   int SendDown(const Event& e, ATM_Data& data);
   int PassUp(const Event& e, Cell& cell);
-  const Outgoing& OutgoingOf(Name nci);
-  const Upward& UpwardOf(int vpi, int vci);
+  // The lookups: the last key's entry at once, any other by the maps.
+  const Outgoing& OutgoingOf(Name nci) {
+    const Outgoing* last = lastOutgoing_.Find(nci);
+    return last ? *last : FindOutgoing(nci);
+  }
+  const Upward& UpwardOf(int vpi, int vci) {
+    const Upward* last = lastUpward_.Find(atmcell::LabelKey(vpi, vci));
+    return last ? *last : FindUpward(vpi, vci);
+  }
+  const Outgoing& FindOutgoing(Name nci);
+  const Upward& FindUpward(int vpi, int vci);
 
   DelayLog delays_;  // cell delays, over every run of the layer
 
   std::unordered_map<Name, Outgoing> outgoing_;
+  LastFound<Name, const Outgoing> lastOutgoing_;
   std::unordered_map<uint64_t, Upward> upward_;
+  LastFound<uint64_t, const Upward> lastUpward_;
   atmcell::InputLabelIndex inputs_;
 };

@@ -128,8 +128,7 @@ void CBPHY_Layer::LoopPhysicalCell(double t) {
   ScheduleSibling(t, Word::INSERT_PLCELL, GetNameId(), std::move(cell));
 }
 
-void CBPHY_Layer::Resolve() {
-  if (resolved_) return;
+void CBPHY_Layer::ResolveOnce() {
   Block& block = GetBlock();
   queue_ = TableQS(block, GetName(), datakey::kPhyQueue);
   Sstring peer;

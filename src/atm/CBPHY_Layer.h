@@ -40,7 +40,10 @@ class CBPHY_Layer : public Layer {
   void Receive(double t, Cell& cell);
   void LoopPhysicalCell(double t);
   // The interface's queueing system and the peer block, resolved once per run.
-  void Resolve();
+  void Resolve() {
+    if (!resolved_) ResolveOnce();
+  }
+  void ResolveOnce();
 
   double bitRate_ = 155520000.0;
   float distance_ = 10.0f;

@@ -28,6 +28,8 @@ Switch_ATM_Layer::Switch_ATM_Layer(const Sstring& name, const Sstring& type, Blo
 int Switch_ATM_Layer::Start() {
   LoadParameters(*this, ParameterRows());
   routes_.clear();
+  lastRoute_.Forget();
+  lastPort_.Forget();
   inputs_.Clear();
   for (auto& entry : ports_) entry.second.resolved = false;
   silent_ = !(slotTime_ > 0) || !std::isfinite(slotTime_);  // an infinite slot plans NaN
@@ -61,7 +63,7 @@ int Switch_ATM_Layer::Forward(const Event& e, Cell& cell) {
     cell.SetVCI(route.vci);
   }
   if (!route.hasPort) return 0;
-  Port& port = PortOf(route.port);
+  Port& port = *route.out;
   const double t = e.time;
   if (!port.queue || !port.queue->InsertCell(cell, t)) return 1;
   port.plan.CellQueued(port.queue->InSystem() == 1, t, slotTime_,
@@ -79,21 +81,21 @@ int Switch_ATM_Layer::ServePort(const Event& e) {
   return 1;
 }
 
-Switch_ATM_Layer::Port& Switch_ATM_Layer::PortOf(Name name) {
+Switch_ATM_Layer::Port& Switch_ATM_Layer::FindPort(Name name) {
   Port& port = ports_[name];
   if (!port.resolved) {
     port.queue = TableQS(GetBlock(), name.str(), datakey::kAtmQueue);
     port.resolved = true;
   }
-  return port;
+  return lastPort_.Keep(name, port);
 }
 
 // The connection is the first key whose input labels match (the arrival
 // port does not matter); its output labels apply only as a pair.
-const Switch_ATM_Layer::Route& Switch_ATM_Layer::RouteOf(int vpi, int vci) {
+const Switch_ATM_Layer::Route& Switch_ATM_Layer::FindRoute(int vpi, int vci) {
   const uint64_t label = atmcell::LabelKey(vpi, vci);
   auto it = routes_.find(label);
-  if (it != routes_.end()) return it->second;
+  if (it != routes_.end()) return lastRoute_.Keep(label, it->second);
   const Block& block = GetBlock();
   Route route;
   if (const Sstring* nci = inputs_.Find(block, vpi, vci)) {
@@ -109,7 +111,8 @@ const Switch_ATM_Layer::Route& Switch_ATM_Layer::RouteOf(int vpi, int vci) {
     if (block.PeekData(*nci, datakey::kOutputPort, port)) {
       route.hasPort = true;
       route.port = Name(port);
+      route.out = &PortOf(route.port);
     }
   }
-  return routes_.emplace(label, route).first->second;
+  return lastRoute_.Keep(label, routes_.emplace(label, route).first->second);
 }

@@ -8,6 +8,7 @@
 
 #include "atm/CellLabels.h"
 #include "atm/SlotPlan.h"
+#include "core/LastFound.h"
 #include "model/Layer.h"
 #include "model/ParameterTable.h"
 
@@ -43,16 +44,28 @@ class Switch_ATM_Layer : public Layer {
     int vpi = 0, vci = 0;
     bool hasPort = false;
     Name port;
+    Port* out = nullptr;  // the port's entry, when hasPort
   };
 
   int Forward(const Event& e, Cell& cell);
   int ServePort(const Event& e);
-  Port& PortOf(Name port);
-  const Route& RouteOf(int vpi, int vci);
+  // The lookups: the last key's entry at once, any other by the maps.
+  Port& PortOf(Name port) {
+    Port* last = lastPort_.Find(port);
+    return last ? *last : FindPort(port);
+  }
+  const Route& RouteOf(int vpi, int vci) {
+    const Route* last = lastRoute_.Find(atmcell::LabelKey(vpi, vci));
+    return last ? *last : FindRoute(vpi, vci);
+  }
+  Port& FindPort(Name port);
+  const Route& FindRoute(int vpi, int vci);
 
   double slotTime_ = 0.00000272633744856;
   bool silent_ = false;
   std::unordered_map<Name, Port> ports_;
+  LastFound<Name, Port> lastPort_;
   std::unordered_map<uint64_t, Route> routes_;
+  LastFound<uint64_t, const Route> lastRoute_;
   atmcell::InputLabelIndex inputs_;
 };

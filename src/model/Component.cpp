@@ -30,16 +30,7 @@ Component* Component::ResolveHandler(Name block, Name target) {
   return m.handler;
 }
 
-void Component::Fill(Event& e, double t, Name type, Name block, Name target, Name connection) {
-  e.time = t;
-  e.handler = HandlerFor(block, target);
-  e.type = type;
-  e.sourceBlock = GetBlockNameId();
-  e.destinationBlock = block;
-  e.sourceLayer = nameId_;
-  e.destinationLayer = target;
-  e.connection = connection;
-}
+int Component::HandleEvent(Event&) { return 0; }
 
 void Component::SchedulePlain(double t, Name type, Name connection, Name messageType) {
   EventPriorityQueue& q = Queue();
@@ -48,7 +39,7 @@ void Component::SchedulePlain(double t, Name type, Name connection, Name message
   Fill(e, t, type, GetBlockNameId(), nameId_, connection);
   e.messageType = messageType;
   e.message = std::monostate{};
-  q.Push(slot);
+  q.Push(slot, e);
 }
 
 void Component::ScheduleSelf(double t, Name type) {

@@ -29,7 +29,9 @@ class Component : public Param, public DataTable {
   // Called before every run; 1 when the component is ready.
   virtual int Start() { return 1; }
   // Handles one event addressed to this component; 1 when it did something.
-  virtual int HandleEvent(Event&) { return 0; }
+  // (Defined out of line: the kernel's call then goes straight through the
+  // table, without a guess that it is this one.)
+  virtual int HandleEvent(Event&);
   // Called when the block removes the component.
   virtual int End() { return 1; }
 
@@ -81,7 +83,7 @@ class Component : public Param, public DataTable {
     Event& e = q.At(slot);
     Fill(e, t, type, block, target, connection);
     e.Set(std::forward<R>(record));
-    q.Push(slot);
+    q.Push(slot, e);
   }
   // To a component of the own block, with a message record.
   template <class R>
@@ -96,7 +98,17 @@ class Component : public Param, public DataTable {
  private:
   void SchedulePlain(double t, Name type, Name connection, Name messageType);
   // Sets every field of a pooled event but the message and the stamp.
-  void Fill(Event& e, double t, Name type, Name block, Name target, Name connection);
+  [[gnu::always_inline]] void Fill(Event& e, double t, Name type, Name block, Name target,
+                                   Name connection) {
+    e.time = t;
+    e.handler = HandlerFor(block, target);
+    e.type = type;
+    e.sourceBlock = blockNameId_;
+    e.destinationBlock = block;
+    e.sourceLayer = nameId_;
+    e.destinationLayer = target;
+    e.connection = connection;
+  }
   // The handler of events to (block, target) in this run, remembered for the
   // last two destinations used: a component sends to few.
   Component* HandlerFor(Name block, Name target) {

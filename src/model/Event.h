@@ -7,6 +7,8 @@
 #pragma once
 #include <cstdint>
 #include <iosfwd>
+#include <type_traits>
+#include <utility>
 #include <variant>
 
 #include "core/Cell.h"
@@ -46,10 +48,11 @@ struct Event {
   R* Get() {
     return messageType == kMessageWord<R> ? std::get_if<R>(&message) : nullptr;
   }
+  // The record moves (or is copied) straight into the message.
   template <class R>
-  void Set(R record) {
-    message = std::move(record);
-    messageType = kMessageWord<R>;
+  void Set(R&& record) {
+    message = std::forward<R>(record);
+    messageType = kMessageWord<std::decay_t<R>>;
   }
 };
 

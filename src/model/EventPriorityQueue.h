@@ -49,7 +49,8 @@ class EventPriorityQueue {
   // Gives the event the next stamp and queues it.
   void Add(Event&& e);
   // Building an event in place: Slot() hands out a free slot whose event the
-  // caller fills in completely, Push(slot) stamps and queues it.
+  // caller fills in completely, Push(slot) stamps and queues it (given the
+  // event At(slot) as well, it need not find it again).
   uint32_t Slot() {
     if (free_.empty()) return NewSlot();
     uint32_t slot = free_.back();
@@ -57,8 +58,8 @@ class EventPriorityQueue {
     return slot;
   }
   Event& At(uint32_t slot) { return chunks_[slot >> kChunkBits][slot & kChunkMask]; }
-  void Push(uint32_t slot) {
-    Event& e = At(slot);
+  void Push(uint32_t slot) { Push(slot, At(slot)); }
+  void Push(uint32_t slot, Event& e) {
     e.stamp = stamp_++;
     ++size_;
     const uint64_t bits = OrderedBits(e.time);
@@ -169,10 +170,13 @@ class EventPriorityQueue {
   [[gnu::cold, gnu::noinline]] void RenumberKeyStamps();
   void SiftUp(size_t i, Key k);
   void PopRoot();
-  // The sorted array: k goes before every smaller key.
+  // The sorted array: k goes before every smaller key. Its key stamp is the
+  // largest there, so a key of the same time is smaller too: comparing the
+  // times' bits decides.
   void InsertSorted(Key k) {
+    const uint64_t bits = static_cast<uint64_t>(k >> 64);
     size_t i = heapSize_++;
-    for (; i > 0 && heap_[i - 1] < k; --i) heap_[i] = heap_[i - 1];
+    for (; i > 0 && static_cast<uint64_t>(heap_[i - 1] >> 64) <= bits; --i) heap_[i] = heap_[i - 1];
     heap_[i] = k;
   }
   // Push into the sorted array when the key stamps run out (true: done) or

@@ -161,7 +161,8 @@ unsigned long long Kernel::Loop(Network& net, double endTime, RunOutputs& files,
 
   currentTime_ = 0.0;
   unsigned long long count = 0;
-  double pending = 0.0;
+  uint64_t pending = 0;  // summed as a whole number, turned into a double at the end
+  const bool logOn = files.logOn;
   EventPriorityQueue::Taken taken;
   platform::RunProgress progress(endTime);
   // Every kCheckEvery events the loop writes the performance line (every
@@ -179,9 +180,9 @@ unsigned long long Kernel::Loop(Network& net, double endTime, RunOutputs& files,
     while (currentTime_ <= endTime && !platform::InterruptRequested() && queue_.TakeFirst(taken)) {
       Event& ev = *taken.event;
       ++count;
-      pending += static_cast<double>(queue_.Size());
+      pending += queue_.Size();
       currentTime_ = ev.time;
-      if (files.logOn) {
+      if (logOn) {
         files.eventLog << count << ' ' << ev.time << ' ' << ev.type << ' ' << ev.sourceBlock << ' '
                        << ev.destinationBlock << ' ' << ev.sourceLayer << ' ' << ev.destinationLayer
                        << " \n";
@@ -215,7 +216,7 @@ unsigned long long Kernel::Loop(Network& net, double endTime, RunOutputs& files,
                     << " s after " << count << " events: " << outgrown << " ("
                     << queue_.Size() << " events waiting); the run ends there\n";
   lastRunEvents_ = count;
-  pendingSum_ = pending;
+  pendingSum_ = static_cast<double>(pending);
   clock.wallSeconds = platform::MonotonicSeconds() - wallBegin;
   files.interrupted = platform::InterruptRequested();
   return count;
