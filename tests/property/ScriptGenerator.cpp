@@ -146,30 +146,19 @@ enum class Role {
 
 Role RoleOf(const std::string& layerOrQs, const std::string& name) {
   static const std::map<std::string, Role> kByName = {
-      {"Bit rate", Role::Rate},
-      {"Slot time", Role::Period},
+      {"Bit rate", Role::Rate}, {"Slot time", Role::Period},
       {"Mean interval between batches", Role::Period},
       {"Cell packetization delay", Role::PacketizationDelay},
-      {"Logging every x secs", Role::LogPeriod},
-      {"Start time", Role::Time},
-      {"Number of bytes to be sent", Role::Bytes},
-      {"Number of cells to be sent", Role::Cells},
-      {"Mean number of ATM cells", Role::MeanCells},
-      {"Packet length", Role::PacketLength},
-      {"Distance", Role::Distance},
-      {"Propagation speed", Role::Speed},
-      {"Buffer size", Role::BufferSize},
-      {"Logging every x cells", Role::LogCells},
-      {"Number of ports", Role::Ports},
-      {"Number of applications", Role::Applications},
-      {"Buffer type", Role::BufferType},
-      {"Stop to send at", Role::StopMode},
-      {"Traffic source", Role::TrafficSource},
-      {"Service categorie", Role::Category},
-      {"ATM adaptation layer", Role::Aal},
-      {"Source file name", Role::SourceFile},
-      {"Path", Role::Path},
-  };
+      {"Logging every x secs", Role::LogPeriod}, {"Start time", Role::Time},
+      {"Number of bytes to be sent", Role::Bytes}, {"Number of cells to be sent", Role::Cells},
+      {"Mean number of ATM cells", Role::MeanCells}, {"Packet length", Role::PacketLength},
+      {"Distance", Role::Distance}, {"Propagation speed", Role::Speed},
+      {"Buffer size", Role::BufferSize}, {"Logging every x cells", Role::LogCells},
+      {"Number of ports", Role::Ports}, {"Number of applications", Role::Applications},
+      {"Buffer type", Role::BufferType}, {"Stop to send at", Role::StopMode},
+      {"Traffic source", Role::TrafficSource}, {"Service categorie", Role::Category},
+      {"ATM adaptation layer", Role::Aal}, {"Source file name", Role::SourceFile},
+      {"Path", Role::Path}};
   auto it = kByName.find(name);
   if (it != kByName.end()) {
     if (it->second == Role::Rate && layerOrQs.compare(0, 3, "PHY") == 0) return Role::PhyRate;
@@ -184,7 +173,6 @@ struct Blk {
   Model model;
   std::string source = "CBR";     // applications: the traffic source word
   std::string category = "CBR";   // applications: the source's category
-  double bitRate = 3.2e7;         // applications: the source's bit rate
   std::string attachedTo;         // applications: the terminal they hang off
   std::map<std::string, int> ports;  // switches: peer -> port number
   int limit = 8;                  // "Number of ports" / "Number of applications"
@@ -206,7 +194,6 @@ struct Net {
   std::vector<Blk> blocks;
   std::vector<Vcc> vccs;
   std::vector<std::string> dcs;
-  std::vector<std::string> savedFiles;  // destination files written by save
   std::set<std::string> addedParams;    // parameter names the script made up
   Blk* Find(const std::string& n) {
     for (Blk& b : blocks)
@@ -370,9 +357,6 @@ class Generator {
   }
   static bool IsInteger(const std::string& type) {
     return type == "int" || type == "long" || type == "short int" || type == "unsigned int";
-  }
-  static bool IsNumeric(const std::string& type) {
-    return IsInteger(type) || type == "double" || type == "float" || type == "complex";
   }
   static std::string TypeWord(const std::string& type) {
     return type.find(' ') == std::string::npos ? type : Q(type);
@@ -607,7 +591,6 @@ class Generator {
              &src);
     a.source = src;
     a.category = src == "CBR" ? "CBR" : "VBR";
-    a.bitRate = src == "CBR" ? 3.2e7 : src == "VBR_BATCH" ? 2e7 : 1e7;
   }
 
   bool Connect(Net& n, Blk& a, Blk& b) {
@@ -845,7 +828,6 @@ class Generator {
     std::string forced = Role::Flag == role && Chance(0.7) ? "ON" : std::string();
     PutParam("put parameter " + head, p, role, forced.empty() ? nullptr : &forced);
     if (role == Role::Category && !qs) b.category = "?";
-    if (role == Role::Rate && !qs) b.bitRate = 1e300;  // unknown now: no DC relies on it
   }
 
   // Safe leaves out block edits that a saved script cannot replay today:
