@@ -146,30 +146,19 @@ enum class Role {
 
 Role RoleOf(const std::string& layerOrQs, const std::string& name) {
   static const std::map<std::string, Role> kByName = {
-      {"Bit rate", Role::Rate},
-      {"Slot time", Role::Period},
+      {"Bit rate", Role::Rate}, {"Slot time", Role::Period},
       {"Mean interval between batches", Role::Period},
       {"Cell packetization delay", Role::PacketizationDelay},
-      {"Logging every x secs", Role::LogPeriod},
-      {"Start time", Role::Time},
-      {"Number of bytes to be sent", Role::Bytes},
-      {"Number of cells to be sent", Role::Cells},
-      {"Mean number of ATM cells", Role::MeanCells},
-      {"Packet length", Role::PacketLength},
-      {"Distance", Role::Distance},
-      {"Propagation speed", Role::Speed},
-      {"Buffer size", Role::BufferSize},
-      {"Logging every x cells", Role::LogCells},
-      {"Number of ports", Role::Ports},
-      {"Number of applications", Role::Applications},
-      {"Buffer type", Role::BufferType},
-      {"Stop to send at", Role::StopMode},
-      {"Traffic source", Role::TrafficSource},
-      {"Service categorie", Role::Category},
-      {"ATM adaptation layer", Role::Aal},
-      {"Source file name", Role::SourceFile},
-      {"Path", Role::Path},
-  };
+      {"Logging every x secs", Role::LogPeriod}, {"Start time", Role::Time},
+      {"Number of bytes to be sent", Role::Bytes}, {"Number of cells to be sent", Role::Cells},
+      {"Mean number of ATM cells", Role::MeanCells}, {"Packet length", Role::PacketLength},
+      {"Distance", Role::Distance}, {"Propagation speed", Role::Speed},
+      {"Buffer size", Role::BufferSize}, {"Logging every x cells", Role::LogCells},
+      {"Number of ports", Role::Ports}, {"Number of applications", Role::Applications},
+      {"Buffer type", Role::BufferType}, {"Stop to send at", Role::StopMode},
+      {"Traffic source", Role::TrafficSource}, {"Service categorie", Role::Category},
+      {"ATM adaptation layer", Role::Aal}, {"Source file name", Role::SourceFile},
+      {"Path", Role::Path}};
   auto it = kByName.find(name);
   if (it != kByName.end()) {
     if (it->second == Role::Rate && layerOrQs.compare(0, 3, "PHY") == 0) return Role::PhyRate;
@@ -184,7 +173,6 @@ struct Blk {
   Model model;
   std::string source = "CBR";     // applications: the traffic source word
   std::string category = "CBR";   // applications: the source's category
-  double bitRate = 3.2e7;         // applications: the source's bit rate
   std::string attachedTo;         // applications: the terminal they hang off
   std::map<std::string, int> ports;  // switches: peer -> port number
   int limit = 8;                  // "Number of ports" / "Number of applications"
@@ -206,7 +194,6 @@ struct Net {
   std::vector<Blk> blocks;
   std::vector<Vcc> vccs;
   std::vector<std::string> dcs;
-  std::vector<std::string> savedFiles;  // destination files written by save
   std::set<std::string> addedParams;    // parameter names the script made up
   Blk* Find(const std::string& n) {
     for (Blk& b : blocks)
@@ -370,9 +357,6 @@ class Generator {
   }
   static bool IsInteger(const std::string& type) {
     return type == "int" || type == "long" || type == "short int" || type == "unsigned int";
-  }
-  static bool IsNumeric(const std::string& type) {
-    return IsInteger(type) || type == "double" || type == "float" || type == "complex";
   }
   static std::string TypeWord(const std::string& type) {
     return type.find(' ') == std::string::npos ? type : Q(type);
@@ -607,7 +591,6 @@ class Generator {
              &src);
     a.source = src;
     a.category = src == "CBR" ? "CBR" : "VBR";
-    a.bitRate = src == "CBR" ? 3.2e7 : src == "VBR_BATCH" ? 2e7 : 1e7;
   }
 
   bool Connect(Net& n, Blk& a, Blk& b) {
@@ -744,12 +727,10 @@ class Generator {
 
   // A DC between two applications, on a VCC made for it.
   void AddDc(Net& n) {
-    std::vector<Blk*> apps;
-    for (Blk& b : n.blocks)
-      if (b.model == kApplication && !b.attachedTo.empty()) apps.push_back(&b);
+    auto apps = Of(n, kApplication, true);
     if (apps.empty()) return;
-    Blk* s = apps[Below(apps.size())];
-    Blk* r = apps[Below(apps.size())];
+    Blk* s = Pick(apps);
+    Blk* r = Pick(apps);
     if (s->source == "GENERIC")
       EditLayer(n, *s, s->source + "_TS", "Source file name", PacketFile());
     if (Chance(0.5) && Known("dc-source-edit", s->sendsInDc))
@@ -847,7 +828,6 @@ class Generator {
     std::string forced = Role::Flag == role && Chance(0.7) ? "ON" : std::string();
     PutParam("put parameter " + head, p, role, forced.empty() ? nullptr : &forced);
     if (role == Role::Category && !qs) b.category = "?";
-    if (role == Role::Rate && !qs) b.bitRate = 1e300;  // unknown now: no DC relies on it
   }
 
   // Safe leaves out block edits that a saved script cannot replay today:
@@ -910,15 +890,21 @@ class Generator {
     }
   }
 
+  // The blocks of a model; with `wired`, only those connected (switches always).
+  static std::vector<Blk*> Of(Net& n, Model m, bool wired = false) {
+    std::vector<Blk*> v;
+    for (Blk& b : n.blocks)
+      if (b.model == m && (!wired || m == kSwitch || !(m == kTerminal ? b.equipmentPeer : b.attachedTo).empty()))
+        v.push_back(&b);
+    return v;
+  }
+
   void Build(Net& n) {
+    auto te = Of(n, kTerminal);
     switch (Below(4)) {
       case 0: {  // a new application on a terminal
-        std::vector<Blk*> te;
-        for (Blk& b : n.blocks)
-          if (b.model == kTerminal) te.push_back(&b);
         if (te.empty()) return;
-        Blk* t = te[Below(te.size())];
-        std::string tname = t->name;
+        std::string tname = Pick(te)->name;
         Blk& a = AddBlock(n, kApplication);
         ChooseSource(n, a);
         Blk* term = n.Find(tname);
@@ -927,51 +913,55 @@ class Generator {
       }
       case 1: {  // a new terminal on a switch with a free port
         std::vector<std::string> sw;
-        for (Blk& b : n.blocks)
-          if (b.model == kSwitch && static_cast<int>(b.ports.size()) < b.limit) sw.push_back(b.name);
+        for (Blk* b : Of(n, kSwitch))
+          if (static_cast<int>(b->ports.size()) < b->limit) sw.push_back(b->name);
         if (sw.empty()) return;
-        std::string s = sw[Below(sw.size())];
-        Blk& t = AddBlock(n, kTerminal);
-        std::string tname = t.name;
-        Connect(n, *n.Find(tname), *n.Find(s));
+        std::string s = Pick(sw), t = AddBlock(n, kTerminal).name;
+        Connect(n, *n.Find(t), *n.Find(s));
         return;
       }
-      case 2: {  // a VCC between two terminals, maybe without a DC
-        std::vector<std::string> te;
-        for (Blk& b : n.blocks)
-          if (b.model == kTerminal) te.push_back(b.name);
-        if (te.empty()) return;
-        AddVcc(n, te[Below(te.size())], te[Below(te.size())],
-               Sensible(Role::Category));
+      case 2:  // a VCC between two terminals, maybe without a DC
+        if (!te.empty()) AddVcc(n, Pick(te)->name, Pick(te)->name, Sensible(Role::Category));
         return;
-      }
       default: AddDc(n);
     }
   }
 
+  // The rows of the program's command table whose first word is one of `firsts`.
+  static std::vector<const Command*> Rows(std::initializer_list<const char*> firsts) {
+    std::vector<const Command*> v;
+    for (const Command& c : AllCommands())
+      for (const char* f : firsts)
+        if (std::strcmp(c.words[0], f) == 0) v.push_back(&c);
+    return v;
+  }
+  static std::string Head(const Command& c) {
+    std::string h = c.words[0];
+    for (int i = 1; i < 3 && c.words[i]; ++i) h += std::string(" ") + c.words[i];
+    return h;
+  }
+
+  // A show command of the table, its arguments named from the model.
   void Show(Net& n) {
-    std::string N = Word(n.name);
-    std::string B = n.blocks.empty() ? "x" : Word(Pick(n.blocks).name);
-    std::string V = n.vccs.empty() ? "v0" : Word(Pick(n.vccs).nci);
-    std::string D = n.dcs.empty() ? "d0" : Word(Pick(n.dcs));
-    std::string L = "ATM";
+    static const std::vector<const Command*> kShows = Rows({"show"});
+    const Command& c = *Pick(kShows);
+    std::string line = Head(c), B = "x", L = "ATM";
     if (!n.blocks.empty()) {
       Blk& b = Pick(n.blocks);
       B = Word(b.name);
       auto objs = ObjectsOf(b);
-      if (!objs.empty()) L = Word(objs[Below(objs.size())].first);
+      if (!objs.empty()) L = Word(Pick(objs).first);
     }
-    const std::string shows[] = {
-        "show network " + N, "show block " + N + " " + B, "show connections " + N,
-        "show vcc network " + N + " " + V, "show vcc blocks " + N + " " + V,
-        "show vcc links " + N + " " + V, "show vcc link " + N + " " + V + " " + B + " " + B,
-        "show vccs network " + N, "show vccs blocks " + N, "show vccs links " + N,
-        "show dcs " + N, "show dc " + N + " " + D, "show table network " + N,
-        "show table block " + N + " " + B, "show table layer " + N + " " + B + " " + L,
-        "show parameters network " + N, "show parameters block " + N + " " + B,
-        "show parameters layer " + N + " " + B + " " + L, "show parameters QS " + N + " " + B + " " + L,
-        "show parameters blocks " + N, "show parameters layers " + N, "show parameters QSs " + N};
-    EmitFree(Pick(shows));
+    for (const ArgRule& a : c.args) {
+      const std::string name = a.name ? a.name : "";
+      if (a.kind == ArgKind::End) break;
+      line += " " + (a.kind == ArgKind::Network               ? Word(n.name)
+                     : a.kind == ArgKind::Layer || a.kind == ArgKind::QS ? L
+                     : name == "NCI" ? (n.vccs.empty() ? "v0" : Word(Pick(n.vccs).nci))
+                     : name == "DCI" ? (n.dcs.empty() ? "d0" : Word(Pick(n.dcs)))
+                                     : B);
+    }
+    EmitFree(line);
   }
 
   void TopologyEdit(Net& n) {
@@ -1184,18 +1174,11 @@ class Generator {
     std::string line = Chance(0.6) ? kLines[Below(std::size(kLines))] : JunkWord();
     if (Chance(0.3)) {
       // A real command with its arguments cut short or doubled.
-      static const char* const kHeads[] = {
-          "create network", "remove network", "create block", "remove block", "connect block",
-          "disconnect block", "create vcc", "connect vcc block", "disconnect vcc block",
-          "remove vcc", "create link", "remove link", "create dc", "remove dc",
-          "put parameter network", "put parameter block", "put parameter layer",
-          "put parameter QS", "del parameter network", "del parameter block",
-          "del parameter layer", "del parameter QS", "put data network", "put data block",
-          "put data layer", "del key network", "del key block", "del key layer",
-          "del data network", "del data block", "del data layer", "show vcc link", "run"};
       // Real names would make some of these succeed behind the model's back:
       // Full only.
-      line = kHeads[Below(std::size(kHeads))];
+      static const std::vector<const Command*> kHeads =
+          Rows({"create", "remove", "connect", "disconnect", "put", "del", "show", "run"});
+      line = Head(*Pick(kHeads));
       const bool real = Known("junk-names", true);
       for (int i = 0, m = static_cast<int>(Below(7)); i < m; ++i)
         line += " " + (real && Chance(0.5) && !n.blocks.empty() ? Word(Pick(n.blocks).name)
@@ -1220,13 +1203,7 @@ class Generator {
     const std::string a = Pick(taken);
     Known(a.c_str(), true);
     const std::string N = Word(n.name);
-    auto blocks = [&](Model m) {
-      std::vector<Blk*> v;
-      for (Blk& b : n.blocks)
-        if (b.model == m && (m == kSwitch || !(m == kTerminal ? b.equipmentPeer : b.attachedTo).empty()))
-          v.push_back(&b);
-      return v;
-    };
+    auto blocks = [&](Model m) { return Of(n, m, true); };
     if (a == "proc-mem") return EmitFree("load /proc/self/mem");
     if (a == "dev-full") {
       EmitFree("file " + N + " /dev/full");

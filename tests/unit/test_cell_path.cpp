@@ -17,7 +17,6 @@
 namespace {
 
 const double T = 424.0 / 155520000.0;       // cell time at the default bit rate
-const double kProp = 10.0f / 300000000.0f;  // default link delay, in float
 const double S = 0.00000272633744856;       // default fabric slot
 
 Cell UserCell(short priority, int vpi, int vci, int pti = 0, double birth = 0) {
@@ -202,25 +201,6 @@ TEST(BTE_ATM, LabelsPrioritiesAndReception) {
       "2                     0.5                  \n2                     0.25                 \n");
 }
 
-TEST(CBPHY, SlotPlanAndLinkDelivery) {
-  struct Case {
-    std::vector<double> requests, sends, arrivals;
-  };
-  for (const Case& c :
-       {Case{{0.0}, {0.0, T}, {T + kProp}},
-        Case{{1.5 * T}, {2 * T, 2 * T + T}, {2 * T + T + kProp}},
-        Case{{0, 0, 0}, {0, T, T + T, T + T + T}, {T + kProp, T + T + kProp, T + T + T + kProp}}}) {
-    Bench b({{"T1", "T2"}});
-    b.Start();
-    for (double t : c.requests)
-      b.Post(t, Word::PHY_DATA_REQUEST, "T1", "PHY", PHY_Data(UserCell(1, 5, 50)));
-    b.Drain();
-    EXPECT_EQ(b.Times(Word::PHY_SEND_CELL, "T1"), c.sends);
-    EXPECT_EQ(b.Times(Word::RECEIVE_CELL, "T2", "UNKNOW"), c.arrivals);
-    EXPECT_EQ(b.Times(Word::PHY_DATA_INDICATION, "T2", "ATM"), c.arrivals);
-  }
-}
-
 TEST(CBPHY, PhysicalLayerCells) {
   Bench b({{"T1", "T2"}});
   b.L("T1", "PHY").PutParam("OAM transmition status", Sstring("ON"));
@@ -315,22 +295,4 @@ TEST(SwitchATM, TranslationAndPerPortFabricPlan) {
   b.Drain(1);
   EXPECT_EQ(b.seen.size(), 2u);
   EXPECT_EQ(b.Q("S", "ATM_QS_1").Arrived(), 4u);
-}
-
-TEST(CellPath, PacketCrossesTheSwitch) {
-  Bench b({{"T1", "S"}, {"S", "T2"}, {"S", "T3"}});
-  Lay(b);
-  b.Start();
-  auto sdu = std::make_shared<UserSDU>(0.0, Name("pkt"), 100.0);
-  std::weak_ptr<UserSDU> watch = sdu;
-  b.Post(0, Word::CPCS_UNITDATA_INVOKE, "T1", "AAL5", CPCS_UnitData(std::move(sdu), 0, 0, 0, 0, 0),
-         Name("D1"));
-  b.Drain();
-  EXPECT_EQ(b.Only(Word::PHY_DATA_INDICATION, "T2", "ATM").size(), 3u);
-  const auto delivered = b.Only(Word::CPCS_UNITDATA_SIGNAL, "A2", "TR", "D1");
-  ASSERT_EQ(delivered.size(), 1u);
-  EXPECT_EQ(delivered[0]->Get<CPCS_UnitData>()->data, watch.lock());
-  b.seen.clear();
-  b.k.Queue().Clear();
-  EXPECT_TRUE(watch.expired());  // every cell and record released
 }

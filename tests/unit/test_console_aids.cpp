@@ -1,14 +1,11 @@
-// What the console adds for people: completion candidates, diagnostics with
-// their script position and --strict, the help text and the progress line.
+// What the console adds for people: completion candidates and the progress line.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "console/CommandTable.h"
 #include "console/Completion.h"
-#include "console/Diagnostics.h"
 #include "console/Dispatcher.h"
 #include "model/Kernel.h"
 #include "platform/Console.h"
@@ -56,59 +53,6 @@ TEST(Completion, OffersCommandWordsAndTheNamesEachArgumentTakes) {
   EXPECT_EQ(Complete(k, "put parameter network lan \"Path\" s"), Names{});
   EXPECT_EQ(Complete(k, "show block nonet "), Names{});
   EXPECT_EQ(platform::CommonPrefix({"\"ATM B-TE\"", "\"ATM Switch\""}), "\"ATM ");
-}
-
-TEST(Diagnostics, NameTheScriptLineAndFailInStrictMode) {
-  std::ostringstream err;
-  platform::SetErr(&err);
-  EXPECT_EQ(diag::Error("no such thing"), 0);
-  {
-    diag::ScriptScope outer("a.txt");
-    outer.SetLines({3, 5});
-    {
-      diag::ScriptScope inner("b.txt");
-      inner.SetLines({7});
-      EXPECT_FALSE(diag::Warning("inner"));
-    }
-    EXPECT_FALSE(diag::Warning("second line", 1));
-    diag::SetStrict(true);
-    EXPECT_TRUE(diag::Warning("outer"));
-    diag::SetStrict(false);
-  }
-  EXPECT_FALSE(diag::Warning("at the prompt"));
-  platform::SetErr(nullptr);
-  EXPECT_EQ(err.str(),
-            "error: no such thing\n"
-            "b.txt:7: warning: inner\n"
-            "a.txt:5: warning: second line\n"
-            "a.txt:3: warning: outer\n"
-            "warning: at the prompt\n");
-}
-
-TEST(Help, ListsCommandsFromTheTableAndParametersOfAKind) {
-  platform::CapturedOutput out;
-  std::ostringstream err;
-  platform::SetErr(&err);
-  Kernel k;
-  EXPECT_EQ(ExecuteLine(k, "help"), 1);
-  const std::string all = out.Take();
-  EXPECT_NE(all.find("  connect vcc block network_name NCI new_block_name key_block_Name\n"),
-            std::string::npos);
-  EXPECT_NE(all.find("  run network_name simulation_time\n"), std::string::npos);
-  EXPECT_EQ(ExecuteLine(k, "help run"), 1);
-  EXPECT_EQ(out.Take(), "  run network_name simulation_time\n");
-  EXPECT_EQ(ExecuteLine(k, "help application"), 1);
-  const std::string app = out.Take();
-  for (const char* part : {"\"Traffic source\"", "layer CBR_TS", "layer VBR_BATCH_TS",
-                           "layer GENERIC_TS", "layer TR", "\"Source file name\""})
-    EXPECT_NE(app.find(part), std::string::npos) << part;
-  EXPECT_EQ(ExecuteLine(k, "help bte"), 1);
-  EXPECT_NE(out.Take().find("QS PHY_QS"), std::string::npos);
-  EXPECT_EQ(ExecuteLine(k, "help show nothing"), 0);
-  EXPECT_EQ(out.Take(), "");
-  platform::SetErr(nullptr);
-  EXPECT_NE(err.str().find("error: help: no command or object kind \"show nothing\""),
-            std::string::npos);
 }
 
 TEST(Progress, LineTellsShareRateAndTimeLeft) {

@@ -22,85 +22,6 @@ struct Net : TestNetwork {
   }
 };
 
-TEST(Network, InterfaceNumbersAreCountedPerPeerKind) {
-  Net t;
-  t.Blocks({{"S", "ATM Switch"}, {"T1", "ATM B-TE"}, {"T2", "ATM B-TE"}, {"T3", "ATM B-TE"}});
-  for (const char* te : {"T1", "T2", "T3"})
-    ASSERT_EQ(t.n->ConnectBlock("S", te, "CB_PHYSICAL_LAYER"), 1);
-  Block* s = t.n->FindBlock("S");
-  Sstring port;
-  ASSERT_TRUE(s->PeekData("DLN", "T3", port));
-  EXPECT_EQ(port, "PHY_2");
-  EXPECT_TRUE(s->HasLayer("PHY_2") && s->HasQS("PHY_QS_2") && s->HasQS("ATM_QS_2"));
-
-  // A terminal takes four applications on their own count, and one piece of
-  // equipment.
-  for (const char* a : {"A1", "A2", "A3", "A4", "A5"}) t.n->CreateBlock(a, "ATM Generic Application", "a");
-  for (const char* a : {"A1", "A2", "A3", "A4"}) EXPECT_EQ(t.n->ConnectBlock(a, "T1", "x"), 1);
-  EXPECT_EQ(t.n->ConnectBlock("A5", "T1", "x"), 0);
-  EXPECT_EQ(t.n->HasNeighbours("A5"), 0);
-  EXPECT_EQ(t.n->CountNeighboursOfKind("T1", "ATM Application"), 4);
-  EXPECT_EQ(t.n->CountNeighboursOfKind("T1", "ATM Equipment"), 1);
-}
-
-TEST(Network, RefusedSecondSideUndoesTheFirst) {
-  Net t;
-  t.Blocks({{"S", "ATM Switch"}, {"T1", "ATM B-TE"}, {"T2", "ATM B-TE"}});
-  ASSERT_EQ(t.n->ConnectBlock("T1", "T2", "CB_PHYSICAL_LAYER"), 1);
-  // The switch accepts T1 on port 0, T1 refuses a second piece of equipment.
-  EXPECT_EQ(t.n->ConnectBlock("S", "T1", "CB_PHYSICAL_LAYER"), 0);
-  Block* s = t.n->FindBlock("S");
-  EXPECT_FALSE(s->HasLayer("PHY_0"));
-  EXPECT_FALSE(s->HasQS("PHY_QS_0"));
-  EXPECT_EQ(t.n->HasNeighbours("S"), 0);
-  EXPECT_FALSE(t.n->Peek("Interfaces", "Interface_S_T1"));
-  // Applications never attach to a switch; an unknown interface word is refused.
-  t.Blocks({{"A", "ATM Generic Application"}, {"T3", "ATM B-TE"}});
-  EXPECT_EQ(t.n->ConnectBlock("S", "A", "x"), 0);
-  EXPECT_EQ(t.n->ConnectBlock("S", "T3", "NO_SUCH_LAYER"), 0);
-  EXPECT_EQ(t.n->ConnectBlock("S", "T3", "CB_PHYSICAL_LAYER"), 1);
-  // Names are unique; other models are refused.
-  EXPECT_EQ(t.n->CreateBlock("S", "ATM Switch", "t"), 0);
-  EXPECT_EQ(t.n->CreateBlock("X", "ATM", "Switch"), 0);
-  EXPECT_EQ(t.n->ExistBlock("X"), 0);
-}
-
-TEST(Network, SwitchPortFreedByDisconnectIsReusedWithoutClobbering) {
-  Net t;
-  t.Blocks({{"S", "ATM Switch"}, {"T1", "ATM B-TE"}, {"T2", "ATM B-TE"}, {"T3", "ATM B-TE"}});
-  t.n->ConnectBlock("S", "T1", "CB_PHYSICAL_LAYER");
-  t.n->ConnectBlock("S", "T2", "CB_PHYSICAL_LAYER");
-  EXPECT_EQ(t.n->DisconnectBlock("T1"), 1);
-  ASSERT_EQ(t.n->ConnectBlock("S", "T3", "CB_PHYSICAL_LAYER"), 1);
-  Block* s = t.n->FindBlock("S");
-  Sstring peer;
-  s->PeekData("DBN", "PHY_1", peer);
-  EXPECT_EQ(peer, "T2");
-  s->PeekData("DBN", "PHY_0", peer);
-  EXPECT_EQ(peer, "T3");
-}
-
-// A wiring the peer refuses is undone without cutting the live one, and a
-// peer wired twice leaves no port behind when it goes.
-TEST(Network, UndoingASecondWiringKeepsTheFirst) {
-  Net t;
-  t.Blocks({{"S", "ATM Switch"}, {"T", "ATM B-TE"}, {"S2", "ATM Switch"}});
-  ASSERT_EQ(t.n->ConnectBlock("T", "S", "CB_PHYSICAL_LAYER"), 1);
-  EXPECT_EQ(t.n->ConnectBlock("S", "T", "CB_PHYSICAL_LAYER"), 0);  // T takes one piece
-  Block* s = t.n->FindBlock("S");
-  Sstring port;
-  EXPECT_TRUE(s->PeekData("DLN", "T", port) && port == "PHY_0");  // cells from T still enter
-  EXPECT_FALSE(s->HasLayer("PHY_1"));
-  ASSERT_EQ(t.n->ConnectBlock("S", "S2", "CB_PHYSICAL_LAYER"), 1);
-  ASSERT_EQ(t.n->ConnectBlock("S2", "S", "CB_PHYSICAL_LAYER"), 1);
-  EXPECT_EQ(t.n->DisconnectBlock("T"), 1);
-  EXPECT_EQ(t.n->DisconnectBlock("S2"), 1);
-  std::vector<Sstring> layers;
-  s->ListLayers(layers);
-  EXPECT_EQ(layers, std::vector<Sstring>{"ATM"});
-  EXPECT_EQ(s->HasQS("PHY_QS_0") + s->HasQS("PHY_QS_1") + s->HasQS("PHY_QS_2"), 0);
-}
-
 // A layer, and a component of the other kind, that count what reaches them
 // and return `result`.
 class Recorder : public Layer {
@@ -192,47 +113,12 @@ struct Path : Net {
     n->ConnectBlock("A1", "T1", "x");
     n->ConnectBlock("A2", "T2", "x");
   }
-  void Vcc(const char* nci, double bandwidth, const char* category = "CBR") {
-    ASSERT_EQ(n->CreateVcc(nci, category, bandwidth, "T1"), 1);
-    ASSERT_EQ(n->ConnectVccBlock(nci, "S", "T1"), 1);
-    ASSERT_EQ(n->ConnectVccBlock(nci, "T2", "S"), 1);
-    ASSERT_EQ(n->CreateLink(nci, "T1", "S", 1, 10), 1);
-    ASSERT_EQ(n->CreateLink(nci, "S", "T2", 2, 20), 1);
-  }
   Sstring Text(const Sstring& key, const char* name) {
     Sstring v;
     n->PeekData(key, name, v);
     return v;
   }
 };
-
-TEST(Connections, DcTakesTheNewestFreeMatchingVcc) {
-  Path p;
-  p.Vcc("old", 32e6);
-  p.Vcc("new", 32e6);
-  p.Vcc("thin", 31.9e6);  // newest, but the default 32 Mbit/s source does not fit
-  ASSERT_EQ(p.n->CreateDc("d1", "A1", "A2"), 1);
-  EXPECT_EQ(p.Text("d1", "NCI"), "new");
-  EXPECT_EQ(p.Text("new", "Status"), "BUSY");
-  EXPECT_EQ(p.Text("old", "Status"), "EMPTY");
-  ASSERT_EQ(p.n->CreateDc("d2", "A1", "A2"), 1);
-  EXPECT_EQ(p.Text("d2", "NCI"), "old");
-  EXPECT_EQ(p.n->CreateDc("d3", "A1", "A2"), 0);
-  // The per-DC entries the layers search for.
-  Block* t2 = p.n->FindBlock("T2");
-  Sstring v;
-  t2->PeekData("d1", "End application name", v);
-  EXPECT_EQ(v, "A2");
-  std::vector<Sstring> outs;
-  p.n->FindBlock("A1")->FindKeys("Direction", Sstring("Output"), outs);
-  EXPECT_EQ(outs, (std::vector<Sstring>{"d2", "d1"}));
-  // Removing a DC frees its VCC for the next one.
-  EXPECT_EQ(p.n->RemoveDc("d1"), 1);
-  EXPECT_EQ(p.Text("new", "Status"), "EMPTY");
-  EXPECT_EQ(p.n->RemoveDc("Interfaces"), 0);
-  EXPECT_EQ(p.n->CreateDc("d3", "A1", "A2"), 1);
-  EXPECT_EQ(p.Text("d3", "NCI"), "new");
-}
 
 // The VCC a new DC takes is the one a newest-first scan of every key of the
 // network's table finds, whatever edited the records in between (commands
@@ -283,62 +169,6 @@ TEST(Connections, DcChoiceFollowsEveryEditOfTheTable) {
       }
     }
   }
-}
-
-TEST(Connections, RemovingALinkKeepsTheLinksNumberedOneToCount) {
-  Path p;
-  p.Vcc("v", 1e9);
-  ASSERT_EQ(p.n->CreateLink("v", "T1", "T2", 3, 30), 1);
-  ASSERT_EQ(p.n->RemoveLink("v", "T1", "S"), 1);
-  short count = 0;
-  p.n->PeekData("v", "Number of links", count);
-  EXPECT_EQ(count, 2);
-  EXPECT_EQ(p.Text("v", "Link_1_Begin"), "S");
-  EXPECT_EQ(p.Text("v", "Link_2_End"), "T2");
-  EXPECT_FALSE(p.n->Peek("v", "Link_3_Begin"));
-  ASSERT_EQ(p.n->CreateLink("v", "T1", "S", 4, 40), 1);
-  EXPECT_EQ(p.Text("v", "Link_3_Begin"), "T1");
-  EXPECT_EQ(p.n->RemoveLink("v", "S", "T1"), 0);  // direction counts
-  // The only link of a VCC takes the count with it.
-  p.n->CreateVcc("w", "CBR", 1, "T1");
-  p.n->ConnectVccBlock("w", "S", "T1");
-  p.n->CreateLink("w", "T1", "S", 1, 1);
-  p.n->RemoveLink("w", "T1", "S");
-  EXPECT_FALSE(p.n->Peek("w", "Number of links"));
-}
-
-TEST(Connections, BlocksInUseCannotBeRemoved) {
-  Path p;
-  p.Vcc("v", 1e9);
-  p.n->CreateDc("d", "A1", "A2");
-  EXPECT_EQ(p.n->RemoveBlock("S"), 0);
-  EXPECT_EQ(p.n->RemoveBlock("A2"), 0);
-  p.Blocks({{"lonely", "ATM Switch"}});
-  EXPECT_EQ(p.n->RemoveBlock("lonely"), 1);  // never wired: nothing to undo
-  p.Blocks({{"left", "ATM B-TE"}, {"peer", "ATM B-TE"}});
-  p.n->ConnectBlock("left", "peer", "CB_PHYSICAL_LAYER");
-  p.n->DisconnectBlock("peer");                // left keeps an empty list of peers
-  EXPECT_EQ(p.n->RemoveBlock("left"), 1);
-  EXPECT_EQ(p.n->RemoveVcc("v"), 1);
-  EXPECT_EQ(p.n->RemoveVcc("Interfaces"), 0);
-  EXPECT_TRUE(p.n->Peek("Interfaces", "Interface_T1_S"));
-  Sstring v;
-  EXPECT_FALSE(p.n->FindBlock("S")->PeekData("v", "Output port", v));
-  EXPECT_FALSE(p.n->FindBlock("T2")->PeekData("v", "Input VPI", v));
-}
-
-TEST(Connections, DisconnectingAVccBlockCutsThePathThere) {
-  Path p;
-  p.Vcc("v", 1e9);
-  EXPECT_EQ(p.n->DisconnectVccBlock("v", "S", "T2"), 0);  // S was added after T1
-  ASSERT_EQ(p.n->DisconnectVccBlock("v", "S", "T1"), 1);
-  short n = 0;
-  p.n->PeekData("v", "Number of blocks", n);
-  EXPECT_EQ(n, 1);
-  EXPECT_FALSE(p.n->Peek("v", "Block_2"));
-  EXPECT_FALSE(p.n->Peek("v", "Number of links"));
-  Sstring port;
-  EXPECT_FALSE(p.n->FindBlock("T1")->PeekData("v", "Output port", port));
 }
 
 // Equal times (also -0 and +0) keep their insertion order; a small limit
@@ -449,26 +279,6 @@ TEST(EventQueue, RefusesEventsBeyondItsBound) {
   q.Add(std::move(again));
   ASSERT_EQ(q.RemoveFirst(out), 1);
   EXPECT_EQ(out.time, 0.5);
-}
-
-TEST(Kernel, EndTimeTestComesBeforeEachEvent) {
-  Net t;
-  t.Blocks({{"T1", "ATM B-TE"}, {"T2", "ATM B-TE"}});
-  t.n->ConnectBlock("T1", "T2", "CB_PHYSICAL_LAYER");
-  t.n->PutParam("Performance log status", Sstring("OFF"));
-  t.n->PutParam("Path", Sstring(testing::TempDir()));
-  platform::CapturedOutput captured;
-  // Nothing is queued: no events.
-  t.k.Run("lan", 1.0);
-  EXPECT_NE(captured.Take().find("Numero de Eventos Processados: 0\n"), std::string::npos);
-  // The first event past the end time still runs (the physical layer's cell
-  // loop starts at 26 cell times); a negative end time runs none. Events left
-  // over by a run never reach the next one.
-  t.n->FindBlock("T1")->FindLayer("PHY")->PutParam("OAM transmition status", Sstring("ON"));
-  t.k.Run("lan", 0.0);
-  EXPECT_NE(captured.Take().find("Numero de Eventos Processados: 1\n"), std::string::npos);
-  t.k.Run("lan", -1.0);
-  EXPECT_NE(captured.Take().find("Numero de Eventos Processados: 0\n"), std::string::npos);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Tests of the queueing system: buffer limits, service order, conservation of
-// cells, and the lines of its statistics logs.
+// Tests of the queueing system: the lines of its statistics logs, and the
+// log timer's limits.
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -34,64 +34,6 @@ std::string Line(std::initializer_list<double> values) {
 }
 
 }  // namespace
-
-TEST(QueueingSystem, BufferLimitsAndServiceOrder) {
-  QsBench b;
-  QueueingSystem one("PHY_QS", b.block());
-  one.PutParam("Buffer size", 1u);
-  one.Start();
-  Cell a = Tagged(1, 10), x = Tagged(1, 11), out;
-  EXPECT_EQ(one.InsertCell(a, 0.0), 1);
-  EXPECT_EQ(one.BufferState(), 2);
-  EXPECT_EQ(one.InsertCell(x, 0.1), 0);
-  EXPECT_EQ(x.VCI(), 11);                 // a discarded cell stays with the caller
-  EXPECT_EQ(one.ServeCell(out, 0.2), 0);  // moves the cell into the server
-  EXPECT_EQ(one.BufferState(), 0);
-  EXPECT_EQ(one.InsertCell(x, 0.3), 1);
-  EXPECT_EQ(one.ServeCell(out, 0.4), 1);
-  EXPECT_EQ(out.VCI(), 10);
-
-  QueueingSystem zero("ATM_QS_0", b.block());  // size 0 never fills
-  zero.PutParam("Buffer size", 0u);
-  zero.Start();
-  for (int i = 0; i < 100; ++i) ASSERT_EQ(zero.InsertCell(a = Tagged(1, i), 0.0), 1);
-
-  // Lower priority first; equal priority and queue time follow the skew heap.
-  QueueingSystem order("ATM_QS_1", b.block());
-  order.Start();
-  auto serveAll = [&] {
-    std::vector<int> served;
-    while (order.InSystem() > 0)
-      if (order.ServeCell(out, 9.0)) served.push_back(out.VCI());
-    return served;
-  };
-  order.InsertCell(a = Tagged(3, 1), 0.0);
-  order.InsertCell(a = Tagged(1, 2), 1.0);
-  EXPECT_EQ(serveAll(), (std::vector<int>{2, 1}));
-  for (int vci : {10, 11, 12, 13}) order.InsertCell(a = Tagged(5, vci), 2.0);
-  EXPECT_EQ(serveAll(), (std::vector<int>{10, 12, 11, 13}));
-}
-
-TEST(QueueingSystem, ConservesCells) {
-  QsBench b;
-  QueueingSystem qs("PHY_QS", b.block());
-  qs.PutParam("Buffer size", 5u);
-  qs.Start();
-  std::mt19937 rng(7);
-  auto payload = std::make_shared<CPCS_PDU>();
-  for (int i = 1; i <= 5000; ++i) {
-    Cell c(0, static_cast<short>(rng() % 4), 0, 1, 1, 0, 0, 0, payload);
-    if (rng() % 5 < 3)
-      qs.InsertCell(c, i * 0.001);
-    else
-      qs.ServeCell(c, i * 0.001);
-    ASSERT_EQ(qs.Arrived(), qs.Accepted() + qs.Discarded());
-    ASSERT_EQ(qs.Accepted(), qs.Served() + qs.Buffered() + qs.InServer());
-    ASSERT_LE(qs.Buffered(), 5u);
-  }
-  EXPECT_GT(qs.Discarded(), 0u);
-  EXPECT_EQ(payload.use_count(), 1 + static_cast<long>(qs.InSystem()));  // nothing leaked
-}
 
 TEST(QueueingSystem, Logs) {
   QsBench b;
