@@ -473,28 +473,16 @@ CampaignSummary RunCampaign(const CampaignOptions& o, std::ostream& log) {
   const std::string dir = (fs::path(o.scratch) / "script").string();
   for (size_t i = 0; i < o.scripts; ++i) {
     const uint64_t seed = o.firstSeed + i;
-    Script s = Generate(seed, o.profile, o.known);
+    Script s = Generate(seed);
     ++sum.scripts;
     sum.commandLines += s.CommandLines();
     ScriptOutcome r = CheckIsolated(s, dir, o.timeoutSeconds);
     sum.runs += r.runs;
-    bool failing = false;
-    for (const Finding& f : r.findings) {
-      ++sum.findings[f.kind];
-      failing = failing || !o.tolerated.count(f.kind);
-    }
-    if (failing) {
+    for (const Finding& f : r.findings) ++sum.findings[f.kind];
+    if (!r.findings.empty()) {
       ++sum.failingScripts;
-      for (const std::string& f : s.features) ++sum.failingByFeature[f];
-      if (s.features.empty()) ++sum.failingByFeature["none"];
-      for (const Finding& f : r.findings)
-        if (!o.tolerated.count(f.kind)) {
-          std::string known;
-          for (const std::string& x : s.features) known += (known.empty() ? " [" : " ") + x;
-          sum.failures.push_back("seed " + std::to_string(seed) + ": " + f.kind + ": " + f.detail +
-                                 (known.empty() ? "" : known + "]"));
-          break;
-        }
+      sum.failures.push_back("seed " + std::to_string(seed) + ": " + r.findings[0].kind + ": " +
+                             r.findings[0].detail);
       if (!o.keep.empty()) {
         fs::create_directories(o.keep);
         std::ofstream f(fs::path(o.keep) / ("seed-" + std::to_string(seed) + ".txt"), std::ios::binary);
@@ -517,11 +505,6 @@ void PrintSummary(const CampaignSummary& s, std::ostream& out) {
       << s.failingScripts << " failing scripts";
   for (const auto& [kind, n] : s.findings) out << ", " << kind << " " << n;
   out << '\n';
-  if (!s.failingByFeature.empty()) {
-    out << "  failing scripts by known fault taken on:";
-    for (const auto& [f, n] : s.failingByFeature) out << ' ' << f << '=' << n;
-    out << '\n';
-  }
 }
 
 }  // namespace property

@@ -41,21 +41,16 @@ ScriptOutcome CheckIsolated(const Script& script, const std::string& dir, double
 struct CampaignOptions {
   uint64_t firstSeed = 1;
   size_t scripts = 100;
-  Profile profile = Profile::Full;
   double timeoutSeconds = 60;
   std::string scratch;   // parent of the per-script folders
   std::string keep;      // failing scripts are written here (reproducers)
   bool progress = false;  // a line every 500 scripts
-  std::set<std::string> tolerated;  // kinds counted without failing a script
-  const std::set<std::string>* known = nullptr;  // see Generate
 };
 
 struct CampaignSummary {
   size_t scripts = 0, commandLines = 0, runs = 0, failingScripts = 0;
   std::map<std::string, size_t> findings;  // by kind
   std::vector<std::string> failures;       // "seed N: kind: detail", first per script
-  // Failing scripts by the known faults they took on ("none" for none).
-  std::map<std::string, size_t> failingByFeature;
 };
 
 CampaignSummary RunCampaign(const CampaignOptions& options, std::ostream& log);

@@ -1,23 +1,16 @@
 // ScriptGenerator: console scripts made from the command grammar, for
 // property tests. A script builds networks the way a user would (blocks,
 // connections, VCCs with their blocks and links, DCs, parameters, runs with
-// tiny end times) and mixes in random edits and hostile input: extreme
-// numbers, junk words, unterminated quotes, long lines, NUL and non-UTF-8
-// bytes. The same seed gives the same script.
+// tiny end times) and mixes in random edits and hostile input: any row of the
+// command table with words from the model, extreme numbers, junk words,
+// unterminated quotes, long lines, NUL and non-UTF-8 bytes, unreadable files,
+// deep loads. The same seed gives the same script.
 #pragma once
 #include <cstdint>
-#include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
 namespace property {
-
-// Which edits a script may make. Safe leaves out the hostile edits (each
-// named in the generator: the ones that once broke a run or the
-// save-and-reload property); Full lets each script take a random few of them,
-// and records which.
-enum class Profile { Safe, Full };
 
 // A file the script needs in its working folder before it starts: a packet
 // file for a file-driven source, or a script for `load`.
@@ -37,8 +30,6 @@ struct Script {
   std::vector<std::string> networks;
   // End time of the runs that compare a network with its reloaded copy.
   double checkTime = 1e-4;
-  // The known faults the script may run into (Full profile), by name.
-  std::set<std::string> features;
 
   // Command lines: the lines of the commands and of the loaded scripts.
   size_t CommandLines() const;
@@ -68,16 +59,6 @@ struct Catalog {
 };
 const Catalog& ProgramCatalog();
 
-// With `known`, the script takes exactly those known faults on (by the names
-// KnownFaults lists), whatever the profile.
-Script Generate(uint64_t seed, Profile profile, const std::set<std::string>* known = nullptr);
-// The names of the known faults a Full script may take on.
-std::vector<std::string> KnownFaults();
-// CELVANE_PROPERTY_KNOWN: known faults named, comma-separated; null if unset.
-std::unique_ptr<std::set<std::string>> KnownFromEnvironment();
-
-// The profile named by the environment variable CELVANE_PROPERTY_PROFILE
-// ("full" or "safe"), else the given default.
-Profile ProfileFromEnvironment(Profile fallback);
+Script Generate(uint64_t seed);
 
 }  // namespace property

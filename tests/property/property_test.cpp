@@ -1,9 +1,9 @@
 // Generated scripts keep the properties every script must keep (see
-// PropertyRunner.h), hostile edits included. The number of scripts, the first seed, the profile and
-// the time limit per script come from the environment, for example
+// PropertyRunner.h), hostile edits included. The number of scripts, the first
+// seed and the time limit per script come from the environment, for example
 //   CELVANE_PROPERTY_SCRIPTS=20000 build/tests/celvane_property_tests
-// (also CELVANE_PROPERTY_SEED, the first seed, CELVANE_PROPERTY_TIMEOUT in
-// seconds, and CELVANE_PROPERTY_KNOWN=a,b to take exactly those known faults on).
+// (also CELVANE_PROPERTY_SEED, the first seed, and CELVANE_PROPERTY_TIMEOUT in
+// seconds).
 // Failing scripts are written to $TMPDIR/celvane_property_failures.
 #include <gtest/gtest.h>
 
@@ -30,15 +30,12 @@ TEST(ScriptProperty, GeneratedScriptsKeepEveryProperty) {
   CampaignOptions o;
   o.scripts = FromEnvironment("CELVANE_PROPERTY_SCRIPTS", CELVANE_PROPERTY_DEFAULT_SCRIPTS);
   o.firstSeed = FromEnvironment("CELVANE_PROPERTY_SEED", 1);
-  o.profile = ProfileFromEnvironment(Profile::Full);
   o.timeoutSeconds = static_cast<double>(FromEnvironment("CELVANE_PROPERTY_TIMEOUT", CELVANE_PROPERTY_DEFAULT_TIMEOUT));
   // Scripts write many small files: a memory file system, when there is one.
   const fs::path tmp = access("/dev/shm", W_OK) == 0 ? fs::path("/dev/shm") : fs::path(testing::TempDir());
   o.scratch = (tmp / ("celvane_property_" + std::to_string(getpid()))).string();
   o.keep = (fs::path(testing::TempDir()) / "celvane_property_failures").string();
   o.progress = o.scripts >= 1000;
-  auto known = KnownFromEnvironment();
-  o.known = known.get();
   CampaignSummary s = RunCampaign(o, std::cout);
   PrintSummary(s, std::cout);
   std::error_code ec;
@@ -49,8 +46,8 @@ TEST(ScriptProperty, GeneratedScriptsKeepEveryProperty) {
 }
 
 TEST(ScriptProperty, GeneratorIsDeterministicAndKnowsTheProgramsNames) {
-  EXPECT_EQ(Generate(42, Profile::Full).Text(), Generate(42, Profile::Full).Text());
-  EXPECT_NE(Generate(42, Profile::Safe).Text(), Generate(43, Profile::Safe).Text());
+  EXPECT_EQ(Generate(42).Text(), Generate(42).Text());
+  EXPECT_NE(Generate(42).Text(), Generate(43).Text());
   const Catalog& c = ProgramCatalog();
   ASSERT_EQ(c.models.size(), 3u);
   auto layers = [](const ModelInfo& m) {
