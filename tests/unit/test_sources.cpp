@@ -240,21 +240,6 @@ TEST(VBRBatchSource, HalfACellOnAverageLeavesMostBatchesEmpty) {
   EXPECT_NEAR(net.k.Queue().First()->time / batches / 2.72633744856e-06, 1.0, 0.03);
 }
 
-TEST(VBRBatchSource, EachSourceHasItsOwnStreamRepeatableBySeed) {
-  auto draw = [](long seed) {
-    Net net("VBR_BATCH", 2, seed);
-    std::vector<double> l[2];
-    for (const char* a : {"A1", "A2"}) net.Src(a).Start();
-    for (const Event& e : net.Pump(400)) l[e.sourceBlock == Name("A2")].push_back(Sdu(e).length);
-    for (auto& v : l) v.resize(50);  // the first 50 packets of each
-    return std::make_pair(l[0], l[1]);
-  };
-  const auto first = draw(5);
-  EXPECT_NE(first.first, first.second);
-  EXPECT_EQ(draw(5), first);
-  EXPECT_NE(draw(6).first, first.first);
-}
-
 namespace {
 // A file source reading `text` in stop mode `stop`.
 struct FileNet : Net {
