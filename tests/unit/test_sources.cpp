@@ -228,18 +228,6 @@ TEST(VBRBatchSource, BatchesBeyondOnePacketAreSplit) {
   EXPECT_LT(split, 150u);
 }
 
-TEST(VBRBatchSource, HalfACellOnAverageLeavesMostBatchesEmpty) {
-  Net net("VBR_BATCH", 1, 11);
-  ASSERT_EQ(net.Src().Start(), 1);
-  const size_t batches = 20000;
-  const std::vector<double> l = Lengths(net.Pump(batches));
-  EXPECT_NEAR(1.0 - double(l.size()) / batches, std::exp(-0.5), 0.02);
-  // Among packets one cell has P(1) / (1 - P(0)); three cells make 136 bytes.
-  EXPECT_NEAR(std::count(l.begin(), l.end(), 40.0) / double(l.size()), 0.77, 0.03);
-  EXPECT_GT(std::count(l.begin(), l.end(), 136.0), 0);
-  EXPECT_NEAR(net.k.Queue().First()->time / batches / 2.72633744856e-06, 1.0, 0.03);
-}
-
 namespace {
 // A file source reading `text` in stop mode `stop`.
 struct FileNet : Net {
