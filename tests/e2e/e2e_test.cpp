@@ -62,19 +62,6 @@ std::string Quote(const std::string& s) {
   return r + "'";
 }
 
-// One line as shown in a diff: control characters escaped, "$" at a line break.
-std::string Show(const std::string& line) {
-  std::string r;
-  for (unsigned char c : line) {
-    if (c == '\n') r += '$';
-    else if (c == '\t') r += "\\t";
-    else if (c == '\r') r += "\\r";
-    else if (c < 0x20) r += "\\x" + std::string(1, "0123456789abcdef"[c >> 4]) + "0123456789abcdef"[c & 15];
-    else r += static_cast<char>(c);
-  }
-  return r;
-}
-
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   size_t start = 0;
@@ -85,22 +72,6 @@ std::vector<std::string> Lines(const std::string& text) {
     start = end;
   }
   return lines;
-}
-
-// The differing middle of two texts, with a little context ("$" = line break).
-std::string Diff(const std::string& expected, const std::string& actual) {
-  const std::vector<std::string> e = Lines(expected), a = Lines(actual);
-  size_t head = 0, tail = 0;
-  while (head < e.size() && head < a.size() && e[head] == a[head]) ++head;
-  while (tail < e.size() - head && tail < a.size() - head &&
-         e[e.size() - 1 - tail] == a[a.size() - 1 - tail])
-    ++tail;
-  std::ostringstream d;
-  d << "first difference at line " << head + 1 << " (\"$\" marks a line break):\n";
-  for (size_t i = head > 3 ? head - 3 : 0; i < head; ++i) d << "  " << Show(e[i]) << '\n';
-  for (size_t i = head; i < e.size() - tail; ++i) d << "- " << Show(e[i]) << '\n';
-  for (size_t i = head; i < a.size() - tail; ++i) d << "+ " << Show(a[i]) << '\n';
-  return d.str();
 }
 
 // Wall-clock figures change from run to run: what follows the label of the
@@ -144,7 +115,7 @@ void Expect(const std::string& rawActual, const fs::path& file, bool optional) {
   }
   const std::string expected = fs::exists(file) || !optional ? ReadFile(file) : std::string();
   if (!optional && !fs::exists(file)) ADD_FAILURE() << file << " is missing (CELVANE_UPDATE=1 writes it)";
-  else if (expected != actual) ADD_FAILURE() << file.filename() << " differs: " << Diff(expected, actual);
+  else EXPECT_EQ(expected, actual) << file.filename() << " differs";
 }
 
 class E2E : public testing::TestWithParam<std::string> {};

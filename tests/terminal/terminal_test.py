@@ -117,7 +117,9 @@ def check_ended_whole(work):
     with open(os.path.join(work, "out", "lan_end.dat")) as f:
         check(len(f.read().splitlines()) == 2, "the end-of-run file is incomplete")
     with open(os.path.join(work, "out", "lan_run.json")) as f:
-        check(json.load(f)["interrupted"] is True, "the run record does not say it was interrupted")
+        r = json.load(f)
+    check(r["interrupted"] is True and r["events"] > 0 and r["end_time"] == 1000
+          and r["time_reached"] < 1000, "the run record does not say it was interrupted: %s" % r)
 
 
 def history_and_completion(work, home):

@@ -228,33 +228,6 @@ TEST(VBRBatchSource, BatchesBeyondOnePacketAreSplit) {
   EXPECT_LT(split, 150u);
 }
 
-TEST(VBRBatchSource, HalfACellOnAverageLeavesMostBatchesEmpty) {
-  Net net("VBR_BATCH", 1, 11);
-  ASSERT_EQ(net.Src().Start(), 1);
-  const size_t batches = 20000;
-  const std::vector<double> l = Lengths(net.Pump(batches));
-  EXPECT_NEAR(1.0 - double(l.size()) / batches, std::exp(-0.5), 0.02);
-  // Among packets one cell has P(1) / (1 - P(0)); three cells make 136 bytes.
-  EXPECT_NEAR(std::count(l.begin(), l.end(), 40.0) / double(l.size()), 0.77, 0.03);
-  EXPECT_GT(std::count(l.begin(), l.end(), 136.0), 0);
-  EXPECT_NEAR(net.k.Queue().First()->time / batches / 2.72633744856e-06, 1.0, 0.03);
-}
-
-TEST(VBRBatchSource, EachSourceHasItsOwnStreamRepeatableBySeed) {
-  auto draw = [](long seed) {
-    Net net("VBR_BATCH", 2, seed);
-    std::vector<double> l[2];
-    for (const char* a : {"A1", "A2"}) net.Src(a).Start();
-    for (const Event& e : net.Pump(400)) l[e.sourceBlock == Name("A2")].push_back(Sdu(e).length);
-    for (auto& v : l) v.resize(50);  // the first 50 packets of each
-    return std::make_pair(l[0], l[1]);
-  };
-  const auto first = draw(5);
-  EXPECT_NE(first.first, first.second);
-  EXPECT_EQ(draw(5), first);
-  EXPECT_NE(draw(6).first, first.first);
-}
-
 namespace {
 // A file source reading `text` in stop mode `stop`.
 struct FileNet : Net {
