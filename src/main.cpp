@@ -7,11 +7,13 @@
 #include "console/Variables.h"
 #include "model/Kernel.h"
 #include "platform/Console.h"
+#include "platform/Files.h"
 #include "platform/Interrupt.h"
 
 int main(int argc, char** argv) {
   const ParsedCommandLine cl = ParseCommandLine(argc, argv, platform::Out(), platform::Err());
   if (cl.exit) return cl.exitStatus;
+  platform::TreatFileSizeLimitAsWriteError();
   diag::SetStrict(cl.options.strict);
   for (const auto& [name, value] : cl.options.defines) DefineVariable(name, value);
   AtmRunRecorder recorder;

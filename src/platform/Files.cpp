@@ -1,12 +1,15 @@
 // Text file access through the standard streams and std::filesystem.
 #include "platform/Files.h"
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <system_error>
 
 namespace platform {
+
+void TreatFileSizeLimitAsWriteError() { std::signal(SIGXFSZ, SIG_IGN); }
 
 std::ofstream OpenForWriting(const std::string& path) {
   return std::ofstream(path, std::ios::out | std::ios::trunc);

@@ -9,6 +9,10 @@
 
 namespace platform {
 
+// Makes a write past the process's file-size limit (ulimit -f) fail like
+// any other write error instead of killing the program, so that the other
+// files of a run and its record are still completed and the failure said.
+void TreatFileSizeLimitAsWriteError();
 // Creates or truncates the file; check the result with `if (!file)`.
 std::ofstream OpenForWriting(const std::string& path);
 // Opens an existing file for reading; `if (!file)` on failure. A directory

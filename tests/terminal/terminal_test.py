@@ -9,6 +9,7 @@ import fcntl
 import json
 import os
 import pty
+import resource
 import re
 import select
 import signal
@@ -195,11 +196,26 @@ def batch_terminated(work):
         check(f.read().endswith("\n"), "the performance file ends mid-line")
 
 
+def file_size_limit(work, home):
+    """Past the file-size limit a run loses that one file, not the program."""
+    with open(os.path.join(work, "run.txt"), "w") as f:
+        f.write('load net.txt\nput parameter network lan "Simulation log status" string 1 1 ON '
+                '"Kernel file log status" SHOW\nrun lan 0.01\n')
+    limit = lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (8192, 8192))
+    p = subprocess.run([BINARY, "--batch", "run.txt"], cwd=work, stdin=subprocess.DEVNULL,
+                       capture_output=True, preexec_fn=limit, timeout=TIMEOUT)
+    check(p.returncode == 0, "status %d under a file-size limit" % p.returncode)
+    check(b"cannot write the file" in p.stdout, "the cut event log was not reported")
+    with open(os.path.join(work, "out", "lan_run.json")) as f:
+        check(json.load(f)["events"] > 0, "no run record")
+
+
 def main():
     passed = failed = 0
     for name, test in [("history_and_completion", history_and_completion),
                        ("interrupted_run", interrupted_run),
-                       ("batch_terminated", lambda w, h: batch_terminated(w))]:
+                       ("batch_terminated", lambda w, h: batch_terminated(w)),
+                       ("file_size_limit", file_size_limit)]:
         with tempfile.TemporaryDirectory(prefix="celvane-tty-") as root:
             work, home = os.path.join(root, "work"), os.path.join(root, "home")
             os.makedirs(work)
