@@ -58,7 +58,7 @@ void AtmRunRecorder::Begin(Network& network) {
 
 // The figures are gathered as the record is written, list by list.
 void AtmRunRecorder::Collect(const Network& network, double horizon, RunRecord& record) {
-  record.moreSources = [&network](const std::function<void(const RunRecord::Source&)>& put) {
+  record.sources = [&network](const std::function<void(const RunRecord::Source&)>& put) {
     Visit(
         network,
         [&](Block& b, Layer& l) {
@@ -70,7 +70,7 @@ void AtmRunRecorder::Collect(const Network& network, double horizon, RunRecord& 
         },
         [](Block&, QueueingSystem&) {});
   };
-  record.moreReceivers = [&network](const std::function<void(const RunRecord::Receiver&)>& put) {
+  record.receivers = [&network](const std::function<void(const RunRecord::Receiver&)>& put) {
     Visit(
         network,
         [&](Block& b, Layer& l) {
@@ -82,7 +82,7 @@ void AtmRunRecorder::Collect(const Network& network, double horizon, RunRecord& 
         },
         [](Block&, QueueingSystem&) {});
   };
-  record.moreQueues = [&network, horizon](const std::function<void(const RunRecord::Queue&)>& put) {
+  record.queues = [&network, horizon](const std::function<void(const RunRecord::Queue&)>& put) {
     Visit(
         network, [](Block&, Layer&) {},
         [&](Block& b, QueueingSystem& q) {

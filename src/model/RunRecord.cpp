@@ -63,11 +63,11 @@ class Element {
   std::string text_;  // written at once: many small writes to a stream cost more
 };
 
-// A member whose value is a list of objects: the items held, then those the
-// feed gives, each written by element(out, item).
+// A member whose value is a list of objects: those the feed gives, each
+// written by element(out, item).
 template <class T, class F>
-void List(std::ostream& out, const char* key, const std::vector<T>& items,
-          const RunRecord::Feed<T>& feed, F&& element, bool last = false) {
+void List(std::ostream& out, const char* key, const RunRecord::Feed<T>& feed, F&& element,
+          bool last = false) {
   out << "  " << Dump(Json(key)) << ": ";
   bool first = true;
   auto one = [&](const T& item) {
@@ -75,7 +75,6 @@ void List(std::ostream& out, const char* key, const std::vector<T>& items,
     first = false;
     element(out, item);
   };
-  for (const T& item : items) one(item);
   if (feed) feed(one);
   out << (first ? "[]" : "\n  ]") << (last ? "\n" : ",\n");
 }
@@ -94,17 +93,17 @@ void WriteRunRecordJson(std::ostream& out, const RunRecord& r) {
   Member(out, "interrupted", r.interrupted);
   Member(out, "files", r.files);
   // Member keys are plain ASCII, written as their dump would write them.
-  List(out, "sources", r.sources, r.moreSources, [](std::ostream& o, const RunRecord::Source& s) {
+  List(out, "sources", r.sources, [](std::ostream& o, const RunRecord::Source& s) {
     Element{o}("block", s.block)("name", s.name)("packets", s.packets)("cells", s.cells)(
         "bytes", Number(s.bytes));
   });
-  List(out, "receivers", r.receivers, r.moreReceivers, [](std::ostream& o, const RunRecord::Receiver& x) {
+  List(out, "receivers", r.receivers, [](std::ostream& o, const RunRecord::Receiver& x) {
     Element{o}("block", x.block)("name", x.name)("packets", x.packets)(
         "delay_mean", Number(x.delayMean))("delay_variance", Number(x.delayVariance))(
         "delay_min", Number(x.delayMin))("delay_max", Number(x.delayMax));
   });
   List(
-      out, "queues", r.queues, r.moreQueues,
+      out, "queues", r.queues,
       [](std::ostream& o, const RunRecord::Queue& q) {
         Element{o}("block", q.block)("name", q.name)("arrived", q.arrived)(
             "accepted", q.accepted)("discarded", q.discarded)("loss_ratio", Number(q.lossRatio))(

@@ -42,25 +42,21 @@ struct RunRecord {
   double wallSeconds = 0;
   bool interrupted = false;
   std::vector<std::string> files;
-  std::vector<Source> sources;
-  std::vector<Receiver> receivers;
-  std::vector<Queue> queues;
-
-  // Elements that the writer gathers when it reaches their list, after the
-  // ones held above, and writes one by one: a network of thousands of
-  // queues never holds the figures of all at once. A feed calls its
-  // argument once per element.
+  // The figures' lists, gathered by their feeds when the writer reaches them
+  // and written one element at a time: a network of thousands of queues
+  // never holds the figures of all at once. A feed calls its argument once
+  // per element; an empty feed is an empty list.
   template <class T>
   using Feed = std::function<void(const std::function<void(const T&)>&)>;
-  Feed<Source> moreSources;
-  Feed<Receiver> moreReceivers;
-  Feed<Queue> moreQueues;
+  Feed<Source> sources;
+  Feed<Receiver> receivers;
+  Feed<Queue> queues;
 };
 
 // What the equipment models supply: Begin restarts the per-run figures of
 // every object of the network at time 0 of a run; Collect adds them to the
-// record, time averages taken over [0, horizon] (it may leave them to the
-// record's feeds, called while the record is written).
+// record, time averages taken over [0, horizon], as the record's feeds, called while the
+// record is written.
 class RunRecorder {
  public:
   virtual ~RunRecorder() = default;

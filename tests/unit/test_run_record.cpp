@@ -24,21 +24,28 @@ using Json = nlohmann::json;
 
 namespace {
 
+template <class T>
+RunRecord::Feed<T> Items(std::vector<T> items) {
+  return [items](const auto& put) {
+    for (const T& item : items) put(item);
+  };
+}
+
 // The record is written piece by piece; its text must stay exactly one dump
 // of the whole document (indent 2), empty lists and undefined figures too.
 TEST(RunRecord, TextIsOneDumpOfTheWholeDocument) {
   RunRecord r;
   r.network = "n\xff";
   r.files = {"a.dat", "b.dat"};
-  r.sources = {{"A", "CBR_TS", 3, 4, 120.5}, {"B", "VBR_TS", 0, 0, 0}};
-  r.queues = {{"S", "PHY_QS_0", 5, 4, 1, 0.2, NAN, 1, 2, 1e-6, 0.5},
-              {"S\"\xfe", "q\n", 0, 0, 0, NAN, 0, 0, 0, INFINITY, 1e300}};
+  r.sources = Items<RunRecord::Source>({{"A", "CBR_TS", 3, 4, 120.5}, {"B", "VBR_TS", 0, 0, 0}});
+  r.queues = Items<RunRecord::Queue>({{"S", "PHY_QS_0", 5, 4, 1, 0.2, NAN, 1, 2, 1e-6, 0.5},
+                                      {"S\"\xfe", "q\n", 0, 0, 0, NAN, 0, 0, 0, INFINITY, 1e300}});
   for (int round = 0; round < 2; ++round) {
     const std::string text = RunRecordJson(r);
     EXPECT_EQ(nlohmann::ordered_json::parse(text).dump(2) + "\n", text) << round;
     r.files.clear();
-    r.sources.clear();
-    r.receivers = {{"B", "TR", 1, 0.1, 0, 0.1, 0.1}};
+    r.sources = nullptr;
+    r.receivers = Items<RunRecord::Receiver>({{"B", "TR", 1, 0.1, 0, 0.1, 0.1}});
   }
 }
 
