@@ -6,8 +6,8 @@
 #include "model/RunFiles.h"
 
 Component::Component(const Sstring& name, ComponentKind kind, Block& block)
-    : nameId_(name), kind_(kind), block_(block), blockNameId_(block.GetNameId()),
-      queue_(block.GetNetwork().Queue()) {
+    : ComponentCore(block.GetNetwork().Queue(), Name(name), block.GetNameId(), kind),
+      block_(block) {
   SetParamBlockName(name);
 }
 
@@ -22,11 +22,11 @@ Sstring Component::NetworkPath() const { return GetNetwork().Path(); }
 
 Component* Component::ResolveHandler(Name block, Name target) {
   HandlerMemo& m = handlers_[nextMemo_];
-  nextMemo_ ^= 1u;
   m.block = block;
   m.target = target;
   m.handler = GetNetwork().SoleHandler(block, target, GetBlockNameId());
-  m.valid = true;
+  memoValid_ |= uint8_t(1u << nextMemo_);
+  nextMemo_ ^= 1u;
   return m.handler;
 }
 

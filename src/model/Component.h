@@ -16,10 +16,38 @@ class Block;
 class Network;
 
 // The two kinds a block lists separately (layers, then queueing systems).
-enum class ComponentKind { Layer = 0, QueueingSystem = 1 };
+enum class ComponentKind : uint8_t { Layer = 0, QueueingSystem = 1 };
 constexpr int kComponentKinds = 2;
 
-class Component : public Param, public DataTable {
+// What a component reads at every event it handles or schedules: the
+// kernel's queue, its own names and the handlers of its last destinations.
+// As the first base it shares the object's first cache line with the
+// virtual table pointer (components are aligned to cache lines), so that an
+// event touches that line and the handler's own fields, and not the
+// parameters and data table in between.
+class ComponentCore {
+ public:
+  virtual ~ComponentCore() = default;
+
+ protected:
+  ComponentCore(EventPriorityQueue& queue, Name name, Name blockName, ComponentKind kind)
+      : queue_(queue), nameId_(name), blockNameId_(blockName), kind_(kind) {}
+
+  struct HandlerMemo {
+    Name block;
+    Name target;
+    class Component* handler = nullptr;
+  };
+  EventPriorityQueue& queue_;  // the kernel's, which outlives every component
+  Name nameId_;  // the name, interned: events carry it, and its text is kept once
+  Name blockNameId_;  // a block keeps its name
+  HandlerMemo handlers_[2];
+  uint8_t memoValid_ = 0;  // bit i: handlers_[i] holds a resolved destination
+  uint8_t nextMemo_ = 0;
+  ComponentKind kind_;
+};
+
+class alignas(64) Component : public ComponentCore, public Param, public DataTable {
  public:
   Component(const Sstring& name, ComponentKind kind, Block& block);
   ~Component() override = default;
@@ -69,9 +97,7 @@ class Component : public Param, public DataTable {
   void ReportStalledPeriod(const char* parameter, double t) const;
   // Forgets the handlers resolved for its destinations (at every run start:
   // the network may have changed since the last run).
-  void ForgetHandlers() {
-    for (HandlerMemo& m : handlers_) m.valid = false;
-  }
+  void ForgetHandlers() { memoValid_ = 0; }
 
  protected:
   // To a component of any block, with a message record.
@@ -112,26 +138,13 @@ class Component : public Param, public DataTable {
   // The handler of events to (block, target) in this run, remembered for the
   // last two destinations used: a component sends to few.
   Component* HandlerFor(Name block, Name target) {
-    if (handlers_[0].valid && handlers_[0].block == block && handlers_[0].target == target)
+    if ((memoValid_ & 1u) && handlers_[0].block == block && handlers_[0].target == target)
       return handlers_[0].handler;
-    if (handlers_[1].valid && handlers_[1].block == block && handlers_[1].target == target)
+    if ((memoValid_ & 2u) && handlers_[1].block == block && handlers_[1].target == target)
       return handlers_[1].handler;
     return ResolveHandler(block, target);
   }
   Component* ResolveHandler(Name block, Name target);
 
-  struct HandlerMemo {
-    Name block;
-    Name target;
-    Component* handler = nullptr;
-    bool valid = false;
-  };
-  HandlerMemo handlers_[2];
-  unsigned nextMemo_ = 0;
-
-  Name nameId_;  // the name, interned: events carry it, and its text is kept once
-  ComponentKind kind_;
   Block& block_;
-  Name blockNameId_;  // a block keeps its name
-  EventPriorityQueue& queue_;  // the kernel's, which outlives every component
 };

@@ -28,7 +28,7 @@ template <> inline constexpr Word kMessageWord<ATM_Data> = Word::ATM_DATA;
 template <> inline constexpr Word kMessageWord<Cell> = Word::CELL;
 template <> inline constexpr Word kMessageWord<PHY_Data> = Word::PHY_DATA;
 
-struct Event {
+struct alignas(64) Event {
   double time = 0.0;
   uint64_t stamp = 0;  // insertion order, given by the event queue
   Name type;

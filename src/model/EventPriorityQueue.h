@@ -58,6 +58,7 @@ class EventPriorityQueue {
     return slot;
   }
   Event& At(uint32_t slot) { return chunks_[slot >> kChunkBits][slot & kChunkMask]; }
+  const Event& At(uint32_t slot) const { return chunks_[slot >> kChunkBits][slot & kChunkMask]; }
   void Push(uint32_t slot) { Push(slot, At(slot)); }
   void Push(uint32_t slot, Event& e) {
     e.stamp = stamp_++;
@@ -124,6 +125,27 @@ class EventPriorityQueue {
     return true;
   }
   void Release(const Taken& taken) { free_.push_back(taken.slot); }
+  // Asks the memory for what the coming events will touch while the taken
+  // one is handled: the event after next, and the first lines of the
+  // handler of the next (whose event the previous call asked for). With
+  // thousands of events pending, each event's data lies elsewhere in memory
+  // and the loop would otherwise wait for it at every event; the few events
+  // of the sorted array stay in the cache anyway. Only a hint: the next
+  // events may still change. (Always inlined: a call to a function that
+  // only prefetches counts as having no effect, and the compiler drops it.)
+  [[gnu::always_inline]] void PrefetchAhead() const {
+    if (sorted_) return;
+    const uint32_t next = buckets_[SlotOf(heap_[0])].head;
+    if (next == kNone) return;
+    const uint32_t after = next_[next];
+    if (after != kNone) {
+      const char* e = reinterpret_cast<const char*>(&At(after));
+      __builtin_prefetch(e);
+      __builtin_prefetch(e + 64);
+    }
+    if (const char* h = reinterpret_cast<const char*>(At(next).handler))
+      for (int line = 0; line < kHandlerLines; ++line) __builtin_prefetch(h + 64 * line);
+  }
   // The earliest event, or nullptr.
   const Event* First() {
     if (!size_) return nullptr;
@@ -140,6 +162,8 @@ class EventPriorityQueue {
  private:
   __extension__ typedef unsigned __int128 Key;
   static constexpr int kSlotBits = 28;
+  // Cache lines of a handler asked for ahead: its first line and its own fields.
+  static constexpr int kHandlerLines = 4;
   uint32_t maxPending_;
   static constexpr uint64_t kKeyStampLimit = uint64_t(1) << (64 - kSlotBits);
   // The pool grows by chunks of 2^kChunkBits events, which never move.

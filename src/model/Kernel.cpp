@@ -179,6 +179,7 @@ unsigned long long Kernel::Loop(Network& net, double endTime, RunOutputs& files,
   try {
     while (currentTime_ <= endTime && !platform::InterruptRequested() && queue_.TakeFirst(taken)) {
       Event& ev = *taken.event;
+      queue_.PrefetchAhead();
       ++count;
       pending += queue_.Size();
       currentTime_ = ev.time;
