@@ -7,14 +7,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <iterator>
 #include <deque>
+#include <iterator>
 #include <map>
 #include <random>
 #include <set>
 #include <sstream>
 
-#include "atm/QueueingSystem.h"
 #include "atm/AtmModels.h"
 #include "console/CommandTable.h"
 #include "console/Dispatcher.h"
@@ -43,11 +42,6 @@ std::string Script::Text() const {
   return out.str();
 }
 
-// ---------------------------------------------------------------------------
-// The catalog: one network holding a block of each model, every traffic
-// source and a switch with a port, read back through the program's own
-// parameter sets.
-
 namespace {
 const char* const kModelWords[] = {"ATM B-TE", "ATM Switch", "ATM Generic Application"};
 enum Model { kTerminal = 0, kSwitch = 1, kApplication = 2 };
@@ -68,30 +62,17 @@ std::string PortPattern(const std::string& name) {
     return name.substr(0, u + 1) + "#";
   return name;
 }
-
-void AddObjects(const Block& b, ModelInfo& m) {
-  auto add = [](std::vector<ObjectInfo>& list, const std::string& name, const Param& p) {
-    std::string pattern = PortPattern(name);
-    for (const ObjectInfo& o : list)
-      if (o.name == pattern) return;
-    list.push_back({pattern, ParamsOf(p)});
-  };
-  std::vector<Sstring> names;
-  if (b.ListLayers(names))
-    for (const Sstring& n : names) add(m.layers, n.str(), *b.FindLayer(n));
-  names.clear();
-  if (b.ListQSs(names))
-    for (const Sstring& n : names) add(m.qss, n.str(), *b.FindQS(n));
-}
 }  // namespace
 
+// One network holding a connected block of each model with every traffic
+// source, and an unconnected one of each model, read back through the
+// program's own parameter sets.
 const Catalog& ProgramCatalog() {
   static const Catalog catalog = [] {
     RegisterAtmModels();
     platform::CapturedOutput quiet;
     Kernel k;
-    std::vector<std::string> lines = {"create network n",
-                                      "create block n S \"ATM Switch\" s",
+    std::vector<std::string> lines = {"create network n", "create block n S \"ATM Switch\" s",
                                       "create block n T \"ATM B-TE\" t",
                                       "connect block n T S CB_PHYSICAL_LAYER"};
     for (const char* source : kTrafficSources) {
@@ -101,18 +82,29 @@ const Catalog& ProgramCatalog() {
                       " \"Traffic source\" SHOW");
       lines.push_back("connect block n " + a + " T x");
     }
+    for (const char* model : kModelWords)
+      lines.push_back(std::string("create block n \"U ") + model + "\" \"" + model + "\" u");
     for (const std::string& l : lines)
       if (!ExecuteLine(k, l.c_str())) std::abort();  // the catalog network must build
     Catalog c;
     const Network& net = *k.FindNetwork("n");
     c.network = ParamsOf(net);
-    for (const char* word : kModelWords) c.models.push_back({word, {}, {}, {}});
+    for (const char* word : kModelWords) c.models.push_back({word, {}, {}});
     net.ForEachBlock([&](const Block& b) {
-      for (ModelInfo& m : c.models)
-        if (b.GetModel().str() == m.model) {
-          if (m.params.empty()) m.params = ParamsOf(b);
-          AddObjects(b, m);
+      ModelInfo& m = *std::find_if(c.models.begin(), c.models.end(),
+                                   [&](const ModelInfo& x) { return x.model == b.GetModel().str(); });
+      const bool wired = b.GetName().str()[0] != 'U';
+      if (wired && m.params.empty()) m.params = ParamsOf(b);
+      for (ComponentKind kind : {ComponentKind::Layer, ComponentKind::QueueingSystem}) {
+        std::vector<Sstring> names;
+        b.ListNames(kind, names);
+        for (const Sstring& name : names) {
+          const std::string pattern = PortPattern(name.str());
+          auto o = std::find_if(m.objects.begin(), m.objects.end(), [&](auto& x) { return x.name == pattern; });
+          if (o != m.objects.end()) o->wired = o->wired && wired;
+          else m.objects.push_back({pattern, kind != ComponentKind::Layer, wired, ParamsOf(*b.Find(kind, name))});
         }
+      }
     });
     std::string list = ElementKeywordList().str();
     for (size_t b = 0, e; (e = list.find(';', b)) != std::string::npos; b = e + 1)
@@ -121,9 +113,6 @@ const Catalog& ProgramCatalog() {
   }();
   return catalog;
 }
-
-// ---------------------------------------------------------------------------
-// The generator.
 
 namespace {
 
@@ -168,6 +157,17 @@ struct Net {
   }
 };
 
+// What holds parameters and data: the network, a block, or a block's layer
+// or queueing system ("kind" as the commands name it), with the parameters
+// the catalog gives it.
+struct Target {
+  std::string kind;
+  std::vector<std::string> names;  // block, object
+  const std::vector<ParamInfo>* params;
+  std::string object;
+  Blk* block;
+};
+
 // Words that are never numbers and never hold "/", "nan" or "inf".
 const char* const kJunkWords[] = {
     "",         "\"",        "\"\"",       "\"open quote", "#",         "# x",      "--",
@@ -179,6 +179,11 @@ const char* const kJunkWords[] = {
     "\"short int\"", "short", "int",       "1 1",          "0 0",       "\r",       "\v",
 };
 const char* const kNumberSuffixes[] = {"abc", "e", "e+", "..", "x", "#", "\xff", ",", "(", "\""};
+
+std::vector<std::string> With(std::vector<std::string> v, const std::string& s) {
+  v.push_back(s);
+  return v;
+}
 
 class Generator {
  public:
@@ -204,12 +209,11 @@ class Generator {
     std::uniform_real_distribution<double> d(std::log(lo), std::log(hi));
     return std::exp(d(rng_));
   }
-  // A random member of a container (a reference into it) or of a list.
   template <class C>
   auto Pick(C& c) -> decltype(c[0]) { return c[Below(std::size(c))]; }
   template <class T>
   T Pick(std::initializer_list<T> list) { return *(list.begin() + Below(list.size())); }
-  std::string Num(size_t n) { return std::to_string(n); }
+  static std::string Num(size_t n) { return std::to_string(n); }
 
   // -- words ------------------------------------------------------------------
   static std::string Q(const std::string& s) { return "\"" + s + "\""; }
@@ -217,12 +221,6 @@ class Generator {
   std::string Word(const std::string& s) {
     bool plain = !s.empty() && s.find_first_of(" \t\n\r\v\f\"") == std::string::npos;
     return plain && Chance(0.5) ? s : Q(s);
-  }
-  // Words as typed, blank-separated.
-  std::string Words(std::initializer_list<std::string> words) {
-    std::string s;
-    for (const std::string& w : words) s += (s.empty() ? "" : " ") + Word(w);
-    return s;
   }
   std::string Number(double v) {
     std::ostringstream o;
@@ -234,20 +232,14 @@ class Generator {
     if (Chance(0.05)) return std::string(200 + Below(3000), "xyz_Q9"[Below(6)]);
     return Pick(kJunkWords);
   }
+  // A fresh name; now and then with a blank, a command word, a "#", UTF-8 or
+  // other bytes, great length, a tab, a quote or a line break in it.
   std::string NewName(const std::string& stem) {
-    std::string n = stem + Num(++uid_);
+    const std::string n = stem + Num(++uid_);
     if (Chance(0.92)) return n;
-    switch (Below(9)) {
-      case 0: return stem + " " + Num(uid_);
-      case 1: return "create" + n;
-      case 2: return "#" + n;
-      case 3: return "\xc3\x9c" + n;  // UTF-8 text
-      case 4: return std::string(40 + Below(300), 'w') + n;
-      case 5: return n + "\ttab";
-      case 6: return n + "\"q";       // a quote inside a name
-      case 7: return n + "\nline";    // a line break inside a name
-      default: return "\xff" + n;     // not UTF-8
-    }
+    return Pick<std::string>({stem + " " + Num(uid_), "create" + n, "#" + n, "\xc3\x9c" + n,
+                              std::string(40 + Below(300), 'w') + n, n + "\ttab", n + "\"q",
+                              n + "\nline", "\xff" + n});
   }
 
   // -- numbers by role --------------------------------------------------------
@@ -264,28 +256,30 @@ class Generator {
     // Packets over 65535 bytes, a negative packetization delay.
     if (role == "Packet length") v.push_back("400000000");
     if (role == "Cell packetization delay") v.push_back("-1e308");
-    for (;;) {
-      // A subnormal logging interval fills the logs to their line limit,
-      // which with the event log on passed the 2 GB file limit: left out.
-      const std::string& x = Pick(v);
-      const double d = std::fabs(std::strtod(x.c_str(), nullptr));
-      if (role != "Logging every x secs" || d == 0 || d > 1e-9) return x;
-    }
+    return Pick(v);
   }
 
+  // A value a user would give: a number log-uniform in a range (sometimes a
+  // fixed one instead), a count, or a word.
   std::string Sensible(const std::string& r) {
-    if (r == "Bit rate") return Number(LogUniform(1e5, 1e8));
-    if (r == "Line rate") return Number(Chance(0.5) ? 155520000 : LogUniform(1e6, 6.2e8));
-    if (r == "Slot time" || r == "Mean interval between batches") return Number(LogUniform(3e-7, 5e-5));
-    if (r == "Cell packetization delay") return Number(Chance(0.3) ? 0 : LogUniform(1e-10, 1e-6));
-    if (r == "Logging every x secs") return Number(LogUniform(2e-6, 2e-3));
-    if (r == "Start time") return Number(Chance(0.5) ? 0 : LogUniform(1e-7, 1e-4));
-    if (r == "Number of bytes to be sent") return Number(Chance(0.3) ? 1e9 : std::floor(LogUniform(1, 1e6)));
-    if (r == "Number of cells to be sent") return Number(std::floor(LogUniform(1, 1e6)));
-    if (r == "Mean number of ATM cells") return Number(LogUniform(0.01, 50));
-    if (r == "Packet length") return Number(Chance(0.2) ? 65535 : std::floor(LogUniform(1, 9180)));
-    if (r == "Distance") return Number(LogUniform(0.1, 1e5));
-    if (r == "Propagation speed") return Number(LogUniform(1e6, 3e8));
+    struct Range {
+      const char* role;
+      double lo, hi, pFixed, fixed;
+      bool whole;
+    };
+    static const Range kRanges[] = {
+        {"Bit rate", 1e5, 1e8, 0, 0, false}, {"Line rate", 1e6, 6.2e8, 0.5, 155520000, false},
+        {"Slot time", 3e-7, 5e-5, 0, 0, false}, {"Mean interval between batches", 3e-7, 5e-5, 0, 0, false},
+        {"Cell packetization delay", 1e-10, 1e-6, 0.3, 0, false}, {"Logging every x secs", 2e-6, 2e-3, 0, 0, false},
+        {"Start time", 1e-7, 1e-4, 0.5, 0, false}, {"Number of bytes to be sent", 1, 1e6, 0.3, 1e9, true},
+        {"Number of cells to be sent", 1, 1e6, 0, 0, true}, {"Mean number of ATM cells", 0.01, 50, 0, 0, false},
+        {"Packet length", 1, 9180, 0.2, 65535, true}, {"Distance", 0.1, 1e5, 0, 0, false},
+        {"Propagation speed", 1e6, 3e8, 0, 0, false}};
+    for (const Range& x : kRanges)
+      if (r == x.role) {
+        const double v = LogUniform(x.lo, x.hi);
+        return Number(Chance(x.pFixed) ? x.fixed : x.whole ? std::floor(v) : v);
+      }
     if (r == "Buffer size") return Chance(0.2) ? "4294967295" : Num(Below(2000));
     if (r == "Logging every x cells") return Num(1 + Below(100));
     if (r == "Number of ports") return Num(1 + Below(16));
@@ -352,6 +346,11 @@ class Generator {
     return Chance(0.85) ? kTimes[Below(6)] : Pick(kTimes);
   }
 
+  std::string Label(bool vci) {
+    if (Chance(0.03)) return Pick({"-1", "65536", "1e3", "x", "2.5", "70000", "65535", "0"});
+    return Num(vci ? 32 + Below(65500) : Below(256));
+  }
+
   // A packet file for a file-driven source: times and lengths, some odd;
   // now and then a directory.
   std::string PacketFile() {
@@ -373,7 +372,97 @@ class Generator {
     return name;
   }
 
-  // -- emitting -----------------------------------------------------------------
+  // Data entry keys and names, some of them the ones a run reads, and a
+  // value with its type.
+  std::string DataKey() {
+    return Chance(0.5) ? Pick({"DLN", "DBN", "PHY", "Interfaces", "v1"}) : "note" + Num(Below(5));
+  }
+  std::string DataName() { return Pick({"x", "NCI", "Status", "Output port", "Input VPI"}); }
+  std::string DataValue() {
+    std::string type = Pick(cat_.elementTypes);
+    return TypeWord(type) + " " + Element(type, "", Chance(0.2));
+  }
+
+  // -- commands ---------------------------------------------------------------
+  static std::string Head(const Command& c) {
+    std::string h = c.words[0];
+    for (int i = 1; i < 3 && c.words[i]; ++i) h += std::string(" ") + c.words[i];
+    return h;
+  }
+  // The rows of the command table whose first word is one of `firsts`
+  // (every row when there is none).
+  static std::vector<const Command*> Rows(std::initializer_list<const char*> firsts) {
+    std::vector<const Command*> v;
+    for (const Command& c : AllCommands())
+      if (firsts.size() == 0 ||
+          std::any_of(firsts.begin(), firsts.end(), [&](const char* f) { return std::strcmp(c.words[0], f) == 0; }))
+        v.push_back(&c);
+    return v;
+  }
+
+  // A row of the command table as a line: the network for its network
+  // argument, the given words for its next arguments in order, and the
+  // others named from the model by their kind and name.
+  std::string Line(Net& n, const Command& c, const std::vector<std::string>& given) {
+    Blk* b = n.blocks.empty() ? nullptr : &Pick(n.blocks);
+    std::string line = Head(c), object = "ATM";
+    if (b) {
+      auto objs = ObjectsOf(*b);
+      if (!objs.empty()) object = Pick(objs).first;
+    }
+    size_t next = 0;
+    for (const ArgRule& a : c.args) {
+      if (a.kind == ArgKind::End) break;
+      const std::string name = a.name ? a.name : "";
+      const bool network = a.kind == ArgKind::Network || a.kind == ArgKind::LateNetwork ||
+                           (name == "network_name" && a.kind != ArgKind::NewNetwork);
+      std::string w;
+      if (!network && next < given.size()) w = given[next++];
+      else switch (a.kind) {
+        case ArgKind::NewNetwork: w = NewName("lan"); break;
+        case ArgKind::Block: w = b ? b->name : "x"; break;
+        case ArgKind::Layer: case ArgKind::LateLayer: case ArgKind::QS: w = object; break;
+        case ArgKind::Number: w = name == "bandwidth" ? Number(LogUniform(1, 1e9)) : RunTime(); break;
+        case ArgKind::Label: w = Label(name == "VCI"); break;
+        case ArgKind::ParamText: {
+          const ParamInfo& p = Pick(Pick(cat_.models).params);
+          w = ParamText(p, RoleOf("", p.name));
+          break;
+        }
+        case ArgKind::DataText: w = Word(DataKey()) + " " + Word(DataName()) + " " + DataValue(); break;
+        default:
+          w = network                       ? n.name
+              : name == "NCI"               ? (n.vccs.empty() ? "v0" : Pick(n.vccs).nci)
+              : name == "DCI"               ? (n.dcs.empty() ? "d0" : Pick(n.dcs))
+              : name == "file_name"         ? "any" + Num(Below(3)) + ".txt"
+              : name == "block_model"       ? Pick(kModelWords)
+              : name == "service_categorie" ? Sensible("Service categorie")
+              : name.find("name") == std::string::npos ? JunkWord()
+              : n.blocks.empty()            ? "x"
+                                            : Pick(n.blocks).name;
+      }
+      const bool raw = a.kind == ArgKind::Number || a.kind == ArgKind::Label ||
+                       a.kind == ArgKind::ParamText || a.kind == ArgKind::DataText;
+      line += " " + (raw ? w : Word(w));
+    }
+    return line;
+  }
+  // The command `head` (its command words) with the given words (see Line).
+  void Do(Net& n, const std::string& head, const std::vector<std::string>& given = {}) {
+    for (const Command& c : AllCommands())
+      if (Head(c) == head) return Emit(Line(n, c, given));
+    std::abort();  // the generator names a command the table does not have
+  }
+  // Any row of the command table whose first word is one of `firsts`.
+  void AnyRow(Net& n, std::initializer_list<const char*> firsts) {
+    static std::map<std::string, std::vector<const Command*>> rows;
+    auto& list = rows[firsts.size() ? firsts.begin()[0] : ""];
+    if (list.empty()) list = Rows(firsts);
+    const Command& c = *Pick(list);
+    if (std::strcmp(c.words[0], "run") == 0) return EmitRun(n);
+    Emit(Line(n, c, {}));
+  }
+
   // Adds a command, sometimes mutated, its paths kept in the working folder.
   void Emit(std::string cmd) {
     if (Chance(0.05) && !exact_) cmd = Mutate(cmd);
@@ -381,9 +470,9 @@ class Generator {
     script_.commands.push_back(std::move(cmd));
   }
   // A run keeps its end time: a cut "5e-5" would be a run of 5 s.
-  void EmitRun(const Net& n) {
-    std::string cmd = "run " + Word(n.name) + " " + RunTime();
-    script_.commands.push_back(Chance(0.05) ? Blanks(cmd) : cmd);
+  void EmitRun(const Net& n, const std::string& time = "") {
+    std::string cmd = "run " + Word(n.name) + " " + (time.empty() ? RunTime() : time);
+    script_.commands.push_back(Chance(0.05) && !exact_ ? Blanks(cmd) : cmd);
   }
   // The same command with other blanks outside quotes.
   std::string Blanks(const std::string& c) {
@@ -405,29 +494,28 @@ class Generator {
     if (cmd.find("..") == std::string::npos)
       for (const char* a : kAllowed)
         for (size_t at = cmd.find(a); at != std::string::npos; at = cmd.find(a, at + 1))
-          std::fill(kept.begin() + static_cast<long>(at),
-                    kept.begin() + static_cast<long>(at + std::strlen(a)), true);
+          std::fill_n(kept.begin() + static_cast<long>(at), std::strlen(a), true);
     for (size_t i = 0; i < cmd.size(); ++i)
       if (cmd[i] == '/' && !kept[i]) cmd[i] = '_';
   }
 
+  // The command cut (a quote may stay open), a quote dropped, a junk word
+  // added or put in place of one, a junk suffix on a number, the command
+  // twice, a capital first letter, odd bytes, other blanks, made a comment,
+  // or a long word at its end.
   std::string Mutate(std::string c) {
-    const size_t at = Below(c.size() + 1), blank = c.find(' ', at);
+    const size_t at = Below(c.size() + 1), blank = c.find(' ', at), quote = c.find('"', at);
     switch (Below(12)) {
-      case 0: c.resize(at); break;  // may leave a quote open
-      case 1:
-        if (c.find('"', at) != std::string::npos) c.erase(c.find('"', at), 1);
-        break;
-      case 2:
-        if (blank != std::string::npos) c.insert(blank, " " + JunkWord());
-        break;
-      case 3:  // a word replaced
+      case 0: c.resize(at); break;
+      case 1: if (quote != std::string::npos) c.erase(quote, 1); break;
+      case 2: if (blank != std::string::npos) c.insert(blank, " " + JunkWord()); break;
+      case 3:
         if (blank != std::string::npos) {
           size_t e = c.find(' ', blank + 1);
           c.replace(blank + 1, e == std::string::npos ? std::string::npos : e - blank - 1, JunkWord());
         }
         break;
-      case 4:  // a junk suffix on a number
+      case 4:
         for (size_t i = at; i < c.size(); ++i)
           if (std::isdigit(static_cast<unsigned char>(c[i])) && (i + 1 == c.size() || c[i + 1] == ' ')) {
             c.insert(i + 1, Pick(kNumberSuffixes));
@@ -437,39 +525,99 @@ class Generator {
       case 5: c += " " + c; break;
       case 6: if (!c.empty()) c[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(c[0]))); break;
       case 7: c.insert(at, Pick<std::string>({"\xff\xfe", "\xc3", "\xe2\x82", std::string(1, '\0')})); break;
-      case 8:
-        if (blank != std::string::npos) c.replace(blank, 1, Pick({"\t", "   ", "\r", "\v", "\f", "\n"}));
-        break;
+      case 8: if (blank != std::string::npos) c.replace(blank, 1, Pick({"\t", "   ", "\r", "\v", "\f", "\n"})); break;
       case 9: c = (Chance(0.5) ? "#" : "# ") + c; break;
       case 10: c = Blanks(c); break;
-      default: c += " " + (Chance(0.5) ? std::string(1000 + Below(5000), 'L') : JunkWord()); break;
+      default: c += " " + (Chance(0.5) ? std::string(1000 + Below(5000), 'L') : JunkWord());
     }
     return c;
   }
 
-  // -- building ---------------------------------------------------------------
-  static const ParamInfo* FindParam(const std::vector<ParamInfo>& list, const std::string& n) {
-    for (const ParamInfo& p : list)
-      if (p.name == n) return &p;
-    return nullptr;
+  // -- the model ----------------------------------------------------------------
+  // The blocks of a model; with `wired`, only those connected (switches always).
+  static std::vector<Blk*> Of(Net& n, Model m, bool wired = false) {
+    std::vector<Blk*> v;
+    for (Blk& b : n.blocks)
+      if (b.model == m && (!wired || m == kSwitch || !(m == kTerminal ? b.equipmentPeer : b.attachedTo).empty()))
+        v.push_back(&b);
+    return v;
   }
-  const ModelInfo& ModelOf(Model m) const { return cat_.models[m]; }
-  const ObjectInfo* Object(Model m, const std::string& pattern, bool qs) const {
-    for (const ObjectInfo& o : qs ? ModelOf(m).qss : ModelOf(m).layers)
-      if (o.name == pattern) return &o;
-    return nullptr;
+
+  // The layers and queueing systems a block has now (as far as the model
+  // knows), with their catalog entries; now and then one it has not.
+  std::vector<std::pair<std::string, const ObjectInfo*>> ObjectsOf(const Blk& b) {
+    std::vector<std::pair<std::string, const ObjectInfo*>> v;
+    const bool wired = !(b.model == kTerminal ? b.equipmentPeer : b.attachedTo).empty();
+    for (const ObjectInfo& o : cat_.models[b.model].objects) {
+      const size_t port = o.name.find('#');
+      const bool otherSource = o.name.size() > 3 && o.name.compare(o.name.size() - 3, 3, "_TS") == 0 &&
+                               o.name != b.source + "_TS";
+      if (port != std::string::npos)
+        for (const auto& kv : b.ports) v.push_back({o.name.substr(0, port) + Num(kv.second), &o});
+      else if ((wired || !o.wired) && !otherSource)
+        v.push_back({o.name, &o});
+    }
+    if (Chance(0.03)) v.push_back({Pick({"PHY_99", "NOPE", "PHY_QS_7", "atm", ""}), nullptr});
+    return v;
+  }
+
+  // The network (one time in six), a block, or one of its layers and
+  // queueing systems; now and then with a parameter no object declares.
+  Target PickTarget(Net& n) {
+    static const std::vector<ParamInfo> kNone{{"Made up", "double", "Made up"}};
+    const size_t which = Below(n.blocks.empty() ? 1 : 6);
+    if (which == 0) return {"network", {}, &cat_.network, "", nullptr};
+    Blk& b = Pick(n.blocks);
+    auto objects = ObjectsOf(b);
+    if (which == 1 || objects.empty()) return {"block", {b.name}, &cat_.models[b.model].params, "", &b};
+    const auto& [object, info] = Pick(objects);
+    return {(info ? info->qs : Chance(0.5)) ? "QS" : "layer", {b.name, object},
+            info && Chance(0.95) ? &info->params : &kNone, object, &b};
   }
 
   // "put parameter" of a known parameter with the given value.
-  void Put(const std::string& head, const std::vector<ParamInfo>& list, const std::string& layer,
-           const std::string& name, const std::string& value) {
-    if (const ParamInfo* p = FindParam(list, name))
-      Emit("put parameter " + head + " " + ParamText(*p, RoleOf(layer, name), &value));
+  void Put(Net& n, const Target& t, const std::string& name, const std::string& value) {
+    for (const ParamInfo& p : *t.params)
+      if (p.name == name)
+        return Do(n, "put parameter " + t.kind, With(t.names, ParamText(p, RoleOf(t.object, name), &value)));
   }
-  void EditLayer(Net& n, Blk& b, const std::string& layer, const std::string& param,
-                 const std::string& value) {
-    if (const ObjectInfo* o = Object(b.model, PortPattern(layer), false))
-      Put("layer " + Words({n.name, b.name, layer}), o->params, layer, param, value);
+  void EditLayer(Net& n, Blk& b, const std::string& layer, const std::string& param, const std::string& value) {
+    for (const ObjectInfo& o : cat_.models[b.model].objects)
+      if (!o.qs && o.name == PortPattern(layer)) return Put(n, {"layer", {b.name, layer}, &o.params, layer, &b}, param, value);
+  }
+
+  // A parameter of the network, a block, a layer or a queueing system is set
+  // (sensible or extreme value, sometimes another type or shape), or deleted.
+  void EditParameter(Net& n, bool allowDelete) {
+    const Target t = PickTarget(n);
+    const ParamInfo& p = Pick(*t.params);
+    if (allowDelete && Chance(0.12)) return Do(n, "del parameter " + t.kind, With(t.names, p.name));
+    const std::string role = RoleOf(t.object, p.name);
+    std::string v = IsFlag(role) && Chance(0.6) ? "ON" : "";
+    if (t.kind == "block") {
+      v = Chance(0.1) ? Extreme(role, IsInteger(p.type)) : Sensible(role);
+      if (role == "Number of ports" || role == "Number of applications") t.block->limit = std::atoi(v.c_str());
+      if (role == "Traffic source" && t.block->attachedTo.empty()) SetSource(*t.block, v);
+    }
+    if (role == "Service categorie" && !t.object.empty()) t.block->category = "?";
+    Do(n, "put parameter " + t.kind, With(t.names, ParamText(p, role, v.empty() ? nullptr : &v)));
+  }
+  static void SetSource(Blk& a, const std::string& source) {
+    a.source = source;
+    a.category = source == "CBR" ? "CBR" : "VBR";
+  }
+
+  // Data tables of the network, a block or a layer: entries written or
+  // deleted, the keys a run reads among them.
+  void DataEdit(Net& n) {
+    Target t = PickTarget(n);
+    if (t.kind == "QS") t = {"block", {t.names[0]}, nullptr, "", t.block};
+    const std::string key = DataKey(), name = DataName();
+    switch (Below(3)) {
+      case 0: return Do(n, "put data " + t.kind, With(t.names, Word(key) + " " + Word(name) + " " + DataValue()));
+      case 1: return Do(n, "del data " + t.kind, With(With(t.names, key), name));
+      default: return Do(n, "del key " + t.kind, With(t.names, key));
+    }
   }
 
   Blk& AddBlock(Net& n, Model m) {
@@ -477,58 +625,67 @@ class Generator {
     b.name = NewName(std::string(1, "TSA"[m]));
     b.model = m;
     b.limit = m == kSwitch ? 8 : 4;
-    Emit("create block " + Words({n.name, b.name}) + " " + Q(kModelWords[m]) + " " +
-         Word(Pick({"te", "sw", "app", "x", "a type"})));
+    Do(n, "create block", {b.name, kModelWords[m], Pick({"te", "sw", "app", "x", "a type"})});
     n.blocks.push_back(b);
     return n.blocks.back();
   }
-
   // The application's traffic source, chosen before it is connected.
   void ChooseSource(Net& n, Blk& a) {
-    std::string src = Pick(kTrafficSources);
-    if (src == "CBR" && Chance(0.6)) return;
-    Put("block " + Words({n.name, a.name}), ModelOf(kApplication).params, "", "Traffic source", src);
-    a.source = src;
-    a.category = src == "CBR" ? "CBR" : "VBR";
+    const std::string source = Pick(kTrafficSources);
+    if (source == "CBR" && Chance(0.6)) return;
+    Put(n, {"block", {a.name}, &cat_.models[kApplication].params, "", &a}, "Traffic source", source);
+    SetSource(a, source);
   }
 
   void Connect(Net& n, Blk& a, Blk& b) {
-    std::string iface = (a.model == kApplication || b.model == kApplication)
-                            ? Pick({"app", "x", "\"\"", "CB_PHYSICAL_LAYER"})
-                            : "CB_PHYSICAL_LAYER";
-    Emit("connect block " + (Chance(0.5) ? Words({n.name, a.name, b.name}) : Words({n.name, b.name, a.name})) +
-         " " + iface);
     Blk* app = a.model == kApplication ? &a : b.model == kApplication ? &b : nullptr;
+    const std::string iface = app ? Pick({"app", "x", "", "CB_PHYSICAL_LAYER"}) : "CB_PHYSICAL_LAYER";
+    const bool swap = Chance(0.5);
+    Do(n, "connect block", {(swap ? b : a).name, (swap ? a : b).name, iface});
     if (app) {
-      Blk* term = app == &a ? &b : &a;
-      app->attachedTo = term->name;
-      ++term->apps;
+      Blk& term = app == &a ? b : a;
+      app->attachedTo = term.name;
+      ++term.apps;
       return;
     }
     for (auto [x, y] : {std::make_pair(&a, &b), std::make_pair(&b, &a)}) {
       if (x->model == kTerminal) x->equipmentPeer = y->name;
-      if (x->model == kSwitch) {
-        std::set<int> used;
-        for (auto& kv : x->ports) used.insert(kv.second);
-        int port = static_cast<int>(x->ports.size());
-        if (used.count(port))
-          for (port = 0; used.count(port);) ++port;
-        x->ports[y->name] = port;
-      }
+      if (x->model != kSwitch) continue;
+      // The port the switch takes: the count of its ports, or the first free one.
+      std::set<int> used;
+      for (auto& kv : x->ports) used.insert(kv.second);
+      int port = static_cast<int>(x->ports.size());
+      if (used.count(port))
+        for (port = 0; used.count(port);) ++port;
+      x->ports[y->name] = port;
     }
   }
+  void Disconnect(Net& n, Blk& b) {
+    if (Blk* t = b.model == kApplication ? n.Find(b.attachedTo) : nullptr) --t->apps;
+    for (Blk& x : n.blocks) {
+      x.ports.erase(b.name);
+      if (x.equipmentPeer == b.name) x.equipmentPeer.clear();
+      if (x.attachedTo == b.name) x.attachedTo.clear();
+    }
+    b.attachedTo.clear();
+    b.equipmentPeer.clear();
+    b.ports.clear();
+    if (b.model == kTerminal) b.apps = 0;
+  }
 
+  // A network of none, one or two switches, two to four terminals and some
+  // applications, the blocks made in random order and then connected, with
+  // some parameters and DCs.
   void BuildNetwork() {
-    Net n;
-    n.name = NewName("lan");
-    script_.networks.push_back(n.name);
-    Emit("create network " + Word(n.name));
-    nets_.push_back(n);
+    nets_.push_back({});
     Net& net = nets_.back();
-    const std::string head = "network " + Word(net.name);
-    if (Chance(0.75)) Put(head, cat_.network, "", "Simulation log status", "ON");
-    if (Chance(0.6)) Put(head, cat_.network, "", "Path", PathPrefix());
-    if (Chance(0.2)) Put(head, cat_.network, "", "Performance log status", "OFF");
+    net.name = NewName("lan");
+    script_.networks.push_back(net.name);
+    Do(net, "create network", {net.name});
+    const Target network{"network", {}, &cat_.network, "", nullptr};
+    if (Chance(0.75)) Put(net, network, "Simulation log status", "ON");
+    if (Chance(0.6)) Put(net, network, "Path", PathPrefix());
+    if (Chance(0.2)) Put(net, network, "Performance log status", "OFF");
 
     size_t shape = Below(4), terminals = 2 + Below(3);
     size_t switches = shape == 3 ? Below(2) : shape, apps = Below(terminals + 2);
@@ -555,50 +712,42 @@ class Generator {
     std::map<std::string, std::string> prev{{from, ""}};
     std::deque<std::string> todo{from};
     while (!todo.empty() && !prev.count(to)) {
-      std::string x = todo.front();
+      Blk* x = n.Find(todo.front());
       todo.pop_front();
-      Blk* bx = n.Find(x);
-      if (!bx || (bx->model == kTerminal && x != from)) continue;
-      std::vector<std::string> peers;
-      if (bx->model == kTerminal && !bx->equipmentPeer.empty()) peers.push_back(bx->equipmentPeer);
-      for (auto& kv : bx->ports) peers.push_back(kv.first);
+      if (!x || (x->model == kTerminal && x->name != from)) continue;
+      std::vector<std::string> peers{x->equipmentPeer};
+      for (auto& kv : x->ports) peers.push_back(kv.first);
       for (const std::string& p : peers)
-        if (!prev.count(p) && n.Find(p)) {
-          prev[p] = x;
+        if (!p.empty() && !prev.count(p) && n.Find(p)) {
+          prev[p] = x->name;
           todo.push_back(p);
         }
     }
-    if (!prev.count(to)) return {};
     std::vector<std::string> path;
-    for (std::string x = to; !x.empty(); x = prev[x]) path.insert(path.begin(), x);
+    if (prev.count(to))
+      for (std::string x = to; !x.empty(); x = prev[x]) path.insert(path.begin(), x);
     return path;
   }
 
-  std::string Label(bool vci) {
-    if (Chance(0.03)) return Pick({"-1", "65536", "1e3", "x", "2.5", "70000", "65535", "0"});
-    return Num(vci ? 32 + Below(65500) : Below(256));
-  }
-
+  // A VCC along the wires, its blocks connected and (mostly) its links made.
   bool AddVcc(Net& n, const std::string& from, const std::string& to, const std::string& category) {
-    std::vector<std::string> path = Route(n, from, to);
+    const std::vector<std::string> path = Route(n, from, to);
     if (path.empty()) return false;
-    Vcc v;
-    v.nci = NewName("v");
-    v.path = {path[0]};
-    std::string bw = Chance(0.9) ? "155520000"
-                     : Chance(0.5) ? Number(LogUniform(1e3, 1e9))
-                                   : Extreme("Bit rate", false);
-    Emit("create vcc " + Words({n.name, v.nci, category}) + " " + bw + " " + Word(from));
+    Vcc v{NewName("v"), {path[0]}, {}};
+    Do(n, "create vcc", {v.nci, category,
+                         Chance(0.9)   ? "155520000"
+                         : Chance(0.5) ? Number(LogUniform(1e3, 1e9))
+                                       : Extreme("Bit rate", false),
+                         from});
     for (size_t i = 1; i < path.size(); ++i) {
-      Emit("connect vcc block " + Words({n.name, v.nci, path[i], path[i - 1]}));
+      Do(n, "connect vcc block", {v.nci, path[i], path[i - 1]});
       v.path.push_back(path[i]);
     }
-    for (size_t i = 1; i < path.size(); ++i) {
-      if (Chance(0.05)) continue;  // a hop without labels
-      Emit("create link " + Words({n.name, v.nci, path[i - 1], path[i]}) + " " + Label(false) + " " +
-           Label(true));
-      v.links.push_back({path[i - 1], path[i]});
-    }
+    for (size_t i = 1; i < path.size(); ++i)
+      if (Chance(0.95)) {  // else a hop without labels
+        Do(n, "create link", {v.nci, path[i - 1], path[i]});
+        v.links.push_back({path[i - 1], path[i]});
+      }
     n.vccs.push_back(v);
     return true;
   }
@@ -613,69 +762,10 @@ class Generator {
     if (Chance(0.5)) EditLayer(n, *s, s->source + "_TS", "Bit rate", Sensible("Bit rate"));
     if (Chance(0.3)) EditLayer(n, *r, "TR", "Sample statistics status", "ON");
     if (!AddVcc(n, s->attachedTo, r->attachedTo, s->category)) return;
-    std::string d = NewName("d");
-    Emit("create dc " + Words({n.name, d, s->name, r->name}));
-    n.dcs.push_back(d);
+    n.dcs.push_back(NewName("d"));
+    Do(n, "create dc", {n.dcs.back(), s->name, r->name});
     s->inDc = r->inDc = true;
     n.vccs.back().busy = true;
-  }
-
-  // The layers and queueing systems a block has now (as far as the model
-  // knows), with whether each is a queueing system; now and then one it has not.
-  std::vector<std::pair<std::string, bool>> ObjectsOf(const Blk& b) {
-    std::vector<std::pair<std::string, bool>> v;
-    if (b.model == kTerminal) {
-      v = {{"ATM", false}, {"AAL5", false}};
-      if (!b.equipmentPeer.empty()) v.insert(v.end(), {{"PHY", false}, {"PHY_QS", true}});
-    } else if (b.model == kSwitch) {
-      v = {{"ATM", false}};
-      for (auto& kv : b.ports) {
-        std::string k = Num(kv.second);
-        v.insert(v.end(), {{"PHY_" + k, false}, {"PHY_QS_" + k, true}, {"ATM_QS_" + k, true}});
-      }
-    } else if (!b.attachedTo.empty()) {
-      v = {{"TR", false}, {b.source + "_TS", false}};
-    }
-    if (Chance(0.03)) v.push_back({Pick({"PHY_99", "NOPE", "PHY_QS_7", "atm", ""}), Chance(0.5)});
-    return v;
-  }
-
-  // A parameter of the network, a block, a layer or a queueing system is set
-  // (sensible or extreme value, sometimes another type or shape, or a name no
-  // object declares), or deleted.
-  void EditParameter(Net& n, bool allowDelete) {
-    size_t target = Below(n.blocks.empty() ? 1 : 6);
-    std::string head = "network " + Word(n.name), obj;
-    const std::vector<ParamInfo>* list = &cat_.network;
-    Blk* b = target ? &Pick(n.blocks) : nullptr;
-    if (target == 1) {
-      head = "block " + Words({n.name, b->name});
-      list = &ModelOf(b->model).params;
-    } else if (target > 1) {
-      auto objects = ObjectsOf(*b);
-      if (objects.empty()) return;
-      bool qs;
-      std::tie(obj, qs) = Pick(objects);
-      head = (qs ? "QS " : "layer ") + Words({n.name, b->name, obj});
-      static const std::vector<ParamInfo> kNone{{"Made up", "double", "Made up"}};
-      const ObjectInfo* o = Object(b->model, PortPattern(obj), qs);
-      list = o ? &o->params : &kNone;
-      if (Chance(0.05)) list = &kNone;
-    }
-    const ParamInfo& p = Pick(*list);
-    if (allowDelete && Chance(0.12)) return Emit("del parameter " + head + " " + Word(p.name));
-    const std::string role = RoleOf(obj, p.name);
-    std::string v = IsFlag(role) && Chance(0.6) ? "ON" : "";
-    if (target == 1) {
-      v = Chance(0.1) ? Extreme(role, IsInteger(p.type)) : Sensible(role);
-      if (role == "Number of ports" || role == "Number of applications") b->limit = std::atoi(v.c_str());
-      if (role == "Traffic source" && b->attachedTo.empty()) {
-        b->source = v;
-        b->category = v == "CBR" ? "CBR" : "VBR";
-      }
-    }
-    if (role == "Service categorie" && target > 1) b->category = "?";
-    Emit("put parameter " + head + " " + ParamText(p, role, v.empty() ? nullptr : &v));
   }
 
   // -- random steps -------------------------------------------------------------
@@ -698,160 +788,84 @@ class Generator {
     }
   }
 
-  // The blocks of a model; with `wired`, only those connected (switches always).
-  static std::vector<Blk*> Of(Net& n, Model m, bool wired = false) {
-    std::vector<Blk*> v;
-    for (Blk& b : n.blocks)
-      if (b.model == m && (!wired || m == kSwitch || !(m == kTerminal ? b.equipmentPeer : b.attachedTo).empty()))
-        v.push_back(&b);
-    return v;
-  }
-
+  // A new application on a terminal, a new terminal on a switch with a free
+  // port, a VCC between two terminals (maybe without a DC), or a DC.
   void Build(Net& n) {
     auto te = Of(n, kTerminal);
+    std::vector<std::string> sw;
+    for (Blk* b : Of(n, kSwitch))
+      if (static_cast<int>(b->ports.size()) < b->limit) sw.push_back(b->name);
     switch (Below(4)) {
-      case 0: {  // a new application on a terminal
+      case 0: {
         if (te.empty()) return;
-        std::string tname = Pick(te)->name;
+        const std::string t = Pick(te)->name;
         Blk& a = AddBlock(n, kApplication);
         ChooseSource(n, a);
-        Blk* term = n.Find(tname);
-        if (term && term->apps < term->limit) Connect(n, a, *term);
+        if (Blk* term = n.Find(t); term && term->apps < term->limit) Connect(n, a, *term);
         return;
       }
-      case 1: {  // a new terminal on a switch with a free port
-        std::vector<std::string> sw;
-        for (Blk* b : Of(n, kSwitch))
-          if (static_cast<int>(b->ports.size()) < b->limit) sw.push_back(b->name);
-        if (sw.empty()) return;
-        std::string s = Pick(sw), t = AddBlock(n, kTerminal).name;
-        return Connect(n, *n.Find(t), *n.Find(s));
-      }
-      case 2:  // a VCC between two terminals, maybe without a DC
+      case 1:
+        if (!sw.empty()) {
+          const std::string s = Pick(sw), t = AddBlock(n, kTerminal).name;
+          Connect(n, *n.Find(t), *n.Find(s));
+        }
+        return;
+      case 2:
         if (!te.empty()) AddVcc(n, Pick(te)->name, Pick(te)->name, Sensible("Service categorie"));
         return;
       default: AddDc(n);
     }
   }
 
-  // The rows of the program's command table whose first word is one of
-  // `firsts` (every row when there is none).
-  static std::vector<const Command*> Rows(std::initializer_list<const char*> firsts) {
-    std::vector<const Command*> v;
-    for (const Command& c : AllCommands())
-      for (const char* f : firsts)
-        if (std::strcmp(c.words[0], f) == 0) v.push_back(&c);
-    if (firsts.size() == 0)
-      for (const Command& c : AllCommands()) v.push_back(&c);
-    return v;
-  }
-  static std::string Head(const Command& c) {
-    std::string h = c.words[0];
-    for (int i = 1; i < 3 && c.words[i]; ++i) h += std::string(" ") + c.words[i];
-    return h;
-  }
-
-  // A row of the command table, its arguments named from the model by their
-  // kind and name; the model does not follow what it does.
-  void AnyRow(Net& n, std::initializer_list<const char*> firsts) {
-    static std::map<std::string, std::vector<const Command*>> rows;
-    auto& list = rows[firsts.size() ? firsts.begin()[0] : ""];
-    if (list.empty()) list = Rows(firsts);
-    const Command& c = *Pick(list);
-    if (std::strcmp(c.words[0], "run") == 0) return EmitRun(n);
-    std::string line = Head(c), L = "ATM";
-    Blk* b = n.blocks.empty() ? nullptr : &Pick(n.blocks);
-    if (b) {
-      auto objs = ObjectsOf(*b);
-      if (!objs.empty()) L = Pick(objs).first;
-    }
-    auto block = [&] { return n.blocks.empty() ? std::string("x") : Pick(n.blocks).name; };
-    for (const ArgRule& a : c.args) {
-      if (a.kind == ArgKind::End) break;
-      const std::string name = a.name ? a.name : "";
-      switch (a.kind) {
-        case ArgKind::Network: case ArgKind::LateNetwork: line += " " + Word(n.name); break;
-        case ArgKind::NewNetwork: line += " " + Word(NewName("lan")); break;
-        case ArgKind::Block: line += " " + Word(b ? b->name : "x"); break;
-        case ArgKind::Layer: case ArgKind::LateLayer: case ArgKind::QS: line += " " + Word(L); break;
-        case ArgKind::Number: line += " " + (name == "bandwidth" ? Number(LogUniform(1, 1e9)) : RunTime()); break;
-        case ArgKind::Label: line += " " + Label(Chance(0.5)); break;
-        case ArgKind::ParamText: {
-          const ParamInfo& p = Pick(Pick(cat_.models).params);
-          line += " " + ParamText(p, RoleOf("", p.name));
-          break;
-        }
-        case ArgKind::DataText: line += " " + DataKey() + " " + DataValue(); break;
-        default:
-          line += " " + Word(name == "NCI"   ? (n.vccs.empty() ? "v0" : Pick(n.vccs).nci)
-                             : name == "DCI" ? (n.dcs.empty() ? "d0" : Pick(n.dcs))
-                             : name == "network_name" ? n.name
-                             : name == "file_name" ? "any" + Num(Below(3)) + ".txt"
-                             : name == "block_model" ? Pick(kModelWords)
-                             : name == "service_categorie" ? Sensible("Service categorie")
-                             : name.find("name") != std::string::npos ? block()
-                                                                     : JunkWord());
-      }
-    }
-    Emit(line);
-  }
-
+  // Blocks disconnected or removed, DCs, VCCs and links removed, VCC hops
+  // taken away or added.
   void TopologyEdit(Net& n) {
     if (n.blocks.empty()) return;
-    size_t i = Below(n.blocks.size());
+    const size_t i = Below(n.blocks.size());
     Blk& b = n.blocks[i];
-    const std::string NB = Words({n.name, b.name});
+    Vcc* v = n.vccs.empty() ? nullptr : &Pick(n.vccs);
     switch (Below(6)) {
       case 0:
-        Emit("disconnect block " + NB);
+        Do(n, "disconnect block", {b.name});
         return Disconnect(n, b);
       case 1:
-        Emit("remove block " + NB);
-        if (!InUse(n, b)) {
-          Disconnect(n, b);
-          n.blocks.erase(n.blocks.begin() + static_cast<long>(i));
-        }
+        Do(n, "remove block", {b.name});
+        if (InUse(n, b)) return;
+        Disconnect(n, b);
+        n.blocks.erase(n.blocks.begin() + static_cast<long>(i));
         return;
       case 2:
         if (n.dcs.empty()) return;
-        Emit("remove dc " + Words({n.name, n.dcs.back()}));
-        n.dcs.pop_back();
+        Do(n, "remove dc", {n.dcs.back()});
+        return n.dcs.pop_back();
+      case 3:
+        if (!v) return;
+        Do(n, "remove vcc", {v->nci});
+        if (!v->busy) n.vccs.erase(n.vccs.begin() + (v - n.vccs.data()));
         return;
-      case 3: {
-        if (n.vccs.empty()) return;
-        size_t k = Below(n.vccs.size());
-        Emit("remove vcc " + Words({n.name, n.vccs[k].nci}));
-        if (!n.vccs[k].busy) n.vccs.erase(n.vccs.begin() + static_cast<long>(k));
-        return;
-      }
-      case 4: {
-        if (n.vccs.empty()) return;
-        Vcc& v = Pick(n.vccs);
-        if (!v.links.empty() && Chance(0.5)) {
-          Emit("remove link " + Words({n.name, v.nci, v.links.back().first, v.links.back().second}));
-          v.links.pop_back();
-        } else if (v.path.size() > 1) {
-          Emit("disconnect vcc block " + Words({n.name, v.nci, v.path.back(), v.path[v.path.size() - 2]}));
-          v.path.pop_back();
-          v.links.clear();
+      case 4:
+        if (v && !v->links.empty() && Chance(0.5)) {
+          Do(n, "remove link", {v->nci, v->links.back().first, v->links.back().second});
+          v->links.pop_back();
+        } else if (v && v->path.size() > 1) {
+          Do(n, "disconnect vcc block", {v->nci, v->path.back(), v->path[v->path.size() - 2]});
+          v->path.pop_back();
+          v->links.clear();
         }
         return;
-      }
       default: {
         // A hop from the path's last block, or (saving pairs that mean
         // another path) from one before it.
-        if (n.vccs.empty()) return;
-        Vcc& v = Pick(n.vccs);
-        std::string key = Chance(0.5) ? Pick(v.path) : v.path.back();
+        if (!v) return;
+        const std::string key = Chance(0.5) ? Pick(v->path) : v->path.back();
         Blk* k = n.Find(key);
-        if (!k) return;
-        std::string next = k->model == kTerminal ? k->equipmentPeer
-                           : k->ports.empty()    ? std::string()
-                                                 : std::next(k->ports.begin(), static_cast<long>(Below(k->ports.size())))->first;
+        const std::string next = !k                    ? ""
+                                 : k->model == kTerminal ? k->equipmentPeer
+                                 : k->ports.empty()      ? ""
+                                                         : std::next(k->ports.begin(), static_cast<long>(Below(k->ports.size())))->first;
         if (next.empty()) return;
-        Emit("connect vcc block " + Words({n.name, v.nci, next, key}));
-        if (key == v.path.back()) v.path.push_back(next);
-        return;
+        Do(n, "connect vcc block", {v->nci, next, key});
+        if (key == v->path.back()) v->path.push_back(next);
       }
     }
   }
@@ -860,64 +874,22 @@ class Generator {
       if (std::find(v.path.begin(), v.path.end(), b.name) != v.path.end()) return true;
     return b.model == kApplication && b.inDc;
   }
-  void Disconnect(Net& n, Blk& b) {
-    if (Blk* t = b.model == kApplication ? n.Find(b.attachedTo) : nullptr) --t->apps;
-    for (Blk& x : n.blocks) {
-      x.ports.erase(b.name);
-      if (x.equipmentPeer == b.name) x.equipmentPeer.clear();
-      if (x.attachedTo == b.name) x.attachedTo.clear();
-    }
-    b.attachedTo.clear();
-    b.equipmentPeer.clear();
-    b.ports.clear();
-    if (b.model == kTerminal) b.apps = 0;
-  }
 
-  // A data entry's key and name, some of them the ones a run reads, and a
-  // value with its type.
-  std::string DataKey() {
-    return Word(Chance(0.5) ? Pick({"DLN", "DBN", "PHY", "Interfaces", "v1"}) : "note" + Num(Below(5))) +
-           " " + Word(Pick({"x", "NCI", "Status", "Output port", "Input VPI"}));
-  }
-  std::string DataValue() {
-    std::string type = Pick(cat_.elementTypes);
-    return TypeWord(type) + " " + Element(type, "", Chance(0.2));
-  }
-  // Data tables of the network, a block or a layer: entries written or
-  // deleted, the keys a run reads among them.
-  void DataEdit(Net& n) {
-    std::string target = "network " + Word(n.name);
-    if (Chance(0.6) && !n.blocks.empty()) {
-      Blk& b = Pick(n.blocks);
-      auto objs = ObjectsOf(b);
-      target = Chance(0.5) || objs.empty() || objs[0].second ? "block " + Words({n.name, b.name})
-                                                             : "layer " + Words({n.name, b.name, objs[0].first});
-    }
-    const std::string key = DataKey();
-    switch (Below(3)) {
-      case 0: return Emit("put data " + target + " " + key + " " + DataValue());
-      case 1: return Emit("del data " + target + " " + key);
-      default: return Emit("del key " + target + " " + key.substr(0, key.find(' ')));
-    }
-  }
-
-  // file + save, and sometimes the network removed and loaded back.
+  // file + save, and sometimes the network removed and loaded back, or
+  // loaded while it exists (its first command fails).
   void SaveAndReload(Net& n) {
-    std::string f = "saved" + Num(++uid_) + ".txt";
-    Emit("file " + Words({n.name, f}));
-    Emit("save " + Word(n.name));
-    if (Chance(0.3)) {
-      Emit("remove network " + Word(n.name));
-      Emit("load " + Word(f));
-    } else if (Chance(0.2)) {
-      Emit("load " + Word(f));  // the network exists: the first command fails
-    }
+    const std::string f = "saved" + Num(++uid_) + ".txt";
+    Do(n, "file", {f});
+    Do(n, "save");
+    const bool remove = Chance(0.3);
+    if (remove) Do(n, "remove network");
+    if (remove || Chance(0.2)) Do(n, "load", {f});
   }
 
   // A few commands written into a script file and loaded, with the line
   // forms a script may have.
   void LoadChunk(Net& n) {
-    size_t from = script_.commands.size();
+    const size_t from = script_.commands.size();
     for (size_t i = 0, m = 1 + Below(6); i < m; ++i) {
       if (Chance(0.5)) EditParameter(n, false);
       else if (Chance(0.5)) AnyRow(n, {"show"});
@@ -933,100 +905,84 @@ class Generator {
     }
     script_.commands.resize(from);
     if (Chance(0.2) && !text.empty()) text.pop_back();
-    std::string name = "chunk" + Num(++uid_) + ".txt";
-    script_.files.push_back({name, text, true});
-    Emit("load " + Word(name));
+    script_.files.push_back({"chunk" + Num(++uid_) + ".txt", text, true});
+    Do(n, "load", {script_.files.back().name});
   }
 
   // A line of junk, or a real command cut short or with too many words.
   void Junk(Net& n) {
     static const char* const kLines[] = {
-        "", "   ", "#", "# note", "create", "create nework x", "show parameters",
-        "show parameters nets", "put nothing x", "connect vcc link x", "Quit", "quit now",
-        "show vcc \"\"", "connect vcc \"\"", "run", "run x", "file", "file x", "save",
-        "load", "load \"\"", "load nosuchfile.txt", "load .", "del data layer x", "\xff\xfe\xfd",
-        "create network", "create block", "\"create\" network q", "create \"network\" q"};
+        "", "   ", "#", "# note", "create nework x", "show parameters nets", "put nothing x",
+        "connect vcc link x", "Quit", "quit now", "show vcc \"\"", "connect vcc \"\"", "run x",
+        "load \"\"", "load nosuchfile.txt", "load .", "\xff\xfe\xfd", "\"create\" network q",
+        "create \"network\" q"};
+    static const std::vector<const Command*> kHeads = Rows({"create", "remove", "connect", "disconnect", "put", "del", "show", "run", "file", "save", "load"});
     std::string line = Chance(0.6) ? Pick(kLines) : JunkWord();
     if (Chance(0.3)) {
-      static const std::vector<const Command*> kHeads = Rows({"create", "remove", "connect", "disconnect", "put", "del", "show", "run"});
       line = Head(*Pick(kHeads));
       for (size_t i = 0, m = Below(7); i < m; ++i)
-        line += " " + (Chance(0.5) && !n.blocks.empty() ? Word(Pick(n.blocks).name)
-                       : Chance(0.3)                    ? Word(n.name)
-                                                        : JunkWord());
+        line += " " + (Chance(0.5) && !n.blocks.empty() ? Word(Pick(n.blocks).name) : Chance(0.3) ? Word(n.name) : JunkWord());
     }
     Emit(line);
   }
 
   // Unreadable files, writes that fail, deep loads, long runs, and values
-  // at the edge of what a run takes, each followed by a run.
+  // at the edge of what a run takes, most followed by a run.
   void Hostile(Net& n) {
-    const std::string N = Word(n.name);
-    auto te = Of(n, kTerminal, true);
-    auto ap = Of(n, kApplication, true);
-    Blk* t = te.empty() ? nullptr : Pick(te);
-    switch (Below(10)) {
+    auto te = Of(n, kTerminal, true), ap = Of(n, kApplication, true);
+    switch (Below(9)) {
       case 0: return Emit("load /proc/self/mem");
       case 1:
-        Emit("file " + N + " /dev/full");
-        return Emit("save " + N);
-      case 2:
-        for (Blk* b : ap)
-          if (b->source == "GENERIC") return EditLayer(n, *b, "GENERIC_TS", "Source file name", ".");
-        return;
-      case 3: {  // scripts that load one another, deeper than any sane limit
-        int depth = Chance(0.05) ? 5000 : 70;
+        Do(n, "file", {"/dev/full"});
+        return Do(n, "save");
+      case 2: {  // scripts that load one another, deeper than any sane limit
+        const int depth = Chance(0.05) ? 5000 : 70;
         for (int i = 0; i < depth; ++i)
           script_.files.push_back({"chain/" + Num(i) + ".txt",
-                                   i + 1 < depth ? "load chain/" + Num(i + 1) + ".txt\n" : "show network " + N + "\n",
-                                   true});
+                                   (i + 1 < depth ? "load chain/" + Num(i + 1) + ".txt" : "show network " + Q(n.name)) + "\n", true});
         return Emit("load chain/0.txt");
       }
-      case 4: {
+      case 3:
         // A long end time on sources with little to send: the run ends when
         // the traffic is done. Batch sources whose packets reach no
-        // connection draw batches as long as the run lasts: they send
-        // nothing. OAM cells are sent as long as a run lasts: off. These
-        // edits must take effect: no variation is put on them.
+        // connection draw batches as long as the run lasts: none. OAM cells
+        // are sent as long as a run lasts: off. No variation on these edits.
         exact_ = true;
         for (Blk* b : ap)
           if (b->source != "GENERIC")
             EditLayer(n, *b, b->source + "_TS", "Number of bytes to be sent", b->source == "VBR_BATCH" ? "0" : "2000");
         for (Blk& b : n.blocks)
-          for (const auto& object : ObjectsOf(b))
-            if (!object.second && object.first.rfind("PHY", 0) == 0)
-              EditLayer(n, b, object.first, "OAM transmition status", "OFF");
+          for (const auto& [name, info] : ObjectsOf(b))
+            if (info && !info->qs && name.rfind("PHY", 0) == 0) EditLayer(n, b, name, "OAM transmition status", "OFF");
+        EmitRun(n, Pick({"100000", "1e9"}));
         exact_ = false;
-        script_.commands.push_back("run " + N + " " + Pick({"100000", "1e9"}));
         return;
-      }
-      case 5:
-        Emit("put parameter network " + N + " big int " + Pick({"100000000", "9223372036854775807"}) + " 0 big SHOW");
-        return Emit(Pick({"show parameters network ", "save "}) + N);
-      case 6:  // entries a run reads, changed in a block's own table
+      case 4:
+        Do(n, "put parameter network", {"big int " + Pick<std::string>({"100000000", "9223372036854775807"}) + " 0 big SHOW"});
+        return Do(n, Pick({"show parameters network", "save"}));
+      case 5:  // entries a run reads, changed in a block's own table
         for (Vcc& v : n.vccs)
-          if (n.Find(v.path[0])) return Emit("del key block " + Words({n.name, v.path[0], v.nci}));
+          if (n.Find(v.path[0])) return Do(n, "del key block", {v.path[0], v.nci});
         return;
-      case 7:  // a subnormal bit rate, a negative delay, a busy log
-        if (!t) break;
-        if (Chance(0.3)) EditLayer(n, *t, "PHY", "Bit rate", Pick({"1e-310", "4.9e-324"}));
-        if (Chance(0.3)) EditLayer(n, *t, "AAL5", "Cell packetization delay", Pick({"-1", "-1e308", "-1e-6"}));
-        if (Chance(0.3)) EditLayer(n, *t, "ATM", "Sample statistics status", "ON");
-        if (Chance(0.3)) EditLayer(n, *t, "ATM", "Logging every x secs", "1e-12");
+      case 6:  // a subnormal bit rate, a negative delay, a busy log
+        if (te.empty()) break;
+        if (Chance(0.3)) EditLayer(n, *te[0], "PHY", "Bit rate", Pick({"1e-310", "4.9e-324"}));
+        if (Chance(0.3)) EditLayer(n, *te[0], "AAL5", "Cell packetization delay", Pick({"-1", "-1e308", "-1e-6"}));
+        if (Chance(0.3)) EditLayer(n, *te[0], "ATM", "Sample statistics status", "ON");
+        if (Chance(0.3)) EditLayer(n, *te[0], "ATM", "Logging every x secs", Pick({"1e-12", "4.9e-324", "1e-310"}));
         break;
-      case 8:  // packets over 65535 bytes
+      case 7:  // packets over 65535 bytes
         for (Blk* b : ap)
           if (b->source == "CBR") {
             EditLayer(n, *b, "CBR_TS", "Packet length", Chance(0.1) ? "400000000" : Pick({"70000", "1000000"}));
             break;
           }
         break;
-      default: {  // a block loses its neighbours, then a run
+      default:  // a block loses its neighbours, then a run
         if (n.blocks.empty()) return;
         Blk& b = Pick(n.blocks);
-        Emit("disconnect block " + Words({n.name, b.name}));
+        Do(n, "disconnect block", {b.name});
         Disconnect(n, b);
-      }
     }
     EmitRun(n);
   }

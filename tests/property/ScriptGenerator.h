@@ -38,19 +38,21 @@ struct Script {
 };
 
 // The names the program itself uses, read from its own objects: parameters
-// of networks and of each block model, layers and queueing systems with
-// their parameters ("#" stands for a switch port number), element types.
+// of networks and of each block model, and each model's layers and queueing
+// systems ("#" stands for a switch port number), element types.
 struct ParamInfo {
   std::string name, type, description;
 };
 struct ObjectInfo {
   std::string name;
+  bool qs = false;
+  bool wired = false;  // only on a connected block
   std::vector<ParamInfo> params;
 };
 struct ModelInfo {
   std::string model;  // "ATM B-TE", "ATM Switch", "ATM Generic Application"
   std::vector<ParamInfo> params;
-  std::vector<ObjectInfo> layers, qss;
+  std::vector<ObjectInfo> objects;
 };
 struct Catalog {
   std::vector<ParamInfo> network;
