@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include "atm/AtmModels.h"
-#include "console/CommandTable.h"
 #include "console/Dispatcher.h"
 #include "console/RunFileLoad.h"
 #include "model/Kernel.h"
@@ -20,49 +19,51 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A `run` line with its end time cut to kMaxRunTime: the words are read as the
-// command reads them, and the line is kept unchanged unless a longer time was
-// read. Other lines are returned as they are.
-std::string BoundedRun(const std::string& line) {
-  std::istringstream words(line);
-  std::string first;
-  words >> first;
-  if (first != "run") return line;
-  Sstring network;
-  double time = 0;
-  words >> network;
-  if (words.eof() || !(words >> time) || time <= kMaxRunTime) return line;
-  std::ostringstream bounded;
-  bounded << "run " << network << ' ' << kMaxRunTime;
-  return bounded.str();
+// The lines of the input, a `run` line's end time cut to kMaxRunTime (its
+// words read as the command reads them; a line is kept unless a longer time
+// was read).
+std::vector<std::string> BoundedLines(const uint8_t* data, size_t size) {
+  std::istringstream in(Confined(data, size));
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream words(line);
+    std::string first;
+    Sstring network;
+    double time = 0;
+    if (words >> first && first == "run" && words >> network && !words.eof() && words >> time &&
+        time > kMaxRunTime) {
+      std::ostringstream bounded;
+      bounded << "run " << network << ' ' << kMaxRunTime;
+      line = bounded.str();
+    }
+    lines.push_back(line);
+  }
+  return lines;
 }
 
-// Once per process: the block models and the scratch folder.
-const fs::path& Scratch() {
-  static const fs::path dir = [] {
+// An input works in a scratch folder of the process, with a fresh kernel and
+// its output captured; afterwards the folder is emptied and the process is
+// back where it was (the fuzzer writes its corpus there).
+struct InScratch {
+  const fs::path home = fs::current_path();
+  const fs::path dir = [] {
     RegisterAtmModels();
     // Inputs make many small files: a memory file system, when there is one.
     const fs::path base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : fs::temp_directory_path();
-    fs::path d = base / ("celvane_fuzz_" + std::to_string(getpid()));
-    fs::create_directories(d);
-    return d;
+    return base / ("celvane_fuzz_" + std::to_string(getpid()));
   }();
-  return dir;
-}
-
-// An input works in the scratch folder; afterwards the folder is emptied and
-// the process is back where it was (the fuzzer writes its corpus there).
-class InScratch {
- public:
-  InScratch() : home_(fs::current_path()) { fs::current_path(Scratch()); }
+  platform::CapturedOutput quiet;
+  Kernel kernel;
+  InScratch() {
+    fs::create_directories(dir);
+    fs::current_path(dir);
+    kernel.SetBaseSeed(1);
+  }
   ~InScratch() {
     std::error_code ec;
-    for (auto& e : fs::directory_iterator(Scratch(), ec)) fs::remove_all(e.path(), ec);
-    fs::current_path(home_, ec);
+    for (auto& e : fs::directory_iterator(dir, ec)) fs::remove_all(e.path(), ec);
+    fs::current_path(home, ec);
   }
-
- private:
-  fs::path home_;
 };
 
 }  // namespace
@@ -76,27 +77,19 @@ std::string Confined(const uint8_t* data, size_t size) {
 
 void ExecuteLines(const uint8_t* data, size_t size) {
   InScratch here;
-  std::istringstream in(Confined(data, size));
-  platform::CapturedOutput quiet;
-  Kernel kernel;
-  kernel.SetBaseSeed(1);
-  for (std::string line; std::getline(in, line);) {
-    ExecuteLine(kernel, BoundedRun(line).c_str());
-    quiet.Take();
+  for (const std::string& line : BoundedLines(data, size)) {
+    ExecuteLine(here.kernel, line.c_str());
+    here.quiet.Take();
   }
 }
 
 void LoadInput(const uint8_t* data, size_t size) {
   InScratch here;
   {
-    std::istringstream in(Confined(data, size));
     std::ofstream script("input.txt", std::ios::binary);
-    for (std::string line; std::getline(in, line);) script << BoundedRun(line) << '\n';
+    for (const std::string& line : BoundedLines(data, size)) script << line << '\n';
   }
-  platform::CapturedOutput quiet;
-  Kernel kernel;
-  kernel.SetBaseSeed(1);
-  LoadScript(kernel, "input.txt");
+  LoadScript(here.kernel, "input.txt");
 }
 
 }  // namespace fuzz

@@ -20,6 +20,7 @@
 #include "core/ElementTypes.h"
 #include "model/Kernel.h"
 #include "model/Network.h"
+#include "model/VccRecord.h"
 #include "platform/Console.h"
 
 namespace property {
@@ -47,6 +48,9 @@ const char* const kModelWords[] = {"ATM B-TE", "ATM Switch", "ATM Generic Applic
 enum Model { kTerminal = 0, kSwitch = 1, kApplication = 2 };
 const char* const kTrafficSources[] = {"CBR", "VBR_BATCH", "GENERIC"};
 
+struct ParamInfo {
+  std::string name, type, description;
+};
 std::vector<ParamInfo> ParamsOf(const Param& p) {
   std::vector<ParamInfo> v;
   for (const auto& [name, prm] : p.Parameters())
@@ -54,58 +58,27 @@ std::vector<ParamInfo> ParamsOf(const Param& p) {
   return v;
 }
 
-// A switch port's layer or queue name with its number replaced by "#".
-std::string PortPattern(const std::string& name) {
-  size_t u = name.find_last_of('_');
-  if (u != std::string::npos && u + 1 < name.size() &&
-      name.find_first_not_of("0123456789", u + 1) == std::string::npos)
-    return name.substr(0, u + 1) + "#";
-  return name;
-}
-}  // namespace
-
-// One network holding a connected block of each model with every traffic
-// source, and an unconnected one of each model, read back through the
-// program's own parameter sets.
+// The names the program itself uses, read from its own objects: the
+// parameters of a network and of a block of each model, the element types.
+struct Catalog {
+  std::vector<ParamInfo> network;
+  std::vector<ParamInfo> models[3];
+  std::vector<std::string> elementTypes;
+};
 const Catalog& ProgramCatalog() {
   static const Catalog catalog = [] {
     RegisterAtmModels();
     platform::CapturedOutput quiet;
     Kernel k;
-    std::vector<std::string> lines = {"create network n", "create block n S \"ATM Switch\" s",
-                                      "create block n T \"ATM B-TE\" t",
-                                      "connect block n T S CB_PHYSICAL_LAYER"};
-    for (const char* source : kTrafficSources) {
-      std::string a = std::string("A") + source;
-      lines.push_back("create block n " + a + " \"ATM Generic Application\" a");
-      lines.push_back("put parameter block n " + a + " \"Traffic source\" string 1 1 " + source +
-                      " \"Traffic source\" SHOW");
-      lines.push_back("connect block n " + a + " T x");
-    }
-    for (const char* model : kModelWords)
-      lines.push_back(std::string("create block n \"U ") + model + "\" \"" + model + "\" u");
-    for (const std::string& l : lines)
-      if (!ExecuteLine(k, l.c_str())) std::abort();  // the catalog network must build
     Catalog c;
-    const Network& net = *k.FindNetwork("n");
-    c.network = ParamsOf(net);
-    for (const char* word : kModelWords) c.models.push_back({word, {}, {}});
-    net.ForEachBlock([&](const Block& b) {
-      ModelInfo& m = *std::find_if(c.models.begin(), c.models.end(),
-                                   [&](const ModelInfo& x) { return x.model == b.GetModel().str(); });
-      const bool wired = b.GetName().str()[0] != 'U';
-      if (wired && m.params.empty()) m.params = ParamsOf(b);
-      for (ComponentKind kind : {ComponentKind::Layer, ComponentKind::QueueingSystem}) {
-        std::vector<Sstring> names;
-        b.ListNames(kind, names);
-        for (const Sstring& name : names) {
-          const std::string pattern = PortPattern(name.str());
-          auto o = std::find_if(m.objects.begin(), m.objects.end(), [&](auto& x) { return x.name == pattern; });
-          if (o != m.objects.end()) o->wired = o->wired && wired;
-          else m.objects.push_back({pattern, kind != ComponentKind::Layer, wired, ParamsOf(*b.Find(kind, name))});
-        }
-      }
-    });
+    for (int m = -1; m < 3; ++m) {
+      const std::string line = m < 0 ? "create network n"
+                                     : std::string("create block n \"") + kModelWords[m] + "\" \"" +
+                                           kModelWords[m] + "\" x";
+      if (!ExecuteLine(k, line.c_str())) std::abort();
+      const Network& net = *k.FindNetwork("n");
+      (m < 0 ? c.network : c.models[m]) = m < 0 ? ParamsOf(net) : ParamsOf(*net.FindBlock(kModelWords[m]));
+    }
     std::string list = ElementKeywordList().str();
     for (size_t b = 0, e; (e = list.find(';', b)) != std::string::npos; b = e + 1)
       c.elementTypes.push_back(list.substr(b, e - b));
@@ -113,8 +86,6 @@ const Catalog& ProgramCatalog() {
   }();
   return catalog;
 }
-
-namespace {
 
 // A parameter's role, which decides its sensible and its extreme values, is
 // its name; a physical layer's "Bit rate" is a line rate.
@@ -125,47 +96,13 @@ bool IsFlag(const std::string& role) {
   return role.size() > 7 && role.compare(role.size() - 7, 7, " status") == 0;
 }
 
-struct Blk {
-  std::string name;
-  Model model;
-  std::string source = "CBR";     // applications: the traffic source word
-  std::string category = "CBR";   // applications: the source's category
-  std::string attachedTo;         // applications: the terminal they hang off
-  std::map<std::string, int> ports;  // switches: peer -> port number
-  int limit = 8;                  // "Number of ports" / "Number of applications"
-  int apps = 0;                   // terminals: applications connected
-  std::string equipmentPeer;      // terminals: the one equipment neighbour
-  bool inDc = false;              // applications: sends or receives in a DC
-};
-
-struct Vcc {
-  std::string nci;
-  std::vector<std::string> path;
-  std::vector<std::pair<std::string, std::string>> links;
-  bool busy = false;  // carries a DC
-};
-
-struct Net {
-  std::string name;
-  std::vector<Blk> blocks;
-  std::vector<Vcc> vccs;
-  std::vector<std::string> dcs;
-  Blk* Find(const std::string& n) {
-    for (Blk& b : blocks)
-      if (b.name == n) return &b;
-    return nullptr;
-  }
-};
-
 // What holds parameters and data: the network, a block, or a block's layer
-// or queueing system ("kind" as the commands name it), with the parameters
-// the catalog gives it.
+// or queueing system ("kind" as the commands name it), with its parameters.
 struct Target {
   std::string kind;
   std::vector<std::string> names;  // block, object
-  const std::vector<ParamInfo>* params;
+  std::vector<ParamInfo> params;
   std::string object;
-  Blk* block;
 };
 
 // Words that are never numbers and never hold "/", "nan" or "inf".
@@ -197,7 +134,7 @@ class Generator {
     script_.checkTime = Pick(kCheckTimes);
     for (int i = 0, m = Chance(0.2) ? 2 : 1; i < m; ++i) BuildNetwork();
     for (size_t i = 0, steps = 10 + Below(Chance(0.1) ? 300 : 80); i < steps; ++i) Step();
-    if (Chance(0.5) && !nets_.empty()) EmitRun(Pick(nets_));
+    if (Chance(0.5)) EmitRun(Pick(nets_));
     return std::move(script_);
   }
 
@@ -244,18 +181,13 @@ class Generator {
 
   // -- numbers by role --------------------------------------------------------
   std::string Extreme(const std::string& role, bool integer) {
-    std::vector<std::string> v = {"0", "-1", "-0", "1e308", "1.7976931348623157e308",
-                                  "1e999", "-1e999", "nan", "inf", "-inf", "NaN",
-                                  "infinity", "1e-300", "12abc", "0x10", "+5", ".5", "5.",
-                                  "99999999999999999999999", std::string(400, '9'),
-                                  "4.9e-324", "1e-310"};
+    std::vector<std::string> v = {"0", "-1", "-0", "1e308", "1.7976931348623157e308", "1e999", "-1e999",
+                                  "nan", "inf", "-inf", "NaN", "infinity", "1e-300", "12abc", "0x10", "+5",
+                                  ".5", "5.", "99999999999999999999999", std::string(400, '9'), "4.9e-324",
+                                  "1e-310", role == "Packet length" ? "400000000" : "-1e308"};
     if (integer)
-      v.insert(v.end(), {"2147483647", "2147483648", "-2147483649", "32767", "32768", "-32769",
-                         "65535", "65536", "4294967295", "4294967296", "9223372036854775807",
-                         "9223372036854775808"});
-    // Packets over 65535 bytes, a negative packetization delay.
-    if (role == "Packet length") v.push_back("400000000");
-    if (role == "Cell packetization delay") v.push_back("-1e308");
+      v.insert(v.end(), {"2147483647", "2147483648", "-2147483649", "32767", "32768", "-32769", "65535",
+                         "65536", "4294967295", "4294967296", "9223372036854775807", "9223372036854775808"});
     return Pick(v);
   }
 
@@ -316,13 +248,9 @@ class Generator {
 
   // A complete parameter text: name, type, size, values, description, option.
   std::string ParamText(const ParamInfo& p, const std::string& role, const std::string* forced = nullptr) {
-    std::string type = Chance(0.04) && !exact_ ? Pick(cat_.elementTypes) : p.type;
-    bool extreme = !forced && Chance(0.15);
-    long rows = 1, cols = 1;
-    if (Chance(0.04) && !exact_) {
-      rows = static_cast<long>(Below(4));
-      cols = static_cast<long>(Below(4));
-    }
+    const std::string type = Chance(0.04) && !exact_ ? Pick(cat_.elementTypes) : p.type;
+    const bool extreme = !forced && Chance(0.15), shape = Chance(0.04) && !exact_;
+    long rows = shape ? static_cast<long>(Below(4)) : 1, cols = shape ? static_cast<long>(Below(4)) : 1;
     std::ostringstream t;
     t << Q(p.name) << ' ' << TypeWord(type) << ' ';
     if (Chance(0.01) && !exact_) {  // N x 0: no values, a huge declared size
@@ -402,14 +330,13 @@ class Generator {
 
   // A row of the command table as a line: the network for its network
   // argument, the given words for its next arguments in order, and the
-  // others named from the model by their kind and name.
-  std::string Line(Net& n, const Command& c, const std::vector<std::string>& given) {
-    Blk* b = n.blocks.empty() ? nullptr : &Pick(n.blocks);
-    std::string line = Head(c), object = "ATM";
-    if (b) {
-      auto objs = ObjectsOf(*b);
-      if (!objs.empty()) object = Pick(objs).first;
-    }
+  // others named from the network by their kind and name.
+  std::string Line(const std::string& net, const Command& c, const std::vector<std::string>& given) {
+    const std::vector<std::string> blocks = Of(net);
+    const std::string b = blocks.empty() ? "x" : Pick(blocks);
+    const auto objects = ObjectsOf(net, b);
+    const std::string object = objects.empty() ? "ATM" : Pick(objects).first;
+    std::string line = Head(c);
     size_t next = 0;
     for (const ArgRule& a : c.args) {
       if (a.kind == ArgKind::End) break;
@@ -420,26 +347,27 @@ class Generator {
       if (!network && next < given.size()) w = given[next++];
       else switch (a.kind) {
         case ArgKind::NewNetwork: w = NewName("lan"); break;
-        case ArgKind::Block: w = b ? b->name : "x"; break;
+        case ArgKind::Block: w = b; break;
         case ArgKind::Layer: case ArgKind::LateLayer: case ArgKind::QS: w = object; break;
         case ArgKind::Number: w = name == "bandwidth" ? Number(LogUniform(1, 1e9)) : RunTime(); break;
         case ArgKind::Label: w = Label(name == "VCI"); break;
         case ArgKind::ParamText: {
-          const ParamInfo& p = Pick(Pick(cat_.models).params);
+          const ParamInfo& p = Pick(Pick(cat_.models));
           w = ParamText(p, RoleOf("", p.name));
           break;
         }
         case ArgKind::DataText: w = Word(DataKey()) + " " + Word(DataName()) + " " + DataValue(); break;
-        default:
-          w = network                       ? n.name
-              : name == "NCI"               ? (n.vccs.empty() ? "v0" : Pick(n.vccs).nci)
-              : name == "DCI"               ? (n.dcs.empty() ? "d0" : Pick(n.dcs))
-              : name == "file_name"         ? "any" + Num(Below(3)) + ".txt"
-              : name == "block_model"       ? Pick(kModelWords)
-              : name == "service_categorie" ? Sensible("Service categorie")
+        default: {
+          const std::vector<Sstring> ids = name == "NCI" ? Ids(net, false) : Ids(net, true);
+          w = network                            ? net
+              : name == "NCI" || name == "DCI"   ? (ids.empty() ? name.substr(0, 1) + "0" : Pick(ids).str())
+              : name == "file_name"              ? "any" + Num(Below(3)) + ".txt"
+              : name == "block_model"            ? Pick(kModelWords)
+              : name == "service_categorie"      ? Sensible("Service categorie")
               : name.find("name") == std::string::npos ? JunkWord()
-              : n.blocks.empty()            ? "x"
-                                            : Pick(n.blocks).name;
+              : blocks.empty()                   ? "x"
+                                                 : Pick(blocks);
+        }
       }
       const bool raw = a.kind == ArgKind::Number || a.kind == ArgKind::Label ||
                        a.kind == ArgKind::ParamText || a.kind == ArgKind::DataText;
@@ -447,20 +375,33 @@ class Generator {
     }
     return line;
   }
-  // The command `head` (its command words) with the given words (see Line).
-  void Do(Net& n, const std::string& head, const std::vector<std::string>& given = {}) {
+  // The command `head` (its command words) with the given words (see Line),
+  // also executed by the generator's own kernel unless it reads or writes
+  // files, runs or removes the network.
+  void Do(const std::string& net, const std::string& head, const std::vector<std::string>& given = {}) {
+    static const std::set<std::string> kNotMirrored = {"run", "file", "save", "load", "remove network"};
     for (const Command& c : AllCommands())
-      if (Head(c) == head) return Emit(Line(n, c, given));
+      if (Head(c) == head) {
+        std::string line = Line(net, c, given);
+        if (!kNotMirrored.count(head)) {
+          platform::CapturedOutput quiet;
+          std::ostringstream errors;
+          platform::SetErr(&errors);
+          ExecuteLine(mirror_, line.c_str());
+          platform::SetErr(nullptr);
+        }
+        return Emit(line);
+      }
     std::abort();  // the generator names a command the table does not have
   }
   // Any row of the command table whose first word is one of `firsts`.
-  void AnyRow(Net& n, std::initializer_list<const char*> firsts) {
+  void AnyRow(const std::string& net, std::initializer_list<const char*> firsts) {
     static std::map<std::string, std::vector<const Command*>> rows;
     auto& list = rows[firsts.size() ? firsts.begin()[0] : ""];
     if (list.empty()) list = Rows(firsts);
     const Command& c = *Pick(list);
-    if (std::strcmp(c.words[0], "run") == 0) return EmitRun(n);
-    Emit(Line(n, c, {}));
+    if (std::strcmp(c.words[0], "run") == 0) return EmitRun(net);
+    Emit(Line(net, c, {}));
   }
 
   // Adds a command, sometimes mutated, its paths kept in the working folder.
@@ -470,8 +411,8 @@ class Generator {
     script_.commands.push_back(std::move(cmd));
   }
   // A run keeps its end time: a cut "5e-5" would be a run of 5 s.
-  void EmitRun(const Net& n, const std::string& time = "") {
-    std::string cmd = "run " + Word(n.name) + " " + (time.empty() ? RunTime() : time);
+  void EmitRun(const std::string& net, const std::string& time = "") {
+    std::string cmd = "run " + Word(net) + " " + (time.empty() ? RunTime() : time);
     script_.commands.push_back(Chance(0.05) && !exact_ ? Blanks(cmd) : cmd);
   }
   // The same command with other blanks outside quotes.
@@ -533,156 +474,138 @@ class Generator {
     return c;
   }
 
-  // -- the model ----------------------------------------------------------------
-  // The blocks of a model; with `wired`, only those connected (switches always).
-  static std::vector<Blk*> Of(Net& n, Model m, bool wired = false) {
-    std::vector<Blk*> v;
-    for (Blk& b : n.blocks)
-      if (b.model == m && (!wired || m == kSwitch || !(m == kTerminal ? b.equipmentPeer : b.attachedTo).empty()))
-        v.push_back(&b);
+  // -- the network as the program holds it ------------------------------------
+  // The generator's kernel executes the building commands as they are made
+  // (not their variations), so it knows which blocks, connections, layers,
+  // VCCs and DCs a network has.
+  const Block* BlockOf(const std::string& net, const std::string& b) {
+    const Network* n = mirror_.FindNetwork(net);
+    return n ? n->FindBlock(b) : nullptr;
+  }
+  static std::string Text(const Param* p, const char* name) {
+    Sstring v;
+    if (p) p->GetParam(name, v);
+    return v.str();
+  }
+  // The blocks of a model (of any with none); with `wired`, only connected
+  // ones. Equipment neighbours of a block.
+  std::vector<std::string> Of(const std::string& net, int model = -1, bool wired = false) {
+    std::vector<std::string> v;
+    if (const Network* n = mirror_.FindNetwork(net))
+      n->ForEachBlock([&](const Block& b) {
+        if ((model < 0 || b.GetModel() == kModelWords[model]) && (!wired || n->HasNeighbours(b.GetName())))
+          v.push_back(b.GetName().str());
+      });
     return v;
   }
-
-  // The layers and queueing systems a block has now (as far as the model
-  // knows), with their catalog entries; now and then one it has not.
-  std::vector<std::pair<std::string, const ObjectInfo*>> ObjectsOf(const Blk& b) {
-    std::vector<std::pair<std::string, const ObjectInfo*>> v;
-    const bool wired = !(b.model == kTerminal ? b.equipmentPeer : b.attachedTo).empty();
-    for (const ObjectInfo& o : cat_.models[b.model].objects) {
-      const size_t port = o.name.find('#');
-      const bool otherSource = o.name.size() > 3 && o.name.compare(o.name.size() - 3, 3, "_TS") == 0 &&
-                               o.name != b.source + "_TS";
-      if (port != std::string::npos)
-        for (const auto& kv : b.ports) v.push_back({o.name.substr(0, port) + Num(kv.second), &o});
-      else if ((wired || !o.wired) && !otherSource)
-        v.push_back({o.name, &o});
-    }
-    if (Chance(0.03)) v.push_back({Pick({"PHY_99", "NOPE", "PHY_QS_7", "atm", ""}), nullptr});
+  std::vector<std::string> Peers(const std::string& net, const std::string& b, bool equipment) {
+    std::vector<std::string> v;
+    const Network* n = mirror_.FindNetwork(net);
+    if (const std::vector<Block*>* peers = n ? n->Neighbours(b) : nullptr)
+      for (const Block* p : *peers)
+        if (!equipment || p->IsEquipment()) v.push_back(p->GetName().str());
+    return v;
+  }
+  std::vector<Sstring> Ids(const std::string& net, bool dcs) {
+    const Network* n = mirror_.FindNetwork(net);
+    return !n ? std::vector<Sstring>() : dcs ? n->DcIds() : n->VccIds();
+  }
+  // A block's layers and queueing systems (true), now and then one it has not.
+  std::vector<std::pair<std::string, bool>> ObjectsOf(const std::string& net, const std::string& block) {
+    std::vector<std::pair<std::string, bool>> v;
+    if (const Block* b = BlockOf(net, block))
+      for (bool qs : {false, true}) {
+        std::vector<Sstring> names;
+        b->ListNames(qs ? ComponentKind::QueueingSystem : ComponentKind::Layer, names);
+        for (const Sstring& name : names) v.push_back({name.str(), qs});
+      }
+    if (Chance(0.03)) v.push_back({Pick({"PHY_99", "NOPE", "PHY_QS_7", "atm", ""}), Chance(0.5)});
     return v;
   }
 
   // The network (one time in six), a block, or one of its layers and
   // queueing systems; now and then with a parameter no object declares.
-  Target PickTarget(Net& n) {
+  Target PickTarget(const std::string& net) {
     static const std::vector<ParamInfo> kNone{{"Made up", "double", "Made up"}};
-    const size_t which = Below(n.blocks.empty() ? 1 : 6);
-    if (which == 0) return {"network", {}, &cat_.network, "", nullptr};
-    Blk& b = Pick(n.blocks);
-    auto objects = ObjectsOf(b);
-    if (which == 1 || objects.empty()) return {"block", {b.name}, &cat_.models[b.model].params, "", &b};
-    const auto& [object, info] = Pick(objects);
-    return {(info ? info->qs : Chance(0.5)) ? "QS" : "layer", {b.name, object},
-            info && Chance(0.95) ? &info->params : &kNone, object, &b};
+    const std::vector<std::string> blocks = Of(net);
+    const size_t which = Below(blocks.empty() ? 1 : 6);
+    if (which == 0) return {"network", {}, cat_.network, ""};
+    const std::string b = Pick(blocks);
+    const Block& block = *BlockOf(net, b);
+    const auto objects = ObjectsOf(net, b);
+    const auto model = std::find(std::begin(kModelWords), std::end(kModelWords), block.GetModel().str());
+    if (which == 1 || objects.empty())
+      return {"block", {b}, model == std::end(kModelWords) ? kNone : cat_.models[model - kModelWords], ""};
+    const auto& [object, qs] = Pick(objects);
+    const Component* o = block.Find(qs ? ComponentKind::QueueingSystem : ComponentKind::Layer, object);
+    std::vector<ParamInfo> params = o ? ParamsOf(*o) : kNone;
+    return {qs ? "QS" : "layer", {b, object}, params.empty() || Chance(0.05) ? kNone : params, object};
   }
 
   // "put parameter" of a known parameter with the given value.
-  void Put(Net& n, const Target& t, const std::string& name, const std::string& value) {
-    for (const ParamInfo& p : *t.params)
+  void Put(const std::string& net, const Target& t, const std::string& name, const std::string& value) {
+    for (const ParamInfo& p : t.params)
       if (p.name == name)
-        return Do(n, "put parameter " + t.kind, With(t.names, ParamText(p, RoleOf(t.object, name), &value)));
+        return Do(net, "put parameter " + t.kind, With(t.names, ParamText(p, RoleOf(t.object, name), &value)));
   }
-  void EditLayer(Net& n, Blk& b, const std::string& layer, const std::string& param, const std::string& value) {
-    for (const ObjectInfo& o : cat_.models[b.model].objects)
-      if (!o.qs && o.name == PortPattern(layer)) return Put(n, {"layer", {b.name, layer}, &o.params, layer, &b}, param, value);
+  void EditLayer(const std::string& net, const std::string& b, const std::string& layer,
+                 const std::string& param, const std::string& value) {
+    const Block* block = BlockOf(net, b);
+    if (const Layer* l = block ? block->FindLayer(layer) : nullptr)
+      Put(net, {"layer", {b, layer}, ParamsOf(*l), layer}, param, value);
   }
 
   // A parameter of the network, a block, a layer or a queueing system is set
   // (sensible or extreme value, sometimes another type or shape), or deleted.
-  void EditParameter(Net& n, bool allowDelete) {
-    const Target t = PickTarget(n);
-    const ParamInfo& p = Pick(*t.params);
-    if (allowDelete && Chance(0.12)) return Do(n, "del parameter " + t.kind, With(t.names, p.name));
+  void EditParameter(const std::string& net, bool allowDelete) {
+    const Target t = PickTarget(net);
+    const ParamInfo& p = Pick(t.params);
+    if (allowDelete && Chance(0.12)) return Do(net, "del parameter " + t.kind, With(t.names, p.name));
     const std::string role = RoleOf(t.object, p.name);
     std::string v = IsFlag(role) && Chance(0.6) ? "ON" : "";
-    if (t.kind == "block") {
-      v = Chance(0.1) ? Extreme(role, IsInteger(p.type)) : Sensible(role);
-      if (role == "Number of ports" || role == "Number of applications") t.block->limit = std::atoi(v.c_str());
-      if (role == "Traffic source" && t.block->attachedTo.empty()) SetSource(*t.block, v);
-    }
-    if (role == "Service categorie" && !t.object.empty()) t.block->category = "?";
-    Do(n, "put parameter " + t.kind, With(t.names, ParamText(p, role, v.empty() ? nullptr : &v)));
-  }
-  static void SetSource(Blk& a, const std::string& source) {
-    a.source = source;
-    a.category = source == "CBR" ? "CBR" : "VBR";
+    if (t.kind == "block") v = Chance(0.1) ? Extreme(role, IsInteger(p.type)) : Sensible(role);
+    Do(net, "put parameter " + t.kind, With(t.names, ParamText(p, role, v.empty() ? nullptr : &v)));
   }
 
   // Data tables of the network, a block or a layer: entries written or
   // deleted, the keys a run reads among them.
-  void DataEdit(Net& n) {
-    Target t = PickTarget(n);
-    if (t.kind == "QS") t = {"block", {t.names[0]}, nullptr, "", t.block};
+  void DataEdit(const std::string& net) {
+    Target t = PickTarget(net);
+    if (t.kind == "QS") t = {"block", {t.names[0]}, {}, ""};
     const std::string key = DataKey(), name = DataName();
     switch (Below(3)) {
-      case 0: return Do(n, "put data " + t.kind, With(t.names, Word(key) + " " + Word(name) + " " + DataValue()));
-      case 1: return Do(n, "del data " + t.kind, With(With(t.names, key), name));
-      default: return Do(n, "del key " + t.kind, With(t.names, key));
+      case 0: return Do(net, "put data " + t.kind, With(t.names, Word(key) + " " + Word(name) + " " + DataValue()));
+      case 1: return Do(net, "del data " + t.kind, With(With(t.names, key), name));
+      default: return Do(net, "del key " + t.kind, With(t.names, key));
     }
   }
 
-  Blk& AddBlock(Net& n, Model m) {
-    Blk b;
-    b.name = NewName(std::string(1, "TSA"[m]));
-    b.model = m;
-    b.limit = m == kSwitch ? 8 : 4;
-    Do(n, "create block", {b.name, kModelWords[m], Pick({"te", "sw", "app", "x", "a type"})});
-    n.blocks.push_back(b);
-    return n.blocks.back();
+  std::string AddBlock(const std::string& net, Model m) {
+    const std::string b = NewName(std::string(1, "TSA"[m]));
+    Do(net, "create block", {b, kModelWords[m], Pick({"te", "sw", "app", "x", "a type"})});
+    return b;
   }
   // The application's traffic source, chosen before it is connected.
-  void ChooseSource(Net& n, Blk& a) {
+  void ChooseSource(const std::string& net, const std::string& a) {
     const std::string source = Pick(kTrafficSources);
-    if (source == "CBR" && Chance(0.6)) return;
-    Put(n, {"block", {a.name}, &cat_.models[kApplication].params, "", &a}, "Traffic source", source);
-    SetSource(a, source);
+    if (source != "CBR" || Chance(0.4))
+      Put(net, {"block", {a}, cat_.models[kApplication], ""}, "Traffic source", source);
   }
-
-  void Connect(Net& n, Blk& a, Blk& b) {
-    Blk* app = a.model == kApplication ? &a : b.model == kApplication ? &b : nullptr;
+  void Connect(const std::string& net, const std::string& a, const std::string& b, bool app) {
     const std::string iface = app ? Pick({"app", "x", "", "CB_PHYSICAL_LAYER"}) : "CB_PHYSICAL_LAYER";
     const bool swap = Chance(0.5);
-    Do(n, "connect block", {(swap ? b : a).name, (swap ? a : b).name, iface});
-    if (app) {
-      Blk& term = app == &a ? b : a;
-      app->attachedTo = term.name;
-      ++term.apps;
-      return;
-    }
-    for (auto [x, y] : {std::make_pair(&a, &b), std::make_pair(&b, &a)}) {
-      if (x->model == kTerminal) x->equipmentPeer = y->name;
-      if (x->model != kSwitch) continue;
-      // The port the switch takes: the count of its ports, or the first free one.
-      std::set<int> used;
-      for (auto& kv : x->ports) used.insert(kv.second);
-      int port = static_cast<int>(x->ports.size());
-      if (used.count(port))
-        for (port = 0; used.count(port);) ++port;
-      x->ports[y->name] = port;
-    }
-  }
-  void Disconnect(Net& n, Blk& b) {
-    if (Blk* t = b.model == kApplication ? n.Find(b.attachedTo) : nullptr) --t->apps;
-    for (Blk& x : n.blocks) {
-      x.ports.erase(b.name);
-      if (x.equipmentPeer == b.name) x.equipmentPeer.clear();
-      if (x.attachedTo == b.name) x.attachedTo.clear();
-    }
-    b.attachedTo.clear();
-    b.equipmentPeer.clear();
-    b.ports.clear();
-    if (b.model == kTerminal) b.apps = 0;
+    Do(net, "connect block", {swap ? b : a, swap ? a : b, iface});
   }
 
   // A network of none, one or two switches, two to four terminals and some
   // applications, the blocks made in random order and then connected, with
   // some parameters and DCs.
   void BuildNetwork() {
-    nets_.push_back({});
-    Net& net = nets_.back();
-    net.name = NewName("lan");
-    script_.networks.push_back(net.name);
-    Do(net, "create network", {net.name});
-    const Target network{"network", {}, &cat_.network, "", nullptr};
+    const std::string net = NewName("lan");
+    script_.networks.push_back(net);
+    nets_.push_back(net);
+    Do(net, "create network", {net});
+    const Target network{"network", {}, cat_.network, ""};
     if (Chance(0.75)) Put(net, network, "Simulation log status", "ON");
     if (Chance(0.6)) Put(net, network, "Path", PathPrefix());
     if (Chance(0.2)) Put(net, network, "Performance log status", "OFF");
@@ -693,14 +616,15 @@ class Generator {
     order.insert(order.end(), terminals, kTerminal);
     order.insert(order.end(), apps, kApplication);
     std::shuffle(order.begin(), order.end(), rng_);
-    for (Model m : order) AddBlock(net, m);
-    std::vector<Blk*> sw = Of(net, kSwitch), te = Of(net, kTerminal), ap = Of(net, kApplication);
-    for (Blk* a : ap) ChooseSource(net, *a);
-    if (sw.size() == 2) Connect(net, *sw[0], *sw[1]);
+    std::vector<std::string> made[3];
+    for (Model m : order) made[m].push_back(AddBlock(net, m));
+    const auto &sw = made[kSwitch], &te = made[kTerminal], &ap = made[kApplication];
+    for (const std::string& a : ap) ChooseSource(net, a);
+    if (sw.size() == 2) Connect(net, sw[0], sw[1], false);
     for (size_t k = 0; k < te.size(); ++k)
-      if (!sw.empty()) Connect(net, *te[k], *sw[k % sw.size()]);
-      else if (k % 2 == 1) Connect(net, *te[k - 1], *te[k]);
-    for (size_t k = 0; k < ap.size(); ++k) Connect(net, *ap[k], *te[k % te.size()]);
+      if (!sw.empty()) Connect(net, te[k], sw[k % sw.size()], false);
+      else if (k % 2 == 1) Connect(net, te[k - 1], te[k], false);
+    for (size_t k = 0; k < ap.size(); ++k) Connect(net, ap[k], te[k % te.size()], true);
     for (size_t i = 0, m = Below(5); i < m; ++i) EditParameter(net, false);
     for (size_t i = 0, m = 1 + Below(3); i < m; ++i) AddDc(net);
     if (Chance(0.5)) EmitRun(net);
@@ -708,20 +632,16 @@ class Generator {
 
   // Equipment path from terminal a to terminal b over the wires (switches
   // relay, terminals do not).
-  std::vector<std::string> Route(Net& n, const std::string& from, const std::string& to) {
+  std::vector<std::string> Route(const std::string& net, const std::string& from, const std::string& to) {
     std::map<std::string, std::string> prev{{from, ""}};
     std::deque<std::string> todo{from};
     while (!todo.empty() && !prev.count(to)) {
-      Blk* x = n.Find(todo.front());
+      const std::string x = todo.front();
       todo.pop_front();
-      if (!x || (x->model == kTerminal && x->name != from)) continue;
-      std::vector<std::string> peers{x->equipmentPeer};
-      for (auto& kv : x->ports) peers.push_back(kv.first);
-      for (const std::string& p : peers)
-        if (!p.empty() && !prev.count(p) && n.Find(p)) {
-          prev[p] = x->name;
-          todo.push_back(p);
-        }
+      const Block* b = BlockOf(net, x);
+      if (b && (x == from || b->GetModel() == kModelWords[kSwitch]))
+        for (const std::string& p : Peers(net, x, true))
+          if (prev.emplace(p, x).second) todo.push_back(p);
     }
     std::vector<std::string> path;
     if (prev.count(to))
@@ -730,170 +650,139 @@ class Generator {
   }
 
   // A VCC along the wires, its blocks connected and (mostly) its links made.
-  bool AddVcc(Net& n, const std::string& from, const std::string& to, const std::string& category) {
-    const std::vector<std::string> path = Route(n, from, to);
+  bool AddVcc(const std::string& net, const std::string& from, const std::string& to, const std::string& category) {
+    const std::vector<std::string> path = Route(net, from, to);
     if (path.empty()) return false;
-    Vcc v{NewName("v"), {path[0]}, {}};
-    Do(n, "create vcc", {v.nci, category,
-                         Chance(0.9)   ? "155520000"
-                         : Chance(0.5) ? Number(LogUniform(1e3, 1e9))
-                                       : Extreme("Bit rate", false),
-                         from});
-    for (size_t i = 1; i < path.size(); ++i) {
-      Do(n, "connect vcc block", {v.nci, path[i], path[i - 1]});
-      v.path.push_back(path[i]);
-    }
+    const std::string v = NewName("v");
+    Do(net, "create vcc", {v, category,
+                           Chance(0.9)   ? "155520000"
+                           : Chance(0.5) ? Number(LogUniform(1e3, 1e9))
+                                         : Extreme("Bit rate", false),
+                           from});
+    for (size_t i = 1; i < path.size(); ++i) Do(net, "connect vcc block", {v, path[i], path[i - 1]});
     for (size_t i = 1; i < path.size(); ++i)
-      if (Chance(0.95)) {  // else a hop without labels
-        Do(n, "create link", {v.nci, path[i - 1], path[i]});
-        v.links.push_back({path[i - 1], path[i]});
-      }
-    n.vccs.push_back(v);
+      if (Chance(0.95)) Do(net, "create link", {v, path[i - 1], path[i]});  // else a hop without labels
     return true;
   }
 
   // A DC between two applications, on a VCC made for it.
-  void AddDc(Net& n) {
-    auto apps = Of(n, kApplication, true);
+  void AddDc(const std::string& net) {
+    const auto apps = Of(net, kApplication, true);
     if (apps.empty()) return;
-    Blk* s = Pick(apps);
-    Blk* r = Pick(apps);
-    if (s->source == "GENERIC") EditLayer(n, *s, "GENERIC_TS", "Source file name", PacketFile());
-    if (Chance(0.5)) EditLayer(n, *s, s->source + "_TS", "Bit rate", Sensible("Bit rate"));
-    if (Chance(0.3)) EditLayer(n, *r, "TR", "Sample statistics status", "ON");
-    if (!AddVcc(n, s->attachedTo, r->attachedTo, s->category)) return;
-    n.dcs.push_back(NewName("d"));
-    Do(n, "create dc", {n.dcs.back(), s->name, r->name});
-    s->inDc = r->inDc = true;
-    n.vccs.back().busy = true;
+    const std::string s = Pick(apps), r = Pick(apps), source = Text(BlockOf(net, s), "Traffic source");
+    if (source == "GENERIC") EditLayer(net, s, "GENERIC_TS", "Source file name", PacketFile());
+    if (Chance(0.5)) EditLayer(net, s, source + "_TS", "Bit rate", Sensible("Bit rate"));
+    if (Chance(0.3)) EditLayer(net, r, "TR", "Sample statistics status", "ON");
+    const Block* sender = BlockOf(net, s);
+    const std::string category = Text(sender ? sender->FindLayer(source + "_TS") : nullptr, "Service categorie");
+    const std::vector<std::string> from = Peers(net, s, false), to = Peers(net, r, false);
+    if (!from.empty() && !to.empty() && AddVcc(net, from[0], to[0], category.empty() ? "CBR" : category))
+      Do(net, "create dc", {NewName("d"), s, r});
   }
 
   // -- random steps -------------------------------------------------------------
   void Step() {
-    if (nets_.empty() || Chance(0.01)) return BuildNetwork();
-    Net& n = Pick(nets_);
+    if (Chance(0.01)) return BuildNetwork();
+    const std::string net = Pick(nets_);
     switch (Below(20)) {
-      case 0: case 1: case 2: case 3: case 4: return EditParameter(n, true);
-      case 5: case 6: return Build(n);
-      case 7: case 8: return AnyRow(n, {"show"});
-      case 9: return AnyRow(n, {});
-      case 10: return EmitRun(n);
-      case 11: return TopologyEdit(n);
-      case 12: return DataEdit(n);
-      case 13: return SaveAndReload(n);
-      case 14: return LoadChunk(n);
-      case 15: case 16: return Junk(n);
-      case 17: return Chance(0.5) ? Hostile(n) : Junk(n);
-      default: return AddDc(n);
+      case 0: case 1: case 2: case 3: case 4: return EditParameter(net, true);
+      case 5: case 6: return Build(net);
+      case 7: case 8: return AnyRow(net, {"show"});
+      case 9: return AnyRow(net, {});
+      case 10: return EmitRun(net);
+      case 11: return TopologyEdit(net);
+      case 12: return DataEdit(net);
+      case 13: return SaveAndReload(net);
+      case 14: return LoadChunk(net);
+      case 15: case 16: return Junk(net);
+      case 17: return Chance(0.5) ? Hostile(net) : Junk(net);
+      default: return AddDc(net);
     }
   }
 
-  // A new application on a terminal, a new terminal on a switch with a free
-  // port, a VCC between two terminals (maybe without a DC), or a DC.
-  void Build(Net& n) {
-    auto te = Of(n, kTerminal);
-    std::vector<std::string> sw;
-    for (Blk* b : Of(n, kSwitch))
-      if (static_cast<int>(b->ports.size()) < b->limit) sw.push_back(b->name);
+  // A new application on a terminal, a new terminal on a switch, a VCC
+  // between two terminals (maybe without a DC), or a DC.
+  void Build(const std::string& net) {
+    const auto te = Of(net, kTerminal), sw = Of(net, kSwitch);
     switch (Below(4)) {
-      case 0: {
-        if (te.empty()) return;
-        const std::string t = Pick(te)->name;
-        Blk& a = AddBlock(n, kApplication);
-        ChooseSource(n, a);
-        if (Blk* term = n.Find(t); term && term->apps < term->limit) Connect(n, a, *term);
+      case 0:
+        if (!te.empty()) {
+          const std::string t = Pick(te), a = AddBlock(net, kApplication);
+          ChooseSource(net, a);
+          Connect(net, a, t, true);
+        }
         return;
-      }
       case 1:
         if (!sw.empty()) {
-          const std::string s = Pick(sw), t = AddBlock(n, kTerminal).name;
-          Connect(n, *n.Find(t), *n.Find(s));
+          const std::string s = Pick(sw), t = AddBlock(net, kTerminal);
+          Connect(net, t, s, false);
         }
         return;
       case 2:
-        if (!te.empty()) AddVcc(n, Pick(te)->name, Pick(te)->name, Sensible("Service categorie"));
+        if (!te.empty()) AddVcc(net, Pick(te), Pick(te), Sensible("Service categorie"));
         return;
-      default: AddDc(n);
+      default: AddDc(net);
     }
   }
 
   // Blocks disconnected or removed, DCs, VCCs and links removed, VCC hops
   // taken away or added.
-  void TopologyEdit(Net& n) {
-    if (n.blocks.empty()) return;
-    const size_t i = Below(n.blocks.size());
-    Blk& b = n.blocks[i];
-    Vcc* v = n.vccs.empty() ? nullptr : &Pick(n.vccs);
+  void TopologyEdit(const std::string& net) {
+    const std::vector<std::string> blocks = Of(net);
+    const Network* n = mirror_.FindNetwork(net);
+    if (blocks.empty() || !n) return;
+    const std::string b = Pick(blocks);
+    const std::vector<Sstring> vccs = Ids(net, false), dcs = Ids(net, true);
+    const Sstring v = vccs.empty() ? Sstring() : Pick(vccs);
+    const VccRecord path(*n, v);
+    const short count = path.BlockCount(), links = path.LinkCount();
     switch (Below(6)) {
-      case 0:
-        Do(n, "disconnect block", {b.name});
-        return Disconnect(n, b);
-      case 1:
-        Do(n, "remove block", {b.name});
-        if (InUse(n, b)) return;
-        Disconnect(n, b);
-        n.blocks.erase(n.blocks.begin() + static_cast<long>(i));
-        return;
+      case 0: return Do(net, "disconnect block", {b});
+      case 1: return Do(net, "remove block", {b});
       case 2:
-        if (n.dcs.empty()) return;
-        Do(n, "remove dc", {n.dcs.back()});
-        return n.dcs.pop_back();
+        if (!dcs.empty()) Do(net, "remove dc", {Pick(dcs).str()});
+        return;
       case 3:
-        if (!v) return;
-        Do(n, "remove vcc", {v->nci});
-        if (!v->busy) n.vccs.erase(n.vccs.begin() + (v - n.vccs.data()));
+        if (!v.empty()) Do(net, "remove vcc", {v.str()});
         return;
       case 4:
-        if (v && !v->links.empty() && Chance(0.5)) {
-          Do(n, "remove link", {v->nci, v->links.back().first, v->links.back().second});
-          v->links.pop_back();
-        } else if (v && v->path.size() > 1) {
-          Do(n, "disconnect vcc block", {v->nci, v->path.back(), v->path[v->path.size() - 2]});
-          v->path.pop_back();
-          v->links.clear();
+        if (links > 0 && Chance(0.5)) {
+          const VccLink l = path.Link(links);
+          Do(net, "remove link", {v.str(), l.begin.str(), l.end.str()});
+        } else if (count > 1) {
+          Do(net, "disconnect vcc block", {v.str(), path.Block(count).str(), path.Block(count - 1).str()});
         }
         return;
       default: {
         // A hop from the path's last block, or (saving pairs that mean
         // another path) from one before it.
-        if (!v) return;
-        const std::string key = Chance(0.5) ? Pick(v->path) : v->path.back();
-        Blk* k = n.Find(key);
-        const std::string next = !k                    ? ""
-                                 : k->model == kTerminal ? k->equipmentPeer
-                                 : k->ports.empty()      ? ""
-                                                         : std::next(k->ports.begin(), static_cast<long>(Below(k->ports.size())))->first;
-        if (next.empty()) return;
-        Do(n, "connect vcc block", {v->nci, next, key});
-        if (key == v->path.back()) v->path.push_back(next);
+        if (count < 1) return;
+        const std::string key = path.Block(Chance(0.5) ? 1 + static_cast<int>(Below(count)) : count).str();
+        const std::vector<std::string> next = Peers(net, key, true);
+        if (!next.empty()) Do(net, "connect vcc block", {v.str(), Pick(next), key});
       }
     }
-  }
-  static bool InUse(Net& n, const Blk& b) {
-    for (Vcc& v : n.vccs)
-      if (std::find(v.path.begin(), v.path.end(), b.name) != v.path.end()) return true;
-    return b.model == kApplication && b.inDc;
   }
 
   // file + save, and sometimes the network removed and loaded back, or
   // loaded while it exists (its first command fails).
-  void SaveAndReload(Net& n) {
+  void SaveAndReload(const std::string& net) {
     const std::string f = "saved" + Num(++uid_) + ".txt";
-    Do(n, "file", {f});
-    Do(n, "save");
+    Do(net, "file", {f});
+    Do(net, "save");
     const bool remove = Chance(0.3);
-    if (remove) Do(n, "remove network");
-    if (remove || Chance(0.2)) Do(n, "load", {f});
+    if (remove) Do(net, "remove network");
+    if (remove || Chance(0.2)) Do(net, "load", {f});
   }
 
   // A few commands written into a script file and loaded, with the line
   // forms a script may have.
-  void LoadChunk(Net& n) {
+  void LoadChunk(const std::string& net) {
     const size_t from = script_.commands.size();
     for (size_t i = 0, m = 1 + Below(6); i < m; ++i) {
-      if (Chance(0.5)) EditParameter(n, false);
-      else if (Chance(0.5)) AnyRow(n, {"show"});
-      else Build(n);
+      if (Chance(0.5)) EditParameter(net, false);
+      else if (Chance(0.5)) AnyRow(net, {"show"});
+      else Build(net);
     }
     std::string text = Chance(0.05) ? "\xef\xbb\xbf" : "";
     for (size_t i = from; i < script_.commands.size(); ++i) {
@@ -906,11 +795,11 @@ class Generator {
     script_.commands.resize(from);
     if (Chance(0.2) && !text.empty()) text.pop_back();
     script_.files.push_back({"chunk" + Num(++uid_) + ".txt", text, true});
-    Do(n, "load", {script_.files.back().name});
+    Do(net, "load", {script_.files.back().name});
   }
 
   // A line of junk, or a real command cut short or with too many words.
-  void Junk(Net& n) {
+  void Junk(const std::string& net) {
     static const char* const kLines[] = {
         "", "   ", "#", "# note", "create nework x", "show parameters nets", "put nothing x",
         "connect vcc link x", "Quit", "quit now", "show vcc \"\"", "connect vcc \"\"", "run x",
@@ -919,27 +808,28 @@ class Generator {
     static const std::vector<const Command*> kHeads = Rows({"create", "remove", "connect", "disconnect", "put", "del", "show", "run", "file", "save", "load"});
     std::string line = Chance(0.6) ? Pick(kLines) : JunkWord();
     if (Chance(0.3)) {
+      const std::vector<std::string> blocks = Of(net);
       line = Head(*Pick(kHeads));
       for (size_t i = 0, m = Below(7); i < m; ++i)
-        line += " " + (Chance(0.5) && !n.blocks.empty() ? Word(Pick(n.blocks).name) : Chance(0.3) ? Word(n.name) : JunkWord());
+        line += " " + (Chance(0.5) && !blocks.empty() ? Word(Pick(blocks)) : Chance(0.3) ? Word(net) : JunkWord());
     }
     Emit(line);
   }
 
   // Unreadable files, writes that fail, deep loads, long runs, and values
   // at the edge of what a run takes, most followed by a run.
-  void Hostile(Net& n) {
-    auto te = Of(n, kTerminal, true), ap = Of(n, kApplication, true);
+  void Hostile(const std::string& net) {
+    const auto te = Of(net, kTerminal, true), ap = Of(net, kApplication, true);
     switch (Below(9)) {
       case 0: return Emit("load /proc/self/mem");
       case 1:
-        Do(n, "file", {"/dev/full"});
-        return Do(n, "save");
+        Do(net, "file", {"/dev/full"});
+        return Do(net, "save");
       case 2: {  // scripts that load one another, deeper than any sane limit
         const int depth = Chance(0.05) ? 5000 : 70;
         for (int i = 0; i < depth; ++i)
           script_.files.push_back({"chain/" + Num(i) + ".txt",
-                                   (i + 1 < depth ? "load chain/" + Num(i + 1) + ".txt" : "show network " + Q(n.name)) + "\n", true});
+                                   (i + 1 < depth ? "load chain/" + Num(i + 1) + ".txt" : "show network " + Q(net)) + "\n", true});
         return Emit("load chain/0.txt");
       }
       case 3:
@@ -948,50 +838,55 @@ class Generator {
         // connection draw batches as long as the run lasts: none. OAM cells
         // are sent as long as a run lasts: off. No variation on these edits.
         exact_ = true;
-        for (Blk* b : ap)
-          if (b->source != "GENERIC")
-            EditLayer(n, *b, b->source + "_TS", "Number of bytes to be sent", b->source == "VBR_BATCH" ? "0" : "2000");
-        for (Blk& b : n.blocks)
-          for (const auto& [name, info] : ObjectsOf(b))
-            if (info && !info->qs && name.rfind("PHY", 0) == 0) EditLayer(n, b, name, "OAM transmition status", "OFF");
-        EmitRun(n, Pick({"100000", "1e9"}));
+        for (const std::string& a : ap) {
+          const std::string source = Text(BlockOf(net, a), "Traffic source");
+          if (source != "GENERIC")
+            EditLayer(net, a, source + "_TS", "Number of bytes to be sent", source == "VBR_BATCH" ? "0" : "2000");
+        }
+        for (const std::string& b : Of(net))
+          for (const auto& [object, qs] : ObjectsOf(net, b))
+            if (!qs && object.rfind("PHY", 0) == 0) EditLayer(net, b, object, "OAM transmition status", "OFF");
+        EmitRun(net, Pick({"100000", "1e9"}));
         exact_ = false;
         return;
       case 4:
-        Do(n, "put parameter network", {"big int " + Pick<std::string>({"100000000", "9223372036854775807"}) + " 0 big SHOW"});
-        return Do(n, Pick({"show parameters network", "save"}));
+        Do(net, "put parameter network", {"big int " + Pick<std::string>({"100000000", "9223372036854775807"}) + " 0 big SHOW"});
+        return Do(net, Pick({"show parameters network", "save"}));
       case 5:  // entries a run reads, changed in a block's own table
-        for (Vcc& v : n.vccs)
-          if (n.Find(v.path[0])) return Do(n, "del key block", {v.path[0], v.nci});
+        for (const Sstring& v : Ids(net, false)) {
+          const std::string first = VccRecord(*mirror_.FindNetwork(net), v).Block(1).str();
+          if (BlockOf(net, first)) return Do(net, "del key block", {first, v.str()});
+        }
         return;
       case 6:  // a subnormal bit rate, a negative delay, a busy log
         if (te.empty()) break;
-        if (Chance(0.3)) EditLayer(n, *te[0], "PHY", "Bit rate", Pick({"1e-310", "4.9e-324"}));
-        if (Chance(0.3)) EditLayer(n, *te[0], "AAL5", "Cell packetization delay", Pick({"-1", "-1e308", "-1e-6"}));
-        if (Chance(0.3)) EditLayer(n, *te[0], "ATM", "Sample statistics status", "ON");
-        if (Chance(0.3)) EditLayer(n, *te[0], "ATM", "Logging every x secs", Pick({"1e-12", "4.9e-324", "1e-310"}));
+        if (Chance(0.3)) EditLayer(net, te[0], "PHY", "Bit rate", Pick({"1e-310", "4.9e-324"}));
+        if (Chance(0.3)) EditLayer(net, te[0], "AAL5", "Cell packetization delay", Pick({"-1", "-1e308", "-1e-6"}));
+        if (Chance(0.3)) EditLayer(net, te[0], "ATM", "Sample statistics status", "ON");
+        if (Chance(0.3)) EditLayer(net, te[0], "ATM", "Logging every x secs", Pick({"1e-12", "4.9e-324", "1e-310"}));
         break;
       case 7:  // packets over 65535 bytes
-        for (Blk* b : ap)
-          if (b->source == "CBR") {
-            EditLayer(n, *b, "CBR_TS", "Packet length", Chance(0.1) ? "400000000" : Pick({"70000", "1000000"}));
+        for (const std::string& a : ap)
+          if (Text(BlockOf(net, a), "Traffic source") == "CBR") {
+            EditLayer(net, a, "CBR_TS", "Packet length", Chance(0.1) ? "400000000" : Pick({"70000", "1000000"}));
             break;
           }
         break;
-      default:  // a block loses its neighbours, then a run
-        if (n.blocks.empty()) return;
-        Blk& b = Pick(n.blocks);
-        Do(n, "disconnect block", {b.name});
-        Disconnect(n, b);
+      default: {  // a block loses its neighbours, then a run
+        const std::vector<std::string> blocks = Of(net);
+        if (blocks.empty()) return;
+        Do(net, "disconnect block", {Pick(blocks)});
+      }
     }
-    EmitRun(n);
+    EmitRun(net);
   }
 
   std::mt19937_64 rng_;
   const Catalog& cat_;
+  Kernel mirror_;
   Script script_;
   bool exact_ = false;  // commands emitted as they are, without variations
-  std::deque<Net> nets_;
+  std::vector<std::string> nets_;
   size_t uid_ = 0;
 };
 
