@@ -2,6 +2,7 @@
 // the two ways an input reaches the command interpreter.
 #include "FuzzTargets.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -19,42 +20,37 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The lines of the input, a `run` line's end time cut to kMaxRunTime (its
-// words read as the command reads them; a line is kept unless a longer time
-// was read).
+// The input's lines, a `run` line's end time cut to kMaxRunTime: its words
+// are read as the command reads them, and a line is kept unless a longer time
+// was read.
 std::vector<std::string> BoundedLines(const uint8_t* data, size_t size) {
   std::istringstream in(Confined(data, size));
   std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) {
+  for (std::string line, first; std::getline(in, line);) {
     std::istringstream words(line);
-    std::string first;
     Sstring network;
     double time = 0;
+    std::ostringstream bounded;
     if (words >> first && first == "run" && words >> network && !words.eof() && words >> time &&
-        time > kMaxRunTime) {
-      std::ostringstream bounded;
+        time > kMaxRunTime)
       bounded << "run " << network << ' ' << kMaxRunTime;
-      line = bounded.str();
-    }
-    lines.push_back(line);
+    lines.push_back(bounded.tellp() > 0 ? bounded.str() : line);
   }
   return lines;
 }
 
-// An input works in a scratch folder of the process, with a fresh kernel and
-// its output captured; afterwards the folder is emptied and the process is
-// back where it was (the fuzzer writes its corpus there).
+// An input works in a scratch folder of the process (in memory when there is
+// /dev/shm) with a fresh kernel, its output captured; afterwards the folder is
+// emptied and the process is back where it was (the fuzzer writes its corpus
+// there).
 struct InScratch {
   const fs::path home = fs::current_path();
-  const fs::path dir = [] {
-    RegisterAtmModels();
-    // Inputs make many small files: a memory file system, when there is one.
-    const fs::path base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : fs::temp_directory_path();
-    return base / ("celvane_fuzz_" + std::to_string(getpid()));
-  }();
+  const fs::path dir = (access("/dev/shm", W_OK) == 0 ? fs::path("/dev/shm") : fs::temp_directory_path()) /
+                       ("celvane_fuzz_" + std::to_string(getpid()));
   platform::CapturedOutput quiet;
   Kernel kernel;
   InScratch() {
+    RegisterAtmModels();
     fs::create_directories(dir);
     fs::current_path(dir);
     kernel.SetBaseSeed(1);
@@ -70,8 +66,7 @@ struct InScratch {
 
 std::string Confined(const uint8_t* data, size_t size) {
   std::string s(reinterpret_cast<const char*>(data), size);
-  for (char& c : s)
-    if (c == '/') c = '_';
+  std::replace(s.begin(), s.end(), '/', '_');
   return s;
 }
 
@@ -85,10 +80,9 @@ void ExecuteLines(const uint8_t* data, size_t size) {
 
 void LoadInput(const uint8_t* data, size_t size) {
   InScratch here;
-  {
-    std::ofstream script("input.txt", std::ios::binary);
-    for (const std::string& line : BoundedLines(data, size)) script << line << '\n';
-  }
+  std::ofstream script("input.txt", std::ios::binary);
+  for (const std::string& line : BoundedLines(data, size)) script << line << '\n';
+  script.close();
   LoadScript(here.kernel, "input.txt");
 }
 

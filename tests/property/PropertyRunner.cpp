@@ -41,13 +41,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // One line of text: line breaks and control bytes shown, cut to a length.
 std::string OneLine(const std::string& s, size_t max = 300) {
   std::string r;
@@ -141,14 +134,6 @@ bool Save(Kernel& k, const std::string& net, const fs::path& path, std::string& 
          Execute(k, "save " + Quoted(net), &console);
 }
 
-std::vector<std::string> SortedLines(const fs::path& file) {
-  std::vector<std::string> v;
-  std::ifstream in(file, std::ios::binary);
-  for (std::string l; std::getline(in, l);) v.push_back(l);
-  std::sort(v.begin(), v.end());
-  return v;
-}
-
 uint32_t Seed32(uint64_t seed) { return static_cast<uint32_t>(seed ^ (seed >> 32)); }
 
 // Save, reload in a fresh kernel, run both, compare; save the reloaded
@@ -201,9 +186,16 @@ void CheckRoundTrip(Kernel& original, const Script& s, const std::string& net, c
     if (!nan.empty()) findings.push_back({"nan", "comparison run of " + net + ": " + OneLine(nan)});
   }
   // The second save has the first one's lines, the third one its text.
+  auto sortedLines = [](const fs::path& file) {
+    std::vector<std::string> v;
+    std::ifstream in(file, std::ios::binary);
+    for (std::string l; std::getline(in, l);) v.push_back(l);
+    std::sort(v.begin(), v.end());
+    return v;
+  };
   std::string d = FileDifference(saves[0], saves[2]);
   if (!d.empty()) findings.push_back({"save-differs", net + ": third save, " + d});
-  else if (SortedLines(saves[0]) != SortedLines(saves[1]))
+  else if (sortedLines(saves[0]) != sortedLines(saves[1]))
     findings.push_back({"save-differs", net + ": second save has other lines"});
 
   const std::string files = CompareFolders(folders[0].string(), folders[1].string());
@@ -220,24 +212,19 @@ void CheckRoundTrip(Kernel& original, const Script& s, const std::string& net, c
 }  // namespace
 
 std::string FindNanOrInf(const std::string& text) {
-  size_t lineStart = 0;
-  bool quoted = false;
-  auto alpha = [&](size_t i) { return std::isalpha(static_cast<unsigned char>(text[i])) != 0; };
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n') {
-      lineStart = i + 1;
-      quoted = false;
-    } else if (text[i] == '"') {
-      quoted = !quoted;
-    } else if (!quoted && alpha(i) && (i == lineStart || !alpha(i - 1))) {
-      size_t e = i;
-      std::string word;
-      for (; e < text.size() && alpha(e); ++e) word += static_cast<char>(std::tolower(static_cast<unsigned char>(text[e])));
-      if (word == "nan" || word == "inf" || word == "infinity") {
-        size_t end = text.find('\n', i);
-        return text.substr(lineStart, end == std::string::npos ? std::string::npos : end - lineStart);
+  for (size_t start = 0, end; start < text.size(); start = end + 1) {
+    end = std::min(text.find('\n', start), text.size());
+    bool quoted = false;
+    std::string word;
+    for (size_t i = start; i <= end; ++i) {
+      const unsigned char c = i < end ? text[i] : ' ';
+      if (!quoted && std::isalpha(c)) {
+        word += static_cast<char>(std::tolower(c));
+        continue;
       }
-      i = e - 1;
+      if (word == "nan" || word == "inf" || word == "infinity") return text.substr(start, end - start);
+      word.clear();
+      quoted ^= c == '"';
     }
   }
   return "";
@@ -360,7 +347,9 @@ ScriptOutcome CheckIsolated(const Script& s, const std::string& dir, double time
   int status = 0;
   if (pid < 0 || waitpid(pid, &status, 0) != pid)
     return {{{"crash", std::string("fork failed: ") + std::strerror(errno)}}, 0};
-  const std::string errors = Slurp(err);
+  std::stringstream text;
+  text << std::ifstream(err).rdbuf();
+  const std::string errors = text.str();
   size_t at = errors.find("ERROR:");
   if (at == std::string::npos) at = errors.find("runtime error");
   const std::string tail = OneLine(errors.substr(at == std::string::npos ? 0 : at), 400);

@@ -58,33 +58,17 @@ std::vector<ParamInfo> ParamsOf(const Param& p) {
   return v;
 }
 
-// The names the program itself uses, read from its own objects: the
-// parameters of a network and of a block of each model, the element types.
-struct Catalog {
-  std::vector<ParamInfo> network;
-  std::vector<ParamInfo> models[3];
-  std::vector<std::string> elementTypes;
-};
-const Catalog& ProgramCatalog() {
-  static const Catalog catalog = [] {
-    RegisterAtmModels();
-    platform::CapturedOutput quiet;
-    Kernel k;
-    Catalog c;
-    for (int m = -1; m < 3; ++m) {
-      const std::string line = m < 0 ? "create network n"
-                                     : std::string("create block n \"") + kModelWords[m] + "\" \"" +
-                                           kModelWords[m] + "\" x";
-      if (!ExecuteLine(k, line.c_str())) std::abort();
-      const Network& net = *k.FindNetwork("n");
-      (m < 0 ? c.network : c.models[m]) = m < 0 ? ParamsOf(net) : ParamsOf(*net.FindBlock(kModelWords[m]));
-    }
-    std::string list = ElementKeywordList().str();
-    for (size_t b = 0, e; (e = list.find(';', b)) != std::string::npos; b = e + 1)
-      c.elementTypes.push_back(list.substr(b, e - b));
-    return c;
+const std::vector<ParamInfo> kNone{{"Made up", "double", "Made up"}};
+
+// The element types the program knows.
+const std::vector<std::string>& ElementTypes() {
+  static const std::vector<std::string> types = [] {
+    std::vector<std::string> v;
+    const std::string list = ElementKeywordList().str();
+    for (size_t b = 0, e; (e = list.find(';', b)) != std::string::npos; b = e + 1) v.push_back(list.substr(b, e - b));
+    return v;
   }();
-  return catalog;
+  return types;
 }
 
 // A parameter's role, which decides its sensible and its extreme values, is
@@ -125,7 +109,7 @@ std::vector<std::string> With(std::vector<std::string> v, const std::string& s) 
 class Generator {
  public:
   explicit Generator(uint64_t seed)
-      : rng_(seed * 0x9E3779B97F4A7C15ull + 0x1234567ull), cat_(ProgramCatalog()) {
+      : rng_(seed * 0x9E3779B97F4A7C15ull + 0x1234567ull) {
     script_.seed = seed;
   }
 
@@ -248,7 +232,7 @@ class Generator {
 
   // A complete parameter text: name, type, size, values, description, option.
   std::string ParamText(const ParamInfo& p, const std::string& role, const std::string* forced = nullptr) {
-    const std::string type = Chance(0.04) && !exact_ ? Pick(cat_.elementTypes) : p.type;
+    const std::string type = Chance(0.04) && !exact_ ? Pick(ElementTypes()) : p.type;
     const bool extreme = !forced && Chance(0.15), shape = Chance(0.04) && !exact_;
     long rows = shape ? static_cast<long>(Below(4)) : 1, cols = shape ? static_cast<long>(Below(4)) : 1;
     std::ostringstream t;
@@ -307,7 +291,7 @@ class Generator {
   }
   std::string DataName() { return Pick({"x", "NCI", "Status", "Output port", "Input VPI"}); }
   std::string DataValue() {
-    std::string type = Pick(cat_.elementTypes);
+    std::string type = Pick(ElementTypes());
     return TypeWord(type) + " " + Element(type, "", Chance(0.2));
   }
 
@@ -352,7 +336,8 @@ class Generator {
         case ArgKind::Number: w = name == "bandwidth" ? Number(LogUniform(1, 1e9)) : RunTime(); break;
         case ArgKind::Label: w = Label(name == "VCI"); break;
         case ArgKind::ParamText: {
-          const ParamInfo& p = Pick(Pick(cat_.models));
+          const std::vector<ParamInfo> params = Params(net, Chance(0.5) ? b : "");
+          const ParamInfo& p = Pick(params);
           w = ParamText(p, RoleOf("", p.name));
           break;
         }
@@ -413,16 +398,14 @@ class Generator {
   // A run keeps its end time: a cut "5e-5" would be a run of 5 s.
   void EmitRun(const std::string& net, const std::string& time = "") {
     std::string cmd = "run " + Word(net) + " " + (time.empty() ? RunTime() : time);
-    script_.commands.push_back(Chance(0.05) && !exact_ ? Blanks(cmd) : cmd);
+    if (Chance(0.05) && !exact_) cmd = Blanks(cmd);
+    script_.commands.push_back(cmd);
   }
   // The same command with other blanks outside quotes.
   std::string Blanks(const std::string& c) {
     std::string r = Chance(0.3) ? Pick({" ", "  ", "\t"}) : "";
-    bool quoted = false;
-    for (char ch : c) {
-      if (ch == '"') quoted = !quoted;
-      r += ch == ' ' && !quoted && Chance(0.3) ? Pick<std::string>({"\t", "   ", " \t "}) : std::string(1, ch);
-    }
+    for (size_t i = 0, quotes = 0; i < c.size(); quotes += c[i++] == '"')
+      r += c[i] == ' ' && quotes % 2 == 0 && Chance(0.3) ? Pick<std::string>({"\t", "   ", " \t "}) : c.substr(i, 1);
     return r;
   }
 
@@ -482,6 +465,14 @@ class Generator {
     const Network* n = mirror_.FindNetwork(net);
     return n ? n->FindBlock(b) : nullptr;
   }
+  // The parameters the network (b empty) or its block b holds now; a made-up
+  // one when there is none.
+  std::vector<ParamInfo> Params(const std::string& net, const std::string& b = "") {
+    const Network* n = mirror_.FindNetwork(net);
+    const Param* p = b.empty() ? static_cast<const Param*>(n) : n ? n->FindBlock(b) : nullptr;
+    std::vector<ParamInfo> v = p ? ParamsOf(*p) : kNone;
+    return v.empty() ? kNone : v;
+  }
   static std::string Text(const Param* p, const char* name) {
     Sstring v;
     if (p) p->GetParam(name, v);
@@ -526,16 +517,13 @@ class Generator {
   // The network (one time in six), a block, or one of its layers and
   // queueing systems; now and then with a parameter no object declares.
   Target PickTarget(const std::string& net) {
-    static const std::vector<ParamInfo> kNone{{"Made up", "double", "Made up"}};
     const std::vector<std::string> blocks = Of(net);
     const size_t which = Below(blocks.empty() ? 1 : 6);
-    if (which == 0) return {"network", {}, cat_.network, ""};
+    if (which == 0) return {"network", {}, Params(net), ""};
     const std::string b = Pick(blocks);
     const Block& block = *BlockOf(net, b);
     const auto objects = ObjectsOf(net, b);
-    const auto model = std::find(std::begin(kModelWords), std::end(kModelWords), block.GetModel().str());
-    if (which == 1 || objects.empty())
-      return {"block", {b}, model == std::end(kModelWords) ? kNone : cat_.models[model - kModelWords], ""};
+    if (which == 1 || objects.empty()) return {"block", {b}, Params(net, b), ""};
     const auto& [object, qs] = Pick(objects);
     const Component* o = block.Find(qs ? ComponentKind::QueueingSystem : ComponentKind::Layer, object);
     std::vector<ParamInfo> params = o ? ParamsOf(*o) : kNone;
@@ -589,7 +577,7 @@ class Generator {
   void ChooseSource(const std::string& net, const std::string& a) {
     const std::string source = Pick(kTrafficSources);
     if (source != "CBR" || Chance(0.4))
-      Put(net, {"block", {a}, cat_.models[kApplication], ""}, "Traffic source", source);
+      Put(net, {"block", {a}, Params(net, a), ""}, "Traffic source", source);
   }
   void Connect(const std::string& net, const std::string& a, const std::string& b, bool app) {
     const std::string iface = app ? Pick({"app", "x", "", "CB_PHYSICAL_LAYER"}) : "CB_PHYSICAL_LAYER";
@@ -605,7 +593,7 @@ class Generator {
     script_.networks.push_back(net);
     nets_.push_back(net);
     Do(net, "create network", {net});
-    const Target network{"network", {}, cat_.network, ""};
+    const Target network{"network", {}, Params(net), ""};
     if (Chance(0.75)) Put(net, network, "Simulation log status", "ON");
     if (Chance(0.6)) Put(net, network, "Path", PathPrefix());
     if (Chance(0.2)) Put(net, network, "Performance log status", "OFF");
@@ -820,7 +808,7 @@ class Generator {
   // at the edge of what a run takes, most followed by a run.
   void Hostile(const std::string& net) {
     const auto te = Of(net, kTerminal, true), ap = Of(net, kApplication, true);
-    switch (Below(9)) {
+    switch (Below(8)) {
       case 0: return Emit("load /proc/self/mem");
       case 1:
         Do(net, "file", {"/dev/full"});
@@ -833,10 +821,9 @@ class Generator {
         return Emit("load chain/0.txt");
       }
       case 3:
-        // A long end time on sources with little to send: the run ends when
-        // the traffic is done. Batch sources whose packets reach no
-        // connection draw batches as long as the run lasts: none. OAM cells
-        // are sent as long as a run lasts: off. No variation on these edits.
+        // A long end time on sources with little to send: the run ends with
+        // the traffic (batch sources whose packets reach no connection send
+        // nothing; OAM cells, sent as long as a run lasts, are off).
         exact_ = true;
         for (const std::string& a : ap) {
           const std::string source = Text(BlockOf(net, a), "Traffic source");
@@ -849,23 +836,20 @@ class Generator {
         EmitRun(net, Pick({"100000", "1e9"}));
         exact_ = false;
         return;
-      case 4:
-        Do(net, "put parameter network", {"big int " + Pick<std::string>({"100000000", "9223372036854775807"}) + " 0 big SHOW"});
-        return Do(net, Pick({"show parameters network", "save"}));
-      case 5:  // entries a run reads, changed in a block's own table
+      case 4:  // entries a run reads, changed in a block's own table
         for (const Sstring& v : Ids(net, false)) {
           const std::string first = VccRecord(*mirror_.FindNetwork(net), v).Block(1).str();
           if (BlockOf(net, first)) return Do(net, "del key block", {first, v.str()});
         }
         return;
-      case 6:  // a subnormal bit rate, a negative delay, a busy log
+      case 5:  // a subnormal bit rate, a negative delay, a busy log
         if (te.empty()) break;
         if (Chance(0.3)) EditLayer(net, te[0], "PHY", "Bit rate", Pick({"1e-310", "4.9e-324"}));
         if (Chance(0.3)) EditLayer(net, te[0], "AAL5", "Cell packetization delay", Pick({"-1", "-1e308", "-1e-6"}));
         if (Chance(0.3)) EditLayer(net, te[0], "ATM", "Sample statistics status", "ON");
         if (Chance(0.3)) EditLayer(net, te[0], "ATM", "Logging every x secs", Pick({"1e-12", "4.9e-324", "1e-310"}));
         break;
-      case 7:  // packets over 65535 bytes
+      case 6:  // packets over 65535 bytes
         for (const std::string& a : ap)
           if (Text(BlockOf(net, a), "Traffic source") == "CBR") {
             EditLayer(net, a, "CBR_TS", "Packet length", Chance(0.1) ? "400000000" : Pick({"70000", "1000000"}));
@@ -882,7 +866,6 @@ class Generator {
   }
 
   std::mt19937_64 rng_;
-  const Catalog& cat_;
   Kernel mirror_;
   Script script_;
   bool exact_ = false;  // commands emitted as they are, without variations
