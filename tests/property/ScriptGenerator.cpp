@@ -1,5 +1,6 @@
-// ScriptGenerator: a model of the networks a script builds, used to pick
-// commands that mostly make sense, and the hostile variations put on them.
+// ScriptGenerator: commands that mostly make sense, picked from what the
+// generator's own kernel holds after executing them, and the hostile
+// variations put on them.
 #include "ScriptGenerator.h"
 
 #include <algorithm>
@@ -91,14 +92,10 @@ struct Target {
 
 // Words that are never numbers and never hold "/", "nan" or "inf".
 const char* const kJunkWords[] = {
-    "",         "\"",        "\"\"",       "\"open quote", "#",         "# x",      "--",
-    "0x1F",     "1e",        "e5",         ".",            "-",         "+",        "(",
-    "(1,",      "(1, 2",     "\xff\xfe",   "\xc3\x28",     "\xe2\x82",  "\xef\xbb\xbf",
-    "QS",       "qs",        "network",    "\t",           "create",    "ATM",      "PHY",
-    "PHY_QS",   "ATM_QS_0",  "TR",         "CBR_TS",       "\"a b\"",   "x y",      "\\",
-    "\"\\\"\"", "ON",        "OFF",        "SHOW",         "HIDE",      "double",   "string",
-    "\"short int\"", "short", "int",       "1 1",          "0 0",       "\r",       "\v",
-};
+    "", "\"", "\"\"", "\"open quote", "#", "# x", "--", "0x1F", "1e", "e5", ".", "-", "+", "(", "(1,", "(1, 2",
+    "\xff\xfe", "\xc3\x28", "\xe2\x82", "\xef\xbb\xbf", "QS", "qs", "network", "\t", "create", "ATM", "PHY",
+    "PHY_QS", "ATM_QS_0", "TR", "CBR_TS", "\"a b\"", "x y", "\\", "\"\\\"\"", "ON", "OFF", "SHOW", "HIDE",
+    "double", "string", "\"short int\"", "short", "int", "1 1", "0 0", "\r", "\v"};
 const char* const kNumberSuffixes[] = {"abc", "e", "e+", "..", "x", "#", "\xff", ",", "(", "\""};
 
 std::vector<std::string> With(std::vector<std::string> v, const std::string& s) {
@@ -175,27 +172,20 @@ class Generator {
     return Pick(v);
   }
 
-  // A value a user would give: a number log-uniform in a range (sometimes a
-  // fixed one instead), a count, or a word.
+  // A value a user would give.
   std::string Sensible(const std::string& r) {
-    struct Range {
-      const char* role;
-      double lo, hi, pFixed, fixed;
-      bool whole;
-    };
-    static const Range kRanges[] = {
-        {"Bit rate", 1e5, 1e8, 0, 0, false}, {"Line rate", 1e6, 6.2e8, 0.5, 155520000, false},
-        {"Slot time", 3e-7, 5e-5, 0, 0, false}, {"Mean interval between batches", 3e-7, 5e-5, 0, 0, false},
-        {"Cell packetization delay", 1e-10, 1e-6, 0.3, 0, false}, {"Logging every x secs", 2e-6, 2e-3, 0, 0, false},
-        {"Start time", 1e-7, 1e-4, 0.5, 0, false}, {"Number of bytes to be sent", 1, 1e6, 0.3, 1e9, true},
-        {"Number of cells to be sent", 1, 1e6, 0, 0, true}, {"Mean number of ATM cells", 0.01, 50, 0, 0, false},
-        {"Packet length", 1, 9180, 0.2, 65535, true}, {"Distance", 0.1, 1e5, 0, 0, false},
-        {"Propagation speed", 1e6, 3e8, 0, 0, false}};
-    for (const Range& x : kRanges)
-      if (r == x.role) {
-        const double v = LogUniform(x.lo, x.hi);
-        return Number(Chance(x.pFixed) ? x.fixed : x.whole ? std::floor(v) : v);
-      }
+    if (r == "Bit rate") return Number(LogUniform(1e5, 1e8));
+    if (r == "Line rate") return Number(Chance(0.5) ? 155520000 : LogUniform(1e6, 6.2e8));
+    if (r == "Slot time" || r == "Mean interval between batches") return Number(LogUniform(3e-7, 5e-5));
+    if (r == "Cell packetization delay") return Number(Chance(0.3) ? 0 : LogUniform(1e-10, 1e-6));
+    if (r == "Logging every x secs") return Number(LogUniform(2e-6, 2e-3));
+    if (r == "Start time") return Number(Chance(0.5) ? 0 : LogUniform(1e-7, 1e-4));
+    if (r == "Number of bytes to be sent") return Number(Chance(0.3) ? 1e9 : std::floor(LogUniform(1, 1e6)));
+    if (r == "Number of cells to be sent") return Number(std::floor(LogUniform(1, 1e6)));
+    if (r == "Mean number of ATM cells") return Number(LogUniform(0.01, 50));
+    if (r == "Packet length") return Number(Chance(0.2) ? 65535 : std::floor(LogUniform(1, 9180)));
+    if (r == "Distance") return Number(LogUniform(0.1, 1e5));
+    if (r == "Propagation speed") return Number(LogUniform(1e6, 3e8));
     if (r == "Buffer size") return Chance(0.2) ? "4294967295" : Num(Below(2000));
     if (r == "Logging every x cells") return Num(1 + Below(100));
     if (r == "Number of ports") return Num(1 + Below(16));
@@ -381,10 +371,8 @@ class Generator {
   }
   // Any row of the command table whose first word is one of `firsts`.
   void AnyRow(const std::string& net, std::initializer_list<const char*> firsts) {
-    static std::map<std::string, std::vector<const Command*>> rows;
-    auto& list = rows[firsts.size() ? firsts.begin()[0] : ""];
-    if (list.empty()) list = Rows(firsts);
-    const Command& c = *Pick(list);
+    const std::vector<const Command*> rows = Rows(firsts);
+    const Command& c = *Pick(rows);
     if (std::strcmp(c.words[0], "run") == 0) return EmitRun(net);
     Emit(Line(net, c, {}));
   }
@@ -789,10 +777,9 @@ class Generator {
   // A line of junk, or a real command cut short or with too many words.
   void Junk(const std::string& net) {
     static const char* const kLines[] = {
-        "", "   ", "#", "# note", "create nework x", "show parameters nets", "put nothing x",
-        "connect vcc link x", "Quit", "quit now", "show vcc \"\"", "connect vcc \"\"", "run x",
-        "load \"\"", "load nosuchfile.txt", "load .", "\xff\xfe\xfd", "\"create\" network q",
-        "create \"network\" q"};
+        "", "   ", "#", "# note", "create nework x", "show parameters nets", "put nothing x", "connect vcc link x",
+        "Quit", "quit now", "show vcc \"\"", "connect vcc \"\"", "run x", "load \"\"", "load nosuchfile.txt",
+        "load .", "\xff\xfe\xfd", "\"create\" network q", "create \"network\" q"};
     static const std::vector<const Command*> kHeads = Rows({"create", "remove", "connect", "disconnect", "put", "del", "show", "run", "file", "save", "load"});
     std::string line = Chance(0.6) ? Pick(kLines) : JunkWord();
     if (Chance(0.3)) {
