@@ -305,6 +305,13 @@ std::vector<Finding> CheckScript(const Script& s, const std::string& dir, size_t
   return findings;
 }
 
+namespace {
+struct ScriptOutcome {
+  std::vector<Finding> findings;
+  size_t runs = 0;
+};
+// CheckScript in a child process limited to timeoutSeconds and to 256 MB per
+// written file; a crash, a signal or a timeout becomes a finding.
 ScriptOutcome CheckIsolated(const Script& s, const std::string& dir, double timeoutSeconds) {
   ScriptOutcome outcome;
   std::error_code ec;
@@ -371,6 +378,8 @@ ScriptOutcome CheckIsolated(const Script& s, const std::string& dir, double time
   if (sanitizer || errors.find("runtime error") != std::string::npos) outcome.findings.push_back({"sanitizer", tail});
   return outcome;
 }
+
+}  // namespace
 
 CampaignSummary RunCampaign(CampaignOptions o, std::ostream& log) {
   // Scripts write many small files: a memory file system, when there is one.

@@ -28,18 +28,10 @@ struct Finding {
 // must exist and be empty). Adds the number of runs executed to runs.
 std::vector<Finding> CheckScript(const Script& script, const std::string& dir, size_t& runs);
 
-struct ScriptOutcome {
-  std::vector<Finding> findings;
-  size_t runs = 0;
-};
-// CheckScript in a child process limited to timeoutSeconds (and to 256 MB per
-// written file); a crash, a signal or a timeout becomes a finding.
-ScriptOutcome CheckIsolated(const Script& script, const std::string& dir, double timeoutSeconds);
-
 struct CampaignOptions {
   uint64_t firstSeed = 1;
   size_t scripts = 100;
-  double timeoutSeconds = 60;
+  double timeoutSeconds = 60;  // per script, each checked in a child process
   std::string scratch;    // parent of the script folder; empty: /dev/shm or the temp folder
   std::string keep;       // failing scripts are written here; empty: a temp folder
   bool progress = false;  // a line every 500 scripts
