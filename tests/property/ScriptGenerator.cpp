@@ -354,27 +354,27 @@ class Generator {
   // also executed by the generator's own kernel unless it reads or writes
   // files, runs or removes the network.
   void Do(const std::string& net, const std::string& head, const std::vector<std::string>& given = {}) {
-    static const std::set<std::string> kNotMirrored = {"run", "file", "save", "load", "remove network"};
     for (const Command& c : AllCommands())
-      if (Head(c) == head) {
-        std::string line = Line(net, c, given);
-        if (!kNotMirrored.count(head)) {
-          platform::CapturedOutput quiet;
-          std::ostringstream errors;
-          platform::SetErr(&errors);
-          ExecuteLine(mirror_, line.c_str());
-          platform::SetErr(nullptr);
-        }
-        return Emit(line);
-      }
+      if (Head(c) == head) return Emit(Mirrored(Line(net, c, given), head));
     std::abort();  // the generator names a command the table does not have
+  }
+  std::string Mirrored(const std::string& line, const std::string& head) {
+    static const std::set<std::string> kNotMirrored = {"run", "file", "save", "load", "remove network"};
+    if (!kNotMirrored.count(head)) {
+      platform::CapturedOutput quiet;
+      std::ostringstream errors;
+      platform::SetErr(&errors);
+      ExecuteLine(mirror_, line.c_str());
+      platform::SetErr(nullptr);
+    }
+    return line;
   }
   // Any row of the command table whose first word is one of `firsts`.
   void AnyRow(const std::string& net, std::initializer_list<const char*> firsts) {
     const std::vector<const Command*> rows = Rows(firsts);
     const Command& c = *Pick(rows);
     if (std::strcmp(c.words[0], "run") == 0) return EmitRun(net);
-    Emit(Line(net, c, {}));
+    Emit(Mirrored(Line(net, c, {}), Head(c)));
   }
 
   // Adds a command, sometimes mutated, its paths kept in the working folder.
@@ -460,6 +460,16 @@ class Generator {
     const Param* p = b.empty() ? static_cast<const Param*>(n) : n ? n->FindBlock(b) : nullptr;
     std::vector<ParamInfo> v = p ? ParamsOf(*p) : kNone;
     return v.empty() ? kNone : v;
+  }
+  // An application's traffic source: that of its source layer when it has one
+  // (its parameter may have changed since), else its parameter.
+  std::string SourceOf(const std::string& net, const std::string& app) {
+    const Block* b = BlockOf(net, app);
+    std::vector<Sstring> names;
+    if (b) b->ListNames(ComponentKind::Layer, names);
+    for (const Sstring& n : names)
+      if (n.length() > 3 && n.str().compare(n.str().size() - 3, 3, "_TS") == 0) return n.str().substr(0, n.str().size() - 3);
+    return Text(b, "Traffic source");
   }
   static std::string Text(const Param* p, const char* name) {
     Sstring v;
@@ -645,7 +655,7 @@ class Generator {
   void AddDc(const std::string& net) {
     const auto apps = Of(net, kApplication, true);
     if (apps.empty()) return;
-    const std::string s = Pick(apps), r = Pick(apps), source = Text(BlockOf(net, s), "Traffic source");
+    const std::string s = Pick(apps), r = Pick(apps), source = SourceOf(net, s);
     if (source == "GENERIC") EditLayer(net, s, "GENERIC_TS", "Source file name", PacketFile());
     if (Chance(0.5)) EditLayer(net, s, source + "_TS", "Bit rate", Sensible("Bit rate"));
     if (Chance(0.3)) EditLayer(net, r, "TR", "Sample statistics status", "ON");
@@ -813,7 +823,7 @@ class Generator {
         // nothing; OAM cells, sent as long as a run lasts, are off).
         exact_ = true;
         for (const std::string& a : ap) {
-          const std::string source = Text(BlockOf(net, a), "Traffic source");
+          const std::string source = SourceOf(net, a);
           if (source != "GENERIC")
             EditLayer(net, a, source + "_TS", "Number of bytes to be sent", source == "VBR_BATCH" ? "0" : "2000");
         }
@@ -838,7 +848,7 @@ class Generator {
         break;
       case 6:  // packets over 65535 bytes
         for (const std::string& a : ap)
-          if (Text(BlockOf(net, a), "Traffic source") == "CBR") {
+          if (SourceOf(net, a) == "CBR") {
             EditLayer(net, a, "CBR_TS", "Packet length", Chance(0.1) ? "400000000" : Pick({"70000", "1000000"}));
             break;
           }
