@@ -40,26 +40,29 @@ std::vector<std::string> BoundedLines(const uint8_t* data, size_t size) {
 }
 
 // An input works in a scratch folder of the process (in memory when there is
-// /dev/shm) with a fresh kernel, its output captured; afterwards the folder is
-// emptied and the process is back where it was (the fuzzer writes its corpus
-// there).
+// /dev/shm); afterwards the process is back where it was (the fuzzer writes
+// its corpus there) and the folder is gone.
 struct InScratch {
   const fs::path home = fs::current_path();
   const fs::path dir = (access("/dev/shm", W_OK) == 0 ? fs::path("/dev/shm") : fs::temp_directory_path()) /
                        ("celvane_fuzz_" + std::to_string(getpid()));
-  platform::CapturedOutput quiet;
-  Kernel kernel;
   InScratch() {
     RegisterAtmModels();
     fs::create_directories(dir);
     fs::current_path(dir);
-    kernel.SetBaseSeed(1);
   }
   ~InScratch() {
     std::error_code ec;
-    for (auto& e : fs::directory_iterator(dir, ec)) fs::remove_all(e.path(), ec);
     fs::current_path(home, ec);
+    fs::remove_all(dir, ec);
   }
+};
+
+// A fresh kernel, its output captured.
+struct Quiet {
+  platform::CapturedOutput output;
+  Kernel kernel;
+  Quiet() { kernel.SetBaseSeed(1); }
 };
 
 }  // namespace
@@ -72,9 +75,10 @@ std::string Confined(const uint8_t* data, size_t size) {
 
 void ExecuteLines(const uint8_t* data, size_t size) {
   InScratch here;
+  Quiet q;
   for (const std::string& line : BoundedLines(data, size)) {
-    ExecuteLine(here.kernel, line.c_str());
-    here.quiet.Take();
+    ExecuteLine(q.kernel, line.c_str());
+    q.output.Take();
   }
 }
 
@@ -83,7 +87,8 @@ void LoadInput(const uint8_t* data, size_t size) {
   std::ofstream script("input.txt", std::ios::binary);
   for (const std::string& line : BoundedLines(data, size)) script << line << '\n';
   script.close();
-  LoadScript(here.kernel, "input.txt");
+  Quiet q;
+  LoadScript(q.kernel, "input.txt");
 }
 
 }  // namespace fuzz
