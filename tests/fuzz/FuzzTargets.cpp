@@ -2,6 +2,7 @@
 // the two ways an input reaches the command interpreter.
 #include "FuzzTargets.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -9,7 +10,6 @@
 #include <unistd.h>
 
 #include "atm/AtmModels.h"
-#include "console/CommandTable.h"
 #include "console/Dispatcher.h"
 #include "console/RunFileLoad.h"
 #include "model/Kernel.h"
@@ -20,83 +20,75 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A `run` line with its end time cut to kMaxRunTime: the words are read as the
-// command reads them, and the line is kept unchanged unless a longer time was
-// read. Other lines are returned as they are.
-std::string BoundedRun(const std::string& line) {
-  std::istringstream words(line);
-  std::string first;
-  words >> first;
-  if (first != "run") return line;
-  Sstring network;
-  double time = 0;
-  words >> network;
-  if (words.eof() || !(words >> time) || time <= kMaxRunTime) return line;
-  std::ostringstream bounded;
-  bounded << "run " << network << ' ' << kMaxRunTime;
-  return bounded.str();
+// The input's lines, a `run` line's end time cut to kMaxRunTime: its words
+// are read as the command reads them, and a line is kept unless a longer time
+// was read.
+std::vector<std::string> BoundedLines(const uint8_t* data, size_t size) {
+  std::istringstream in(Confined(data, size));
+  std::vector<std::string> lines;
+  for (std::string line, first; std::getline(in, line);) {
+    std::istringstream words(line);
+    Sstring network;
+    double time = 0;
+    std::ostringstream bounded;
+    if (words >> first && first == "run" && words >> network && !words.eof() && words >> time &&
+        time > kMaxRunTime)
+      bounded << "run " << network << ' ' << kMaxRunTime;
+    lines.push_back(bounded.tellp() > 0 ? bounded.str() : line);
+  }
+  return lines;
 }
 
-// Once per process: the block models and the scratch folder.
-const fs::path& Scratch() {
-  static const fs::path dir = [] {
+// An input works in a scratch folder of the process (in memory when there is
+// /dev/shm); afterwards the process is back where it was (the fuzzer writes
+// its corpus there) and the folder is gone.
+struct InScratch {
+  const fs::path home = fs::current_path();
+  const fs::path dir = (access("/dev/shm", W_OK) == 0 ? fs::path("/dev/shm") : fs::temp_directory_path()) /
+                       ("celvane_fuzz_" + std::to_string(getpid()));
+  InScratch() {
     RegisterAtmModels();
-    // Inputs make many small files: a memory file system, when there is one.
-    const fs::path base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : fs::temp_directory_path();
-    fs::path d = base / ("celvane_fuzz_" + std::to_string(getpid()));
-    fs::create_directories(d);
-    return d;
-  }();
-  return dir;
-}
-
-// An input works in the scratch folder; afterwards the folder is emptied and
-// the process is back where it was (the fuzzer writes its corpus there).
-class InScratch {
- public:
-  InScratch() : home_(fs::current_path()) { fs::current_path(Scratch()); }
+    fs::create_directories(dir);
+    fs::current_path(dir);
+  }
   ~InScratch() {
     std::error_code ec;
-    for (auto& e : fs::directory_iterator(Scratch(), ec)) fs::remove_all(e.path(), ec);
-    fs::current_path(home_, ec);
+    fs::current_path(home, ec);
+    fs::remove_all(dir, ec);
   }
+};
 
- private:
-  fs::path home_;
+// A fresh kernel, its output captured.
+struct Quiet {
+  platform::CapturedOutput output;
+  Kernel kernel;
+  Quiet() { kernel.SetBaseSeed(1); }
 };
 
 }  // namespace
 
 std::string Confined(const uint8_t* data, size_t size) {
   std::string s(reinterpret_cast<const char*>(data), size);
-  for (char& c : s)
-    if (c == '/') c = '_';
+  std::replace(s.begin(), s.end(), '/', '_');
   return s;
 }
 
 void ExecuteLines(const uint8_t* data, size_t size) {
   InScratch here;
-  std::istringstream in(Confined(data, size));
-  platform::CapturedOutput quiet;
-  Kernel kernel;
-  kernel.SetBaseSeed(1);
-  for (std::string line; std::getline(in, line);) {
-    ExecuteLine(kernel, BoundedRun(line).c_str());
-    quiet.Take();
+  Quiet q;
+  for (const std::string& line : BoundedLines(data, size)) {
+    ExecuteLine(q.kernel, line.c_str());
+    q.output.Take();
   }
 }
 
 void LoadInput(const uint8_t* data, size_t size) {
   InScratch here;
-  {
-    std::istringstream in(Confined(data, size));
-    std::ofstream script("input.txt", std::ios::binary);
-    for (std::string line; std::getline(in, line);) script << BoundedRun(line) << '\n';
-  }
-  platform::CapturedOutput quiet;
-  Kernel kernel;
-  kernel.SetBaseSeed(1);
-  LoadScript(kernel, "input.txt");
+  std::ofstream script("input.txt", std::ios::binary);
+  for (const std::string& line : BoundedLines(data, size)) script << line << '\n';
+  script.close();
+  Quiet q;
+  LoadScript(q.kernel, "input.txt");
 }
 
 }  // namespace fuzz

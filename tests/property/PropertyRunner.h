@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <iosfwd>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -18,10 +17,9 @@
 namespace property {
 
 struct Finding {
-  // crash, hang (also: a file grew past the limit), sanitizer, nan,
-  // save-failed, load-failed, save-differs, run-differs (files or run report
-  // of the reloaded network differ), run-order (they differ only while the
-  // blocks are in reloaded order)
+  // crash, hang, sanitizer, nan, save-failed, load-failed, save-differs,
+  // run-differs (files or run report of the reloaded network differ),
+  // run-order (they differ only while the blocks are in reloaded order)
   std::string kind;
   std::string detail;  // one line
 };
@@ -30,20 +28,12 @@ struct Finding {
 // must exist and be empty). Adds the number of runs executed to runs.
 std::vector<Finding> CheckScript(const Script& script, const std::string& dir, size_t& runs);
 
-struct ScriptOutcome {
-  std::vector<Finding> findings;
-  size_t runs = 0;
-};
-// CheckScript in a child process limited to timeoutSeconds (and to 256 MB per
-// written file); a crash, a signal or a timeout becomes a finding.
-ScriptOutcome CheckIsolated(const Script& script, const std::string& dir, double timeoutSeconds);
-
 struct CampaignOptions {
   uint64_t firstSeed = 1;
   size_t scripts = 100;
-  double timeoutSeconds = 60;
-  std::string scratch;   // parent of the per-script folders
-  std::string keep;      // failing scripts are written here (reproducers)
+  double timeoutSeconds = 60;  // per script, each checked in a child process
+  std::string scratch;    // parent of the script folder; empty: /dev/shm or the temp folder
+  std::string keep;       // failing scripts are written here; empty: a temp folder
   bool progress = false;  // a line every 500 scripts
 };
 
@@ -51,9 +41,10 @@ struct CampaignSummary {
   size_t scripts = 0, commandLines = 0, runs = 0, failingScripts = 0;
   std::map<std::string, size_t> findings;  // by kind
   std::vector<std::string> failures;       // "seed N: kind: detail", first per script
+  std::string keep;                        // where the failing scripts are
 };
 
-CampaignSummary RunCampaign(const CampaignOptions& options, std::ostream& log);
+CampaignSummary RunCampaign(CampaignOptions options, std::ostream& log);
 void PrintSummary(const CampaignSummary& s, std::ostream& out);
 
 // The first line of text holding "nan" or "inf" outside double quotes, as a

@@ -37,28 +37,6 @@ struct Script {
   std::string Text() const;
 };
 
-// The names the program itself uses, read from its own objects: parameters
-// of networks and of each block model, layers and queueing systems with
-// their parameters ("#" stands for a switch port number), element types.
-struct ParamInfo {
-  std::string name, type, description;
-};
-struct ObjectInfo {
-  std::string name;
-  std::vector<ParamInfo> params;
-};
-struct ModelInfo {
-  std::string model;  // "ATM B-TE", "ATM Switch", "ATM Generic Application"
-  std::vector<ParamInfo> params;
-  std::vector<ObjectInfo> layers, qss;
-};
-struct Catalog {
-  std::vector<ParamInfo> network;
-  std::vector<ModelInfo> models;  // B-TE, switch, application
-  std::vector<std::string> elementTypes;
-};
-const Catalog& ProgramCatalog();
-
 Script Generate(uint64_t seed);
 
 }  // namespace property
