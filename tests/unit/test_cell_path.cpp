@@ -138,18 +138,19 @@ TEST(AAL5, SegmentsAndReassembles) {
   }
 
   // Each connection keeps its own flag; one whose last cell was lost carries
-  // it into its next packet.
+  // it into its next packet, and a delivered packet clears it.
   Bench b({}, "T1");
   for (const char* dci : {"D1", "D2"}) b.B("T1").PutData(dci, "End application name", "A2");
   auto pdu = std::make_shared<CPCS_PDU>(std::make_shared<UserSDU>(), 28, 0, 0, 60, 0);
   for (auto [dci, clp, last] :
-       {std::tuple{"D1", 1, 0}, {"D2", 0, 0}, {"D2", 0, 1}, {"D1", 0, 0}, {"D1", 0, 1}})
+       {std::tuple{"D1", 1, 0}, {"D2", 0, 0}, {"D2", 0, 1}, {"D1", 0, 0}, {"D1", 0, 1}, {"D1", 0, 1}})
     b.Post(1.0, Word::ATM_DATA_INDICATION, "T1", "AAL5", ATM_Data(pdu, clp, 0, last), Name(dci));
   b.Drain();
   const auto signals = b.Only(Word::CPCS_UNITDATA_SIGNAL);
-  ASSERT_EQ(signals.size(), 2u);
+  ASSERT_EQ(signals.size(), 3u);
   EXPECT_EQ(signals[0]->Get<CPCS_UnitData>()->lossPriority, 0);  // D2
   EXPECT_EQ(signals[1]->Get<CPCS_UnitData>()->lossPriority, 1);  // D1
+  EXPECT_EQ(signals[2]->Get<CPCS_UnitData>()->lossPriority, 0);  // D1 again
 }
 
 TEST(BTE_ATM, LabelsPrioritiesAndReception) {

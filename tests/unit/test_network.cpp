@@ -1,4 +1,4 @@
-// Network model: wiring, routing, VCC/link/DC set-up and the event queue.
+// Network model: routing in a block and the event queue.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -10,17 +10,8 @@
 #include "TestNetwork.h"
 #include "model/Block.h"
 #include "model/EventPriorityQueue.h"
-#include "model/VccRecord.h"
-#include "platform/Console.h"
 
 namespace {
-
-struct Net : TestNetwork {
-  Net() : TestNetwork("lan") {}
-  void Blocks(std::initializer_list<std::pair<const char*, const char*>> blocks) {
-    for (auto& [name, model] : blocks) ASSERT_EQ(n->CreateBlock(name, model, "t"), 1) << name;
-  }
-};
 
 // A layer, and a component of the other kind, that count what reaches them
 // and return `result`.
@@ -101,74 +92,6 @@ TEST(Block, RoutesUnknowThroughTheLayerFacingTheSender) {
   EXPECT_EQ(empty.ListLayers(names), 0);
   EXPECT_EQ(names.size(), 1u);
   EXPECT_EQ(TableQS(b, "nokey", "PHY_QS"), nullptr);
-}
-
-// Terminal -> switch -> terminal with an application at each end.
-struct Path : Net {
-  Path() {
-    Blocks({{"T1", "ATM B-TE"}, {"S", "ATM Switch"}, {"T2", "ATM B-TE"},
-            {"A1", "ATM Generic Application"}, {"A2", "ATM Generic Application"}});
-    n->ConnectBlock("T1", "S", "CB_PHYSICAL_LAYER");
-    n->ConnectBlock("S", "T2", "CB_PHYSICAL_LAYER");
-    n->ConnectBlock("A1", "T1", "x");
-    n->ConnectBlock("A2", "T2", "x");
-  }
-  Sstring Text(const Sstring& key, const char* name) {
-    Sstring v;
-    n->PeekData(key, name, v);
-    return v;
-  }
-};
-
-// The VCC a new DC takes is the one a newest-first scan of every key of the
-// network's table finds, whatever edited the records in between (commands
-// write the table directly too).
-TEST(Connections, DcChoiceFollowsEveryEditOfTheTable) {
-  Path p;
-  p.Blocks({{"T3", "ATM B-TE"}, {"A3", "ATM Generic Application"}});
-  p.n->ConnectBlock("S", "T3", "CB_PHYSICAL_LAYER");
-  p.n->ConnectBlock("A3", "T3", "x");
-  auto scan = [&](const char* last) {
-    for (const Sstring& k : p.n->AllKeys()) {
-      Sstring status, cat, b1, bn;
-      short n = 0;
-      double bw = 0;
-      if (p.n->PeekData(k, "Status", status) && status == "EMPTY" &&
-          p.n->PeekData(k, "Number of blocks", n) && p.n->PeekData(k, VccBlockEntry(n), bn) &&
-          bn == last && p.n->PeekData(k, "Block_1", b1) && b1 == "T1" &&
-          p.n->PeekData(k, "Service categorie", cat) && cat == "CBR" &&
-          p.n->PeekData(k, "Bandwidth", bw) && 32e6 <= bw)
-        return k;
-    }
-    return Sstring("-");
-  };
-  std::mt19937 rng(3);
-  const char* ends[] = {"T2", "T3"};
-  for (int step = 0; step < 400; ++step) {
-    const Sstring v("v" + std::to_string(rng() % 12));
-    switch (rng() % 8) {
-      case 0:
-      case 1:
-        p.n->CreateVcc(v, rng() % 4 ? "CBR" : "UBR", rng() % 3 ? 1e9 : 1e6, "T1");
-        p.n->ConnectVccBlock(v, "S", "T1");
-        p.n->ConnectVccBlock(v, ends[rng() % 2], "S");
-        break;
-      case 2: p.n->PutData(v, "Status", Sstring(rng() % 2 ? "EMPTY" : "BUSY")); break;
-      case 3: p.n->PutData(v, "Number of blocks", short(rng() % 4)); break;
-      case 4: rng() % 2 ? p.n->DelKey(v) : p.n->DelData(v, "Block_3"); break;
-      case 5: p.n->RemoveDc(Sstring("d" + std::to_string(rng() % 40))); break;
-      default: {
-        const int which = static_cast<int>(rng() % 2);
-        const Sstring dc("d" + std::to_string(step % 40));
-        p.n->RemoveDc(dc);
-        const Sstring expected = scan(ends[which]);
-        ASSERT_EQ(p.n->CreateDc(dc, "A1", which ? "A3" : "A2"), expected == "-" ? 0 : 1) << step;
-        if (expected != "-") {
-          ASSERT_EQ(p.Text(dc, "NCI"), expected) << step;
-        }
-      }
-    }
-  }
 }
 
 // Equal times (also -0 and +0) keep their insertion order; a small limit

@@ -273,16 +273,16 @@ TEST(FileSource, AFileThatCannotBeReadIsReportedAndSendsNothing) {
 }
 
 TEST(FileSource, StopModesAndBadEntries) {
-  const std::string file = "0.1 40 0.2 100 0.3 40";
+  const std::string file = "0.1 40 0.2 41 0.3 40";
   const struct {
     std::string text;
     const char* stop;
     std::vector<double> sent;
     std::vector<const char*> said;  // one console line each
   } cases[] = {
-      // 1 cell, then 3 more: 4 >= 3 stops before the third packet.
-      {file, "MAX_CELLS", {40, 100}, {}},
-      {file, "MAX_BYTES", {40, 100, 40}, {}},
+      // 1 cell, then 2 more (41 + 8 bytes): 3 >= 3 stops before the third packet.
+      {file, "MAX_CELLS", {40, 41}, {}},
+      {file, "MAX_BYTES", {40, 41, 40}, {}},
       {file, "NEVER", {}, {}},
       {"0.5 100\n0.7 x 0.9 40\n", "END", {100}, {"entry 4 (line 2) of the source file"}},
       // A negative time is skipped; "nan" is no number and ends the reading.
