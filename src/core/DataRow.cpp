@@ -26,6 +26,18 @@ std::optional<Scalar> DataRow::Find(const Sstring& name) const {
 }
 
 void DataRow::Entry::Set(const Scalar& v) {
+  // The type tag is the value's index in Scalar: the tags name its
+  // alternatives in their order.
+  static_assert(std::is_same_v<std::variant_alternative_t<kInt, Scalar>, int> &&
+                std::is_same_v<std::variant_alternative_t<kDouble, Scalar>, double> &&
+                std::is_same_v<std::variant_alternative_t<kComplex, Scalar>, Complex> &&
+                std::is_same_v<std::variant_alternative_t<kLong, Scalar>, long> &&
+                std::is_same_v<std::variant_alternative_t<kText, Scalar>, Sstring> &&
+                std::is_same_v<std::variant_alternative_t<kUchar, Scalar>, unsigned char> &&
+                std::is_same_v<std::variant_alternative_t<kShort, Scalar>, short> &&
+                std::is_same_v<std::variant_alternative_t<kUint, Scalar>, unsigned int> &&
+                std::is_same_v<std::variant_alternative_t<kFloat, Scalar>, float> &&
+                std::variant_size_v<Scalar> == kFloat + 1);
   Drop();
   type_ = static_cast<uint8_t>(v.index());
   std::visit(
