@@ -78,21 +78,30 @@ class QueueingSystem : public Component {
   }
   void WriteStatisticsLine(std::ofstream& f, double t);
 
-  // The buffer's bound and the logging settings read at Start (the other
-  // parameters are read into a local record there).
-  unsigned bufferSize_ = 4294967295u;
-  double loggingInterval_ = 0.001;
-  unsigned loggingCells_ = 1;  // 0 is taken as 1
-  bool timeOn_ = false, cellOn_ = false, statsOn_ = false;
-  Name outputPath_;  // interned: the queues of a network share a handful of paths
-
+  // What a cell's passage reads and writes, together (a large network's
+  // queues are reached one cell at a time, each from outside the cache):
+  // the counters, the settings they are checked against, the delays, the
+  // level and busy-time statistics, the server and the buffer's head.
   unsigned noSRC_ = 0, noBQC_ = 0, noBDC_ = 0;
   int bs_ = 0;
   unsigned noBC_ = 0, moved_ = 0, served_ = 0;
-  double doBC_ = 0;
   int ss_ = 0;
   unsigned noSC_ = 0;
+  // The buffer's bound and the logging settings read at Start (the other
+  // parameters are read into a local record there).
+  unsigned bufferSize_ = 4294967295u;
+  unsigned loggingCells_ = 1;  // 0 is taken as 1
+  bool timeOn_ = false, cellOn_ = false, statsOn_ = false;
+  double doBC_ = 0;
   double doSC_ = 0;
+  double runDelaySum_ = 0;
+  CountLevel bufferLevel_;
+  OnTime serverBusy_;
+  Cell server_;
+  CellPriorityQueue buffer_;
+
+  double loggingInterval_ = 0.001;
+  Name outputPath_;  // interned: the queues of a network share a handful of paths
 
   // The logs and their statistics, made at the first Start with a log on and
   // kept from then on (their figures carry over from run to run): most
@@ -111,12 +120,6 @@ class QueueingSystem : public Component {
   struct {
     unsigned arrived = 0, accepted = 0, discarded = 0, moved = 0;
   } runBase_;
-  double runDelaySum_ = 0;
-  CountLevel bufferLevel_;
-  OnTime serverBusy_;
-
-  CellPriorityQueue buffer_;
-  Cell server_;
 };
 
 // The queueing system named by the block's data-table entry (key, name),
