@@ -5,6 +5,9 @@
 #include "model/Network.h"
 #include "model/RunFiles.h"
 
+// The per-event fields and the virtual table pointer share one cache line.
+static_assert(sizeof(ComponentCore) <= 64 && alignof(Component) == 64);
+
 Component::Component(const Sstring& name, ComponentKind kind, Block& block)
     : ComponentCore(block.GetNetwork().Queue(), Name(name), block.GetNameId(), kind),
       block_(block) {
