@@ -94,14 +94,14 @@ int AAL5_Layer::Reassemble(const Event& e, ATM_Data& data) {
   return 1;
 }
 
-Name AAL5_Layer::FindCellConnection(Name dci) {
+const Name& AAL5_Layer::FindCellConnection(Name dci) {
   auto it = cellConnection_.find(dci);
   if (it == cellConnection_.end()) {
     Sstring vcc;
     GetBlock().PeekData(dci.str(), datakey::kNCI, vcc);
     it = cellConnection_.emplace(dci, Name(vcc)).first;
   }
-  return lastCellConnection_.Keep(dci, it->second);
+  return it->second;
 }
 
 const AAL5_Layer::Receiver& AAL5_Layer::FindReceiver(Name dci) {
@@ -115,5 +115,5 @@ const AAL5_Layer::Receiver& AAL5_Layer::FindReceiver(Name dci) {
     }
     it = receiver_.emplace(dci, r).first;
   }
-  return lastReceiver_.Keep(dci, it->second);
+  return it->second;
 }

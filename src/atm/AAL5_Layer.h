@@ -47,17 +47,16 @@ class AAL5_Layer : public Layer {
   // The VCC a data connection's cells travel on (empty when not set): the
   // last one asked at once, any other by the map.
   Name CellConnectionOf(Name dci) {
-    const Name* last = lastCellConnection_.Find(dci);
-    return last ? *last : FindCellConnection(dci);
+    return lastCellConnection_.Get(dci, [&]() -> const Name& { return FindCellConnection(dci); });
   }
-  Name FindCellConnection(Name dci);
+  const Name& FindCellConnection(Name dci);
   // The application receiving a data connection's packets; false when the
   // connection names none.
   bool EndApplicationOf(Name dci, Name& application) {
-    const Receiver* r = lastReceiver_.Find(dci);
-    if (!r) r = &FindReceiver(dci);
-    application = r->application;
-    return r->found;
+    const Receiver& r =
+        lastReceiver_.Get(dci, [&]() -> const Receiver& { return FindReceiver(dci); });
+    application = r.application;
+    return r.found;
   }
   const Receiver& FindReceiver(Name dci);
 

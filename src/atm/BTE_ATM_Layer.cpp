@@ -101,7 +101,7 @@ int BTE_ATM_Layer::PassUp(const Event& e, Cell& cell) {
 
 const BTE_ATM_Layer::Outgoing& BTE_ATM_Layer::FindOutgoing(Name nci) {
   auto it = outgoing_.find(nci);
-  if (it != outgoing_.end()) return lastOutgoing_.Keep(nci, it->second);
+  if (it != outgoing_.end()) return it->second;
   const Block& block = GetBlock();
   const Sstring& key = nci.str();
   Outgoing out;
@@ -115,7 +115,7 @@ const BTE_ATM_Layer::Outgoing& BTE_ATM_Layer::FindOutgoing(Name nci) {
   Sstring category;
   block.PeekData(key, datakey::kCategory, category);
   PrioritiesOf(category, out.priority);
-  return lastOutgoing_.Keep(nci, outgoing_.emplace(nci, out).first->second);
+  return outgoing_.emplace(nci, out).first->second;
 }
 
 // Cell labels -> connection (input labels) -> data connection holding that
@@ -123,7 +123,7 @@ const BTE_ATM_Layer::Outgoing& BTE_ATM_Layer::FindOutgoing(Name nci) {
 const BTE_ATM_Layer::Upward& BTE_ATM_Layer::FindUpward(int vpi, int vci) {
   const uint64_t label = atmcell::LabelKey(vpi, vci);
   auto it = upward_.find(label);
-  if (it != upward_.end()) return lastUpward_.Keep(label, it->second);
+  if (it != upward_.end()) return it->second;
   const Block& block = GetBlock();
   Upward up;
   Sstring dci, aal;
@@ -133,5 +133,5 @@ const BTE_ATM_Layer::Upward& BTE_ATM_Layer::FindUpward(int vpi, int vci) {
       up.dci = Name(dci);
       up.aal = Name(aal);
     }
-  return lastUpward_.Keep(label, upward_.emplace(label, up).first->second);
+  return upward_.emplace(label, up).first->second;
 }

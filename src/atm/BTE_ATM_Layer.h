@@ -46,12 +46,11 @@ class BTE_ATM_Layer : public Layer {
   int PassUp(const Event& e, Cell& cell);
   // The lookups: the last key's entry at once, any other by the maps.
   const Outgoing& OutgoingOf(Name nci) {
-    const Outgoing* last = lastOutgoing_.Find(nci);
-    return last ? *last : FindOutgoing(nci);
+    return lastOutgoing_.Get(nci, [&]() -> const Outgoing& { return FindOutgoing(nci); });
   }
   const Upward& UpwardOf(int vpi, int vci) {
-    const Upward* last = lastUpward_.Find(atmcell::LabelKey(vpi, vci));
-    return last ? *last : FindUpward(vpi, vci);
+    return lastUpward_.Get(atmcell::LabelKey(vpi, vci),
+                           [&]() -> const Upward& { return FindUpward(vpi, vci); });
   }
   const Outgoing& FindOutgoing(Name nci);
   const Upward& FindUpward(int vpi, int vci);

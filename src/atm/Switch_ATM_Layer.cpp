@@ -87,7 +87,7 @@ Switch_ATM_Layer::Port& Switch_ATM_Layer::FindPort(Name name) {
     port.queue = TableQS(GetBlock(), name.str(), datakey::kAtmQueue);
     port.resolved = true;
   }
-  return lastPort_.Keep(name, port);
+  return port;
 }
 
 // The connection is the first key whose input labels match (the arrival
@@ -95,7 +95,7 @@ Switch_ATM_Layer::Port& Switch_ATM_Layer::FindPort(Name name) {
 const Switch_ATM_Layer::Route& Switch_ATM_Layer::FindRoute(int vpi, int vci) {
   const uint64_t label = atmcell::LabelKey(vpi, vci);
   auto it = routes_.find(label);
-  if (it != routes_.end()) return lastRoute_.Keep(label, it->second);
+  if (it != routes_.end()) return it->second;
   const Block& block = GetBlock();
   Route route;
   if (const Sstring* nci = inputs_.Find(block, vpi, vci)) {
@@ -114,5 +114,5 @@ const Switch_ATM_Layer::Route& Switch_ATM_Layer::FindRoute(int vpi, int vci) {
       route.out = &PortOf(route.port);
     }
   }
-  return lastRoute_.Keep(label, routes_.emplace(label, route).first->second);
+  return routes_.emplace(label, route).first->second;
 }

@@ -51,12 +51,11 @@ class Switch_ATM_Layer : public Layer {
   int ServePort(const Event& e);
   // The lookups: the last key's entry at once, any other by the maps.
   Port& PortOf(Name port) {
-    Port* last = lastPort_.Find(port);
-    return last ? *last : FindPort(port);
+    return lastPort_.Get(port, [&]() -> Port& { return FindPort(port); });
   }
   const Route& RouteOf(int vpi, int vci) {
-    const Route* last = lastRoute_.Find(atmcell::LabelKey(vpi, vci));
-    return last ? *last : FindRoute(vpi, vci);
+    return lastRoute_.Get(atmcell::LabelKey(vpi, vci),
+                          [&]() -> const Route& { return FindRoute(vpi, vci); });
   }
   Port& FindPort(Name port);
   const Route& FindRoute(int vpi, int vci);

@@ -7,9 +7,12 @@
 template <class K, class V>
 class LastFound {
  public:
-  // The value of key when it was the last one kept, else null.
-  V* Find(const K& key) const { return value_ && key == key_ ? value_ : nullptr; }
-  V& Keep(const K& key, V& value) {
+  // The value of key: the kept one when key was the last asked, else
+  // find(), which looks it up in the map, kept from then on.
+  template <class Find>
+  V& Get(const K& key, Find&& find) {
+    if (value_ && key == key_) return *value_;
+    V& value = find();
     key_ = key;
     value_ = &value;
     return value;
