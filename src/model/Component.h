@@ -20,7 +20,8 @@ enum class ComponentKind : uint8_t { Layer = 0, QueueingSystem = 1 };
 constexpr int kComponentKinds = 2;
 
 // What a component reads at every event it handles or schedules: the
-// kernel's queue, its own names and the handlers of its last destinations.
+// kernel's queue, its own names and the handlers of its last destinations
+// (with the one-byte kind beside them, where it costs no room).
 // As the first base it shares the object's first cache line with the
 // virtual table pointer (components are aligned to cache lines), so that an
 // event touches that line and the handler's own fields, and not the

@@ -54,9 +54,9 @@ struct RunRecord {
 };
 
 // What the equipment models supply: Begin restarts the per-run figures of
-// every object of the network at time 0 of a run; Collect adds them to the
-// record, time averages taken over [0, horizon], as the record's feeds, called while the
-// record is written.
+// every object of the network at time 0 of a run; Collect gives them to the
+// record as its feeds, called while the record is written, time averages
+// taken over [0, horizon].
 class RunRecorder {
  public:
   virtual ~RunRecorder() = default;
