@@ -126,8 +126,9 @@ class EventPriorityQueue {
   }
   void Release(const Taken& taken) { free_.push_back(taken.slot); }
   // Asks the memory for what the coming events will touch while the taken
-  // one is handled: the event after next, and the first lines of the
-  // handler of the next (whose event the previous call asked for). With
+  // one is handled: the third event from now, and the first lines of the
+  // handler of the second (whose event the previous call asked for), so
+  // that each has the time of two events' handling to arrive. With
   // thousands of events pending, each event's data lies elsewhere in memory
   // and the loop would otherwise wait for it at every event; the few events
   // of the sorted array stay in the cache anyway. Only a hint: the next
@@ -138,12 +139,14 @@ class EventPriorityQueue {
     const uint32_t next = buckets_[SlotOf(heap_[0])].head;
     if (next == kNone) return;
     const uint32_t after = next_[next];
-    if (after != kNone) {
-      const char* e = reinterpret_cast<const char*>(&At(after));
+    if (after == kNone) return;
+    const uint32_t third = next_[after];
+    if (third != kNone) {
+      const char* e = reinterpret_cast<const char*>(&At(third));
       __builtin_prefetch(e);
       __builtin_prefetch(e + 64);
     }
-    if (const char* h = reinterpret_cast<const char*>(At(next).handler))
+    if (const char* h = reinterpret_cast<const char*>(At(after).handler))
       for (int line = 0; line < kHandlerLines; ++line) __builtin_prefetch(h + 64 * line);
   }
   // The earliest event, or nullptr.

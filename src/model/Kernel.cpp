@@ -16,6 +16,7 @@
 #include "platform/Entropy.h"
 #include "platform/Files.h"
 #include "platform/Interrupt.h"
+#include "platform/Memory.h"
 #include "platform/Progress.h"
 
 Kernel::Kernel() : baseSeed_(platform::EntropySeed()) {}
@@ -172,6 +173,10 @@ unsigned long long Kernel::Loop(Network& net, double endTime, RunOutputs& files,
   // end.
   constexpr unsigned long long kCheckEvery = 1000;
   unsigned long long nextCheck = kCheckEvery;
+  // The network's objects, and the events and cells the run adds, in huge
+  // pages as the heap fills whole ones: at the start and at every check.
+  platform::HugePageHeap hugePages;
+  hugePages.Update();
   // A run whose events outgrow the queue's bound or the memory (a link so
   // fast that billions of cells are in flight) ends there, like an
   // interrupted one, instead of ending the program.
@@ -204,6 +209,7 @@ unsigned long long Kernel::Loop(Network& net, double endTime, RunOutputs& files,
           clock.checkpoint = now;
         }
         progress.Tick(currentTime_, count);
+        hugePages.Update();
       }
     }
   } catch (const std::length_error&) {
