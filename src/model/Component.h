@@ -4,10 +4,13 @@
 // every run, HandleEvent for each event addressed to it, End when the block
 // removes it. It schedules its events in place, in the event queue's pool.
 #pragma once
+#include <cstddef>
 #include <fstream>
+#include <new>
 #include <string>
 
 #include "core/DataTable.h"
+#include "core/LineArena.h"
 #include "core/Param.h"
 #include "model/Event.h"
 #include "model/EventPriorityQueue.h"
@@ -63,6 +66,15 @@ class alignas(64) Component : public ComponentCore, public Param, public DataTab
   virtual int HandleEvent(Event&);
   // Called when the block removes the component.
   virtual int End() { return 1; }
+
+  // Components live side by side in the line arena, not among the small
+  // allocations made with them (see core/LineArena.h).
+  static void* operator new(std::size_t size, std::align_val_t) {
+    return line_arena::Allocate(size);
+  }
+  static void operator delete(void* p, std::size_t size, std::align_val_t) noexcept {
+    line_arena::Release(p, size);
+  }
 
   const Sstring& GetName() const { return nameId_.str(); }
   Name GetNameId() const { return nameId_; }

@@ -1,11 +1,16 @@
 // The compact storage of tables and parameter sets: values shared between
 // copies stay apart once one is written, and a large row finds its entries
-// by the index after removals shift their places.
+// by the index after removals shift their places. The line arena's objects.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "core/DataTable.h"
+#include "core/FreeListAllocator.h"
+#include "core/LineArena.h"
 #include "core/Param.h"
 
 TEST(MemoryLayout, SharedValuesAndIndexedRows) {
@@ -30,4 +35,35 @@ TEST(MemoryLayout, SharedValuesAndIndexedRows) {
   Sstring s;
   EXPECT_TRUE(t.PeekData("k", "n3", s) && s == "text");
   EXPECT_FALSE(t.HasData("k", "n4"));
+}
+
+// Objects of several sizes side by side: each on its own lines, none
+// overlapping another, and a freed object's room reused for its size only.
+TEST(MemoryLayout, LineArenaKeepsObjectsApart) {
+  struct Room {
+    char* p;
+    std::size_t size;
+  };
+  std::vector<Room> rooms;
+  for (std::size_t size : {1, 64, 65, 200, 448, 64 * 64, 64 * 64 + 1, 100000})
+    for (int i = 0; i < 3; ++i) {
+      char* p = static_cast<char*>(line_arena::Allocate(size));
+      EXPECT_EQ(reinterpret_cast<std::uintptr_t>(p) % line_arena::kLine, 0u) << size;
+      std::memset(p, 0x5a, size);
+      rooms.push_back({p, size});
+    }
+  for (const Room& a : rooms)
+    for (const Room& b : rooms)
+      if (a.p != b.p) EXPECT_TRUE(a.p + a.size <= b.p || b.p + b.size <= a.p);
+  // The 200-byte room freed: the next 200-byte object may take it, a 448-byte one not.
+  char* freed = rooms[9].p;
+  line_arena::Release(freed, 200);
+  char* larger = static_cast<char*>(line_arena::Allocate(448));
+  EXPECT_NE(larger, freed);
+  rooms[9].p = static_cast<char*>(line_arena::Allocate(200));
+#if CELVANE_FREE_LISTS
+  EXPECT_EQ(rooms[9].p, freed);
+#endif
+  rooms.push_back({larger, 448});
+  for (const Room& r : rooms) line_arena::Release(r.p, r.size);
 }
