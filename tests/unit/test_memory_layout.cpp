@@ -54,7 +54,9 @@ TEST(MemoryLayout, LineArenaKeepsObjectsApart) {
     }
   for (const Room& a : rooms)
     for (const Room& b : rooms)
-      if (a.p != b.p) EXPECT_TRUE(a.p + a.size <= b.p || b.p + b.size <= a.p);
+      if (a.p != b.p) {
+        EXPECT_TRUE(a.p + a.size <= b.p || b.p + b.size <= a.p);
+      }
   // The 200-byte room freed: the next 200-byte object may take it, a 448-byte one not.
   char* freed = rooms[9].p;
   line_arena::Release(freed, 200);
