@@ -28,10 +28,8 @@ AAL5_Layer::AAL5_Layer(const Sstring& name, const Sstring& type, Block& block)
 
 int AAL5_Layer::Start() {
   LoadParameters(*this, ParameterRows());
-  cellConnection_.clear();
-  receiver_.clear();
-  lastCellConnection_.Forget();
-  lastReceiver_.Forget();
+  cellConnection_.Clear();
+  receiver_.Clear();
   silent_ = !(std::isfinite(delay_) && delay_ >= 0);
   if (silent_) ReportBadParameter("Cell packetization delay");
   return silent_ ? 0 : 1;
@@ -94,26 +92,18 @@ int AAL5_Layer::Reassemble(const Event& e, ATM_Data& data) {
   return 1;
 }
 
-const Name& AAL5_Layer::FindCellConnection(Name dci) {
-  auto it = cellConnection_.find(dci);
-  if (it == cellConnection_.end()) {
-    Sstring vcc;
-    GetBlock().PeekData(dci.str(), datakey::kNCI, vcc);
-    it = cellConnection_.emplace(dci, Name(vcc)).first;
-  }
-  return it->second;
+Name AAL5_Layer::ResolveCellConnection(Name dci) const {
+  Sstring vcc;
+  GetBlock().PeekData(dci.str(), datakey::kNCI, vcc);
+  return Name(vcc);
 }
 
-const AAL5_Layer::Receiver& AAL5_Layer::FindReceiver(Name dci) {
-  auto it = receiver_.find(dci);
-  if (it == receiver_.end()) {
-    Receiver r;
-    Sstring name;
-    if (GetBlock().PeekData(dci.str(), datakey::kEndApplication, name)) {
-      r.found = true;
-      r.application = Name(name);
-    }
-    it = receiver_.emplace(dci, r).first;
+AAL5_Layer::Receiver AAL5_Layer::ResolveReceiver(Name dci) const {
+  Receiver r;
+  Sstring name;
+  if (GetBlock().PeekData(dci.str(), datakey::kEndApplication, name)) {
+    r.found = true;
+    r.application = Name(name);
   }
-  return it->second;
+  return r;
 }

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <unordered_map>
 
-#include "core/LastFound.h"
+#include "core/RunLookup.h"
 #include "model/Layer.h"
 #include "model/ParameterTable.h"
 
@@ -47,18 +47,17 @@ class AAL5_Layer : public Layer {
   // The VCC a data connection's cells travel on (empty when not set): the
   // last one asked at once, any other by the map.
   Name CellConnectionOf(Name dci) {
-    return lastCellConnection_.Get(dci, [&]() -> const Name& { return FindCellConnection(dci); });
+    return cellConnection_.Get(dci, [&] { return ResolveCellConnection(dci); });
   }
-  const Name& FindCellConnection(Name dci);
+  Name ResolveCellConnection(Name dci) const;
   // The application receiving a data connection's packets; false when the
   // connection names none.
   bool EndApplicationOf(Name dci, Name& application) {
-    const Receiver& r =
-        lastReceiver_.Get(dci, [&]() -> const Receiver& { return FindReceiver(dci); });
+    const Receiver& r = receiver_.Get(dci, [&] { return ResolveReceiver(dci); });
     application = r.application;
     return r.found;
   }
-  const Receiver& FindReceiver(Name dci);
+  Receiver ResolveReceiver(Name dci) const;
 
   double delay_ = 0.000000001;  // between consecutive cells of a packet
   bool silent_ = false;
@@ -66,8 +65,6 @@ class AAL5_Layer : public Layer {
   // missing entry is 0).
   std::unordered_map<Name, unsigned char> lossFlag_;
   // Table lookups resolved once per run.
-  std::unordered_map<Name, Name> cellConnection_;
-  LastFound<Name, const Name> lastCellConnection_;
-  std::unordered_map<Name, Receiver> receiver_;
-  LastFound<Name, const Receiver> lastReceiver_;
+  RunLookup<Name, const Name> cellConnection_;
+  RunLookup<Name, const Receiver> receiver_;
 };

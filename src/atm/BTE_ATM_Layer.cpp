@@ -44,10 +44,8 @@ std::vector<ParameterInfo> BTE_ATM_Layer::DescribeParameters() {
 }
 
 int BTE_ATM_Layer::Start() {
-  outgoing_.clear();
-  upward_.clear();
-  lastOutgoing_.Forget();
-  lastUpward_.Forget();
+  outgoing_.Clear();
+  upward_.Clear();
   inputs_.Clear();
   delays_.Start(*this, "CellDelay", "SMCD", "SVCD");
   return 1;
@@ -99,9 +97,7 @@ int BTE_ATM_Layer::PassUp(const Event& e, Cell& cell) {
   return 1;
 }
 
-const BTE_ATM_Layer::Outgoing& BTE_ATM_Layer::FindOutgoing(Name nci) {
-  auto it = outgoing_.find(nci);
-  if (it != outgoing_.end()) return it->second;
+BTE_ATM_Layer::Outgoing BTE_ATM_Layer::ResolveOutgoing(Name nci) const {
   const Block& block = GetBlock();
   const Sstring& key = nci.str();
   Outgoing out;
@@ -115,15 +111,12 @@ const BTE_ATM_Layer::Outgoing& BTE_ATM_Layer::FindOutgoing(Name nci) {
   Sstring category;
   block.PeekData(key, datakey::kCategory, category);
   PrioritiesOf(category, out.priority);
-  return outgoing_.emplace(nci, out).first->second;
+  return out;
 }
 
 // Cell labels -> connection (input labels) -> data connection holding that
 // "NCI" -> its "AAL Layer".
-const BTE_ATM_Layer::Upward& BTE_ATM_Layer::FindUpward(int vpi, int vci) {
-  const uint64_t label = atmcell::LabelKey(vpi, vci);
-  auto it = upward_.find(label);
-  if (it != upward_.end()) return it->second;
+BTE_ATM_Layer::Upward BTE_ATM_Layer::ResolveUpward(int vpi, int vci) {
   const Block& block = GetBlock();
   Upward up;
   Sstring dci, aal;
@@ -133,5 +126,5 @@ const BTE_ATM_Layer::Upward& BTE_ATM_Layer::FindUpward(int vpi, int vci) {
       up.dci = Name(dci);
       up.aal = Name(aal);
     }
-  return upward_.emplace(label, up).first->second;
+  return up;
 }

@@ -4,12 +4,11 @@
 // cell delay and hands payloads to the connection's AAL.
 #pragma once
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "atm/CellLabels.h"
 #include "atm/DelayLog.h"
-#include "core/LastFound.h"
+#include "core/RunLookup.h"
 #include "model/Layer.h"
 
 class BTE_ATM_Layer : public Layer {
@@ -46,20 +45,17 @@ class BTE_ATM_Layer : public Layer {
   int PassUp(const Event& e, Cell& cell);
   // The lookups: the last key's entry at once, any other by the maps.
   const Outgoing& OutgoingOf(Name nci) {
-    return lastOutgoing_.Get(nci, [&]() -> const Outgoing& { return FindOutgoing(nci); });
+    return outgoing_.Get(nci, [&] { return ResolveOutgoing(nci); });
   }
   const Upward& UpwardOf(int vpi, int vci) {
-    return lastUpward_.Get(atmcell::LabelKey(vpi, vci),
-                           [&]() -> const Upward& { return FindUpward(vpi, vci); });
+    return upward_.Get(atmcell::LabelKey(vpi, vci), [&] { return ResolveUpward(vpi, vci); });
   }
-  const Outgoing& FindOutgoing(Name nci);
-  const Upward& FindUpward(int vpi, int vci);
+  Outgoing ResolveOutgoing(Name nci) const;
+  Upward ResolveUpward(int vpi, int vci);
 
   DelayLog delays_;  // cell delays, over every run of the layer
 
-  std::unordered_map<Name, Outgoing> outgoing_;
-  LastFound<Name, const Outgoing> lastOutgoing_;
-  std::unordered_map<uint64_t, Upward> upward_;
-  LastFound<uint64_t, const Upward> lastUpward_;
+  RunLookup<Name, const Outgoing> outgoing_;
+  RunLookup<uint64_t, const Upward> upward_;
   atmcell::InputLabelIndex inputs_;
 };

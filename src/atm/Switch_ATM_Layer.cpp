@@ -27,11 +27,9 @@ Switch_ATM_Layer::Switch_ATM_Layer(const Sstring& name, const Sstring& type, Blo
 
 int Switch_ATM_Layer::Start() {
   LoadParameters(*this, ParameterRows());
-  routes_.clear();
-  lastRoute_.Forget();
-  lastPort_.Forget();
+  routes_.Clear();
   inputs_.Clear();
-  for (auto& entry : ports_) entry.second.resolved = false;
+  ports_.Restart([](Port& port) { port.resolved = false; });
   silent_ = !(slotTime_ > 0) || !std::isfinite(slotTime_);  // an infinite slot plans NaN
   if (silent_) {
     ReportBadParameter("Slot time");
@@ -81,21 +79,14 @@ int Switch_ATM_Layer::ServePort(const Event& e) {
   return 1;
 }
 
-Switch_ATM_Layer::Port& Switch_ATM_Layer::FindPort(Name name) {
-  Port& port = ports_[name];
-  if (!port.resolved) {
-    port.queue = TableQS(GetBlock(), name.str(), datakey::kAtmQueue);
-    port.resolved = true;
-  }
-  return port;
+void Switch_ATM_Layer::ResolvePort(Name name, Port& port) {
+  port.queue = TableQS(GetBlock(), name.str(), datakey::kAtmQueue);
+  port.resolved = true;
 }
 
 // The connection is the first key whose input labels match (the arrival
 // port does not matter); its output labels apply only as a pair.
-const Switch_ATM_Layer::Route& Switch_ATM_Layer::FindRoute(int vpi, int vci) {
-  const uint64_t label = atmcell::LabelKey(vpi, vci);
-  auto it = routes_.find(label);
-  if (it != routes_.end()) return it->second;
+Switch_ATM_Layer::Route Switch_ATM_Layer::ResolveRoute(int vpi, int vci) {
   const Block& block = GetBlock();
   Route route;
   if (const Sstring* nci = inputs_.Find(block, vpi, vci)) {
@@ -114,5 +105,5 @@ const Switch_ATM_Layer::Route& Switch_ATM_Layer::FindRoute(int vpi, int vci) {
       route.out = &PortOf(route.port);
     }
   }
-  return routes_.emplace(label, route).first->second;
+  return route;
 }

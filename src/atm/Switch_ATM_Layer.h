@@ -4,11 +4,10 @@
 // slot from each output queue to its port's physical layer.
 #pragma once
 #include <cstdint>
-#include <unordered_map>
 
 #include "atm/CellLabels.h"
 #include "atm/SlotPlan.h"
-#include "core/LastFound.h"
+#include "core/RunLookup.h"
 #include "model/Layer.h"
 #include "model/ParameterTable.h"
 
@@ -50,21 +49,20 @@ class Switch_ATM_Layer : public Layer {
   int Forward(const Event& e, Cell& cell);
   int ServePort(const Event& e);
   // The lookups: the last key's entry at once, any other by the maps.
-  Port& PortOf(Name port) {
-    return lastPort_.Get(port, [&]() -> Port& { return FindPort(port); });
+  Port& PortOf(Name name) {
+    Port& port = ports_.Get(name, [] { return Port(); });
+    if (!port.resolved) ResolvePort(name, port);
+    return port;
   }
   const Route& RouteOf(int vpi, int vci) {
-    return lastRoute_.Get(atmcell::LabelKey(vpi, vci),
-                          [&]() -> const Route& { return FindRoute(vpi, vci); });
+    return routes_.Get(atmcell::LabelKey(vpi, vci), [&] { return ResolveRoute(vpi, vci); });
   }
-  Port& FindPort(Name port);
-  const Route& FindRoute(int vpi, int vci);
+  void ResolvePort(Name name, Port& port);
+  Route ResolveRoute(int vpi, int vci);
 
   double slotTime_ = 0.00000272633744856;
   bool silent_ = false;
-  std::unordered_map<Name, Port> ports_;
-  LastFound<Name, Port> lastPort_;
-  std::unordered_map<uint64_t, Route> routes_;
-  LastFound<uint64_t, const Route> lastRoute_;
+  RunLookup<Name, Port> ports_;
+  RunLookup<uint64_t, const Route> routes_;
   atmcell::InputLabelIndex inputs_;
 };
