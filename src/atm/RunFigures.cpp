@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "atm/CBRSource.h"
@@ -16,51 +17,73 @@
 namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// The components of one kind of a block, in ascending name order.
-std::vector<Component*> SortedComponents(const Block& b, ComponentKind kind) {
-  std::vector<Component*> list;
-  b.ForEach(kind, [&](Component& c) { list.push_back(&c); });
-  std::sort(list.begin(), list.end(), [](const Component* x, const Component* y) {
-    return x->GetName().str() < y->GetName().str();
-  });
-  return list;
+// Every component of a network, in the order of the record: blocks by name,
+// in each its layers, then its queueing systems, each by name. Names are
+// read once, not at every comparison.
+struct Visited {
+  Block* block;
+  Component* component;
+};
+std::vector<Visited> RecordOrder(const Network& net) {
+  struct Named {
+    const std::string* name;
+    Block* block;
+    Component* component;
+  };
+  auto byName = [](const Named& a, const Named& b) { return *a.name < *b.name; };
+  std::vector<Named> blocks;
+  net.ForEachBlock([&](Block& b) { blocks.push_back({&b.GetName().str(), &b, nullptr}); });
+  std::sort(blocks.begin(), blocks.end(), byName);
+  std::vector<Visited> order;
+  std::vector<Named> list;
+  for (const Named& b : blocks)
+    for (ComponentKind kind : {ComponentKind::Layer, ComponentKind::QueueingSystem}) {
+      list.clear();
+      b.block->ForEach(kind, [&](Component& c) { list.push_back({&c.GetName().str(), b.block, &c}); });
+      std::sort(list.begin(), list.end(), byName);
+      for (const Named& c : list) order.push_back({b.block, c.component});
+    }
+  return order;
 }
 
-// Calls layerFn on every layer and qsFn on every queueing system, blocks,
-// then layers and queues, in ascending name order.
+// Calls layerFn on every layer and qsFn on every queueing system, in the
+// record's order (computed once for the three lists of one record).
 template <class L, class Q>
-void Visit(const Network& net, L&& layerFn, Q&& qsFn) {
-  std::vector<Block*> blocks;
-  net.ForEachBlock([&](Block& b) { blocks.push_back(&b); });
-  std::sort(blocks.begin(), blocks.end(),
-            [](const Block* a, const Block* b) { return a->GetName().str() < b->GetName().str(); });
-  for (Block* b : blocks) {
-    for (Component* c : SortedComponents(*b, ComponentKind::Layer))
-      layerFn(*b, static_cast<Layer&>(*c));
-    // The block holds only queueing systems under that kind.
-    for (Component* c : SortedComponents(*b, ComponentKind::QueueingSystem))
-      qsFn(*b, static_cast<QueueingSystem&>(*c));
+void Visit(const std::vector<Visited>& order, L&& layerFn, Q&& qsFn) {
+  for (const Visited& v : order) {
+    // A block holds only queueing systems under that kind.
+    if (v.component->GetKind() == ComponentKind::QueueingSystem)
+      qsFn(*v.block, static_cast<QueueingSystem&>(*v.component));
+    else
+      layerFn(*v.block, static_cast<Layer&>(*v.component));
   }
 }
 
 double Ratio(double a, double b) { return b > 0 ? a / b : kNaN; }
 }  // namespace
 
+// The order of the components does not matter here.
 void AtmRunRecorder::Begin(Network& network) {
-  Visit(
-      network,
-      [](Block&, Layer& l) {
-        if (auto* s = dynamic_cast<TrafficSource*>(&l)) s->BeginRunFigures();
-        if (auto* r = dynamic_cast<TrafficReceiver*>(&l)) r->BeginRunFigures();
-      },
-      [](Block&, QueueingSystem& q) { q.BeginRunFigures(); });
+  network.ForEachBlock([](Block& b) {
+    b.ForEach(ComponentKind::Layer, [](Component& l) {
+      if (auto* s = dynamic_cast<TrafficSource*>(&l)) s->BeginRunFigures();
+      if (auto* r = dynamic_cast<TrafficReceiver*>(&l)) r->BeginRunFigures();
+    });
+    b.ForEach(ComponentKind::QueueingSystem,
+              [](Component& q) { static_cast<QueueingSystem&>(q).BeginRunFigures(); });
+  });
 }
 
 // The figures are gathered as the record is written, list by list.
 void AtmRunRecorder::Collect(const Network& network, double horizon, RunRecord& record) {
-  record.sources = [&network](const std::function<void(const RunRecord::Source&)>& put) {
+  auto order = std::make_shared<std::vector<Visited>>();
+  auto ordered = [&network, order]() -> const std::vector<Visited>& {
+    if (order->empty()) *order = RecordOrder(network);
+    return *order;
+  };
+  record.sources = [ordered](const std::function<void(const RunRecord::Source&)>& put) {
     Visit(
-        network,
+        ordered(),
         [&](Block& b, Layer& l) {
           if (auto* s = dynamic_cast<TrafficSource*>(&l)) {
             const TrafficSource::RunCounts& c = s->RunFigures();
@@ -70,9 +93,9 @@ void AtmRunRecorder::Collect(const Network& network, double horizon, RunRecord& 
         },
         [](Block&, QueueingSystem&) {});
   };
-  record.receivers = [&network](const std::function<void(const RunRecord::Receiver&)>& put) {
+  record.receivers = [ordered](const std::function<void(const RunRecord::Receiver&)>& put) {
     Visit(
-        network,
+        ordered(),
         [&](Block& b, Layer& l) {
           if (auto* r = dynamic_cast<TrafficReceiver*>(&l)) {
             const SampleSummary& d = r->RunDelays();
@@ -82,9 +105,9 @@ void AtmRunRecorder::Collect(const Network& network, double horizon, RunRecord& 
         },
         [](Block&, QueueingSystem&) {});
   };
-  record.queues = [&network, horizon](const std::function<void(const RunRecord::Queue&)>& put) {
+  record.queues = [ordered, horizon](const std::function<void(const RunRecord::Queue&)>& put) {
     Visit(
-        network, [](Block&, Layer&) {},
+        ordered(), [](Block&, Layer&) {},
         [&](Block& b, QueueingSystem& q) {
           RunRecord::Queue f;
           f.block = b.GetName().str();

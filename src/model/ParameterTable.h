@@ -24,8 +24,14 @@ template <class C>
 struct ParamRow {
   ParamRow(const char* name_, ParamDefault value_, const char* description_,
            ParamMember<C> member_ = std::monostate{}, const char* option_ = "SHOW")
-      : name(name_), value(value_), description(description_), member(member_), option(option_) {}
+      : name(name_),
+        key(name_),
+        value(value_),
+        description(description_),
+        member(member_),
+        option(option_) {}
   const char* name;
+  Sstring key;  // the name as parameter sets look it up, made once with the table
   ParamDefault value;
   const char* description;
   ParamMember<C> member;
@@ -59,7 +65,7 @@ void LoadParameters(const Param& from, const ParamTable<C>& rows, C& into) {
     std::visit(
         [&](auto member) {
           if constexpr (!std::is_same_v<decltype(member), std::monostate>)
-            from.GetParam(row.name, into.*member);
+            from.GetParam(row.key, into.*member);
         },
         row.member);
 }

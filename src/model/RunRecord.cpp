@@ -1,6 +1,7 @@
 // RunRecord: the run record as JSON, keys in the order of the record.
 #include "model/RunRecord.h"
 
+#include <charconv>
 #include <cmath>
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -41,7 +42,9 @@ void Member(std::ostream& out, const char* key, const Json& value, bool last = f
 
 // One list element: an object of scalar members, written member by member
 // as its dump indented by four would read (a record holds thousands of
-// queues; building a document object for each cost more than the run).
+// queues: building a document object for each, or dumping each value on its
+// own, cost more than the run). Numbers are written by the library's own
+// shortest form for doubles, so the text stays exactly the dump's.
 class Element {
  public:
   explicit Element(std::ostream& out) : out_(out) { text_.reserve(512); }
@@ -49,16 +52,43 @@ class Element {
     text_ += "\n    }";
     out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
   }
-  template <class T>
-  Element& operator()(const char* key, const T& value) {
-    text_ += text_.empty() ? "{\n      \"" : ",\n      \"";
-    text_ += key;
-    text_ += "\": ";
-    text_ += Dump(Json(value));
+  Element& operator()(const char* key, const std::string& value) {
+    Key(key);
+    // Printable ASCII without quote or backslash is its own JSON text.
+    for (unsigned char c : value)
+      if (c < 0x20 || c > 0x7e || c == '"' || c == '\\') {
+        text_ += Dump(Json(value));
+        return *this;
+      }
+    text_ += '"';
+    text_ += value;
+    text_ += '"';
+    return *this;
+  }
+  Element& operator()(const char* key, uint64_t value) {
+    Key(key);
+    char digits[24];
+    text_.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    return *this;
+  }
+  // Undefined figures (NaN) and infinities have no JSON number: null.
+  Element& operator()(const char* key, double value) {
+    Key(key);
+    if (!std::isfinite(value)) {
+      text_ += "null";
+      return *this;
+    }
+    char digits[64];
+    text_.append(digits, nlohmann::detail::to_chars(digits, digits + sizeof digits, value));
     return *this;
   }
 
  private:
+  void Key(const char* key) {
+    text_ += text_.empty() ? "{\n      \"" : ",\n      \"";
+    text_ += key;
+    text_ += "\": ";
+  }
   std::ostream& out_;
   std::string text_;  // written at once: many small writes to a stream cost more
 };
@@ -94,22 +124,20 @@ void WriteRunRecordJson(std::ostream& out, const RunRecord& r) {
   Member(out, "files", r.files);
   // Member keys are plain ASCII, written as their dump would write them.
   List(out, "sources", r.sources, [](std::ostream& o, const RunRecord::Source& s) {
-    Element{o}("block", s.block)("name", s.name)("packets", s.packets)("cells", s.cells)(
-        "bytes", Number(s.bytes));
+    Element{o}("block", s.block)("name", s.name)("packets", s.packets)("cells", s.cells)("bytes",
+                                                                                      s.bytes);
   });
   List(out, "receivers", r.receivers, [](std::ostream& o, const RunRecord::Receiver& x) {
-    Element{o}("block", x.block)("name", x.name)("packets", x.packets)(
-        "delay_mean", Number(x.delayMean))("delay_variance", Number(x.delayVariance))(
-        "delay_min", Number(x.delayMin))("delay_max", Number(x.delayMax));
+    Element{o}("block", x.block)("name", x.name)("packets", x.packets)("delay_mean", x.delayMean)(
+        "delay_variance", x.delayVariance)("delay_min", x.delayMin)("delay_max", x.delayMax);
   });
   List(
       out, "queues", r.queues,
       [](std::ostream& o, const RunRecord::Queue& q) {
-        Element{o}("block", q.block)("name", q.name)("arrived", q.arrived)(
-            "accepted", q.accepted)("discarded", q.discarded)("loss_ratio", Number(q.lossRatio))(
-            "buffer_mean", Number(q.bufferMean))("buffer_variance", Number(q.bufferVariance))(
-            "buffer_max", Number(q.bufferMax))("buffer_delay_mean", Number(q.bufferDelayMean))(
-            "server_mean", Number(q.serverMean));
+        Element{o}("block", q.block)("name", q.name)("arrived", q.arrived)("accepted", q.accepted)(
+            "discarded", q.discarded)("loss_ratio", q.lossRatio)("buffer_mean", q.bufferMean)(
+            "buffer_variance", q.bufferVariance)("buffer_max", q.bufferMax)(
+            "buffer_delay_mean", q.bufferDelayMean)("server_mean", q.serverMean);
       },
       true);
   out << "}\n";

@@ -26,7 +26,9 @@ TEST(RunRecord, TextIsOneDumpOfTheWholeDocument) {
   r.files = {"a.dat", "b.dat"};
   r.sources = Items<RunRecord::Source>({{"A", "CBR_TS", 3, 4, 120.5}, {"B", "VBR_TS", 0, 0, 0}});
   r.queues = Items<RunRecord::Queue>({{"S", "PHY_QS_0", 5, 4, 1, 0.2, NAN, 1, 2, 1e-6, 0.5},
-                                      {"S\"\xfe", "q\n", 0, 0, 0, NAN, 0, 0, 0, INFINITY, 1e300}});
+                                      {"S\"\xfe", "q\n", 0, 0, 0, NAN, 0, 0, 0, INFINITY, 1e300},
+                                      {"T\x7f\\", "\t", UINT64_MAX, 10, 0, -0.0, 1e16, 1e15,
+                                       123456789.125, 5e-324, 0.1 + 0.2}});
   for (int round = 0; round < 2; ++round) {
     const std::string text = RunRecordJson(r);
     EXPECT_EQ(nlohmann::ordered_json::parse(text).dump(2) + "\n", text) << round;
