@@ -17,45 +17,44 @@
 namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// Every component of a network, in the order of the record: blocks by name,
-// in each its layers, then its queueing systems, each by name. Names are
-// read once, not at every comparison.
-struct Visited {
-  Block* block;
-  Component* component;
+// A block or component with its name, read once for the sorting.
+struct Named {
+  const std::string* name;
+  void* object;
 };
-std::vector<Visited> RecordOrder(const Network& net) {
-  struct Named {
-    const std::string* name;
-    Block* block;
-    Component* component;
-  };
-  auto byName = [](const Named& a, const Named& b) { return *a.name < *b.name; };
-  std::vector<Named> blocks;
-  net.ForEachBlock([&](Block& b) { blocks.push_back({&b.GetName().str(), &b, nullptr}); });
-  std::sort(blocks.begin(), blocks.end(), byName);
-  std::vector<Visited> order;
-  std::vector<Named> list;
-  for (const Named& b : blocks)
-    for (ComponentKind kind : {ComponentKind::Layer, ComponentKind::QueueingSystem}) {
-      list.clear();
-      b.block->ForEach(kind, [&](Component& c) { list.push_back({&c.GetName().str(), b.block, &c}); });
-      std::sort(list.begin(), list.end(), byName);
-      for (const Named& c : list) order.push_back({b.block, c.component});
-    }
-  return order;
+void SortByName(std::vector<Named>& list) {
+  std::sort(list.begin(), list.end(),
+            [](const Named& a, const Named& b) { return *a.name < *b.name; });
 }
 
-// Calls layerFn on every layer and qsFn on every queueing system, in the
-// record's order (computed once for the three lists of one record).
+// The blocks of a network in ascending name order.
+std::vector<Named> SortedBlocks(const Network& net) {
+  std::vector<Named> blocks;
+  net.ForEachBlock([&](Block& b) { blocks.push_back({&b.GetName().str(), &b}); });
+  SortByName(blocks);
+  return blocks;
+}
+
+// Calls layerFn on every layer and qsFn on every queueing system, blocks,
+// then layers and queues, in ascending name order.
 template <class L, class Q>
-void Visit(const std::vector<Visited>& order, L&& layerFn, Q&& qsFn) {
-  for (const Visited& v : order) {
-    // A block holds only queueing systems under that kind.
-    if (v.component->GetKind() == ComponentKind::QueueingSystem)
-      qsFn(*v.block, static_cast<QueueingSystem&>(*v.component));
-    else
-      layerFn(*v.block, static_cast<Layer&>(*v.component));
+void Visit(const std::vector<Named>& blocks, L&& layerFn, Q&& qsFn) {
+  std::vector<Named> list;
+  for (const Named& named : blocks) {
+    Block& b = *static_cast<Block*>(named.object);
+    for (ComponentKind kind : {ComponentKind::Layer, ComponentKind::QueueingSystem}) {
+      list.clear();
+      b.ForEach(kind, [&](Component& c) { list.push_back({&c.GetName().str(), &c}); });
+      SortByName(list);
+      for (const Named& c : list) {
+        Component& component = *static_cast<Component*>(c.object);
+        // The block holds only queueing systems under that kind.
+        if (kind == ComponentKind::QueueingSystem)
+          qsFn(b, static_cast<QueueingSystem&>(component));
+        else
+          layerFn(b, static_cast<Layer&>(component));
+      }
+    }
   }
 }
 
@@ -76,10 +75,11 @@ void AtmRunRecorder::Begin(Network& network) {
 
 // The figures are gathered as the record is written, list by list.
 void AtmRunRecorder::Collect(const Network& network, double horizon, RunRecord& record) {
-  auto order = std::make_shared<std::vector<Visited>>();
-  auto ordered = [&network, order]() -> const std::vector<Visited>& {
-    if (order->empty()) *order = RecordOrder(network);
-    return *order;
+  // The blocks' order, found once for the three lists.
+  auto blocks = std::make_shared<std::vector<Named>>();
+  auto ordered = [&network, blocks]() -> const std::vector<Named>& {
+    if (blocks->empty()) *blocks = SortedBlocks(network);
+    return *blocks;
   };
   record.sources = [ordered](const std::function<void(const RunRecord::Source&)>& put) {
     Visit(
