@@ -1,16 +1,10 @@
-// CellPriorityQueue: skew-heap merge, insert and pop, and the node free list.
+// CellPriorityQueue: skew-heap merge, insert and pop; nodes from the shared free list.
 #include "core/CellPriorityQueue.h"
 
-#include <algorithm>
+#include <new>
 #include <utility>
 
-namespace {
-// Nodes of the first block: most queues of a large network never hold more
-// than a cell or two, and there are thousands of them. Later blocks double
-// the queue's capacity, up to kMaxBlockNodes nodes.
-constexpr size_t kFirstBlockNodes = 2;
-constexpr size_t kMaxBlockNodes = 4096;
-}  // namespace
+#include "core/FreeListAllocator.h"
 
 // merge(a, b): the smaller root (a on ties) stays on top; if its left child
 // is empty, the other heap becomes that child, otherwise the left child
@@ -44,27 +38,31 @@ CellPriorityQueue::Node* CellPriorityQueue::Merge(Node* a, Node* b) {
   return result;
 }
 
-CellPriorityQueue::Node* CellPriorityQueue::TakeNode() {
-  if (free_ == nullptr) {
-    const size_t n =
-        blocks_.empty() ? kFirstBlockNodes : std::min(kMaxBlockNodes, 2 * (size_ + 1));
-    blocks_.emplace_back(new Node[n]);
-    Node* block = blocks_.back().get();
-    for (size_t i = 0; i < n; ++i) {
-      block[i].right = free_;
-      free_ = &block[i];
+namespace {
+template <class Node>
+using NodeList = freelist::Blocks<sizeof(Node)>;
+}  // namespace
+
+// The tree is taken apart by rotations, each node freed once it has no left
+// child: no recursion, whatever the tree's shape.
+CellPriorityQueue::~CellPriorityQueue() {
+  Node* n = root_;
+  while (n != nullptr) {
+    if (Node* l = n->left) {
+      n->left = l->right;
+      l->right = n;
+      n = l;
+    } else {
+      Node* next = n->right;
+      n->~Node();
+      NodeList<Node>::Give(n);
+      n = next;
     }
   }
-  Node* node = free_;
-  free_ = node->right;
-  node->left = nullptr;
-  node->right = nullptr;
-  return node;
 }
 
 void CellPriorityQueue::Insert(Cell&& c) {
-  Node* node = TakeNode();
-  node->cell = std::move(c);
+  Node* node = new (NodeList<Node>::Take()) Node{std::move(c)};
   root_ = Merge(root_, node);
   ++size_;
 }
@@ -74,9 +72,8 @@ bool CellPriorityQueue::Pop(Cell& out) {
   Node* top = root_;
   out = std::move(top->cell);
   root_ = Merge(top->right, top->left);
-  top->left = nullptr;
-  top->right = free_;
-  free_ = top;
+  top->~Node();
+  NodeList<Node>::Give(top);
   --size_;
   return true;
 }

@@ -1,17 +1,17 @@
 // CellPriorityQueue: the priority-ordered cell buffer of a queueing system,
 // a skew heap of nodes that hold the cells by value. Nodes are recycled
-// through a free list, so a warmed-up queue allocates nothing per cell.
+// through one free list shared by every queue, so a warmed-up run allocates
+// nothing per cell, a queue holds nodes only for the cells it holds, and
+// the node a cell is put in is the one a cell last left, still in the cache.
 #pragma once
 #include <cstddef>
-#include <memory>
-#include <vector>
 
 #include "core/Cell.h"
 
 class CellPriorityQueue {
  public:
   CellPriorityQueue() = default;
-  ~CellPriorityQueue() = default;  // the node blocks release every cell left
+  ~CellPriorityQueue();  // releases every cell left
   CellPriorityQueue(const CellPriorityQueue&) = delete;
   CellPriorityQueue& operator=(const CellPriorityQueue&) = delete;
 
@@ -32,10 +32,7 @@ class CellPriorityQueue {
   };
 
   static Node* Merge(Node* a, Node* b);
-  Node* TakeNode();
 
   Node* root_ = nullptr;
-  Node* free_ = nullptr;
   size_t size_ = 0;
-  std::vector<std::unique_ptr<Node[]>> blocks_;
 };
