@@ -75,12 +75,16 @@ int Switch_ATM_Layer::ServePort(const Event& e) {
   Port& port = PortOf(e.connection);
   Cell cell;
   if (!port.queue || !port.queue->ServeCell(cell, e.time)) return 0;
-  ScheduleSibling(e.time, Word::PHY_DATA_REQUEST, e.connection, PHY_Data(std::move(cell)));
+  ScheduleVia(port.layer, e.time, Word::PHY_DATA_REQUEST, GetBlockNameId(), e.connection,
+              PHY_Data(std::move(cell)));
   return 1;
 }
 
 void Switch_ATM_Layer::ResolvePort(Name name, Port& port) {
   port.queue = TableQS(GetBlock(), name.str(), datakey::kAtmQueue);
+  // The switch sends to each of its ports: too many for the last two
+  // destinations a component remembers.
+  port.layer = HandlerOf(GetBlockNameId(), name);
   port.resolved = true;
 }
 

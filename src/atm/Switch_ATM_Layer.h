@@ -34,6 +34,7 @@ class Switch_ATM_Layer : public Layer {
   struct Port {
     bool resolved = false;
     QueueingSystem* queue = nullptr;
+    Component* layer = nullptr;  // the handler of the port's events in this run
     SlotPlan plan;
   };
   // How cells arriving with one (VPI, VCI) are switched, resolved once per run.

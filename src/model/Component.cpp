@@ -27,10 +27,14 @@ Component* Component::ResolveHandler(Name block, Name target) {
   HandlerMemo& m = handlers_[nextMemo_];
   m.block = block;
   m.target = target;
-  m.handler = GetNetwork().SoleHandler(block, target, GetBlockNameId());
+  m.handler = HandlerOf(block, target);
   memoValid_ |= uint8_t(1u << nextMemo_);
   nextMemo_ ^= 1u;
   return m.handler;
+}
+
+Component* Component::HandlerOf(Name block, Name target) const {
+  return GetNetwork().SoleHandler(block, target, GetBlockNameId());
 }
 
 int Component::HandleEvent(Event&) { return 0; }
@@ -39,7 +43,7 @@ void Component::SchedulePlain(double t, Name type, Name connection, Name message
   EventPriorityQueue& q = Queue();
   uint32_t slot = q.Slot();
   Event& e = q.At(slot);
-  Fill(e, t, type, GetBlockNameId(), nameId_, connection);
+  Fill(e, t, type, GetBlockNameId(), nameId_, connection, HandlerFor(GetBlockNameId(), nameId_));
   e.messageType = messageType;
   e.message = std::monostate{};
   q.Push(slot, e);

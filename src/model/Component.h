@@ -117,13 +117,25 @@ class alignas(64) Component : public ComponentCore, public Param, public DataTab
   template <class R>
   [[gnu::always_inline]] void ScheduleTo(double t, Name type, Name block, Name target,
                                          R&& record, Name connection = Word::UNNECESSARY) {
+    ScheduleVia(HandlerFor(block, target), t, type, block, target, std::forward<R>(record),
+                connection);
+  }
+  // The same with the handler of (block, target) already resolved for this
+  // run by the caller (see HandlerOf): for a component that sends to many.
+  template <class R>
+  [[gnu::always_inline]] void ScheduleVia(Component* handler, double t, Name type, Name block,
+                                          Name target, R&& record,
+                                          Name connection = Word::UNNECESSARY) {
     EventPriorityQueue& q = Queue();
     uint32_t slot = q.Slot();
     Event& e = q.At(slot);
-    Fill(e, t, type, block, target, connection);
+    Fill(e, t, type, block, target, connection, handler);
     e.Set(std::forward<R>(record));
     q.Push(slot, e);
   }
+  // The sole handler of events to (block, target) in this run, or null:
+  // route by the names (resolved anew at every call).
+  Component* HandlerOf(Name block, Name target) const;
   // To a component of the own block, with a message record.
   template <class R>
   void ScheduleSibling(double t, Name type, Name target, R&& record,
@@ -138,9 +150,9 @@ class alignas(64) Component : public ComponentCore, public Param, public DataTab
   void SchedulePlain(double t, Name type, Name connection, Name messageType);
   // Sets every field of a pooled event but the message and the stamp.
   [[gnu::always_inline]] void Fill(Event& e, double t, Name type, Name block, Name target,
-                                   Name connection) {
+                                   Name connection, Component* handler) {
     e.time = t;
-    e.handler = HandlerFor(block, target);
+    e.handler = handler;
     e.type = type;
     e.sourceBlock = blockNameId_;
     e.destinationBlock = block;

@@ -1,6 +1,7 @@
 // The compact storage of tables and parameter sets: values shared between
 // copies stay apart once one is written, and a large row finds its entries
 // by the index after removals shift their places. The line arena's objects.
+// A run's lookup table: values that stay put while it grows.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include "core/FreeListAllocator.h"
 #include "core/LineArena.h"
 #include "core/Param.h"
+#include "core/RunLookup.h"
 
 TEST(MemoryLayout, SharedValuesAndIndexedRows) {
   Param defaults;
@@ -68,4 +70,27 @@ TEST(MemoryLayout, LineArenaKeepsObjectsApart) {
 #endif
   rooms.push_back({larger, 448});
   for (const Room& r : rooms) line_arena::Release(r.p, r.size);
+}
+
+// Keys that share their home slot, a table grown many times: every value is
+// made once, found again at its first address, and visited once by Restart.
+TEST(MemoryLayout, RunLookupKeepsValuesInPlace) {
+  RunLookup<uint64_t, int> lookup;
+  std::vector<int*> first;
+  int made = 0;
+  for (int round = 0; round < 2; ++round) {
+    for (uint64_t k = 0; k < 1000; ++k) {
+      const uint64_t key = k << 40;  // equal low bits
+      int& v = lookup.Get(key, [&] { ++made; return static_cast<int>(k); });
+      if (round == 0) first.push_back(&v);
+      EXPECT_EQ(&v, first[k]);
+      EXPECT_EQ(v, static_cast<int>(k));
+    }
+  }
+  EXPECT_EQ(made, 1000);
+  std::vector<int> seen(1000, 0);
+  lookup.Restart([&](int& v) { ++seen[static_cast<size_t>(v)]; });
+  EXPECT_EQ(seen, std::vector<int>(1000, 1));
+  lookup.Clear();
+  EXPECT_EQ(lookup.Get(0, [] { return -1; }), -1);
 }
