@@ -4,13 +4,18 @@
 #include <new>
 
 #include "core/FreeListAllocator.h"  // CELVANE_FREE_LISTS: off under AddressSanitizer
+#include "platform/Memory.h"
 
 namespace line_arena {
 namespace {
 
-// 64 KB chunks: a hundred or more objects each, and small enough to come from
-// the heap's own range (larger blocks are mapped apart from it by the C
-// library), which the run backs with huge pages.
+// Chunks are 2 MB regions, each backed by a huge page once it is full: a
+// large network's components are reached one event at a time, and in
+// small pages most of those reaches would first miss the address
+// translation cache. Where the system has no such regions, 64 KB chunks of
+// the heap, small enough to come from the heap's own range (larger blocks
+// are mapped apart from it by the C library), which a long run backs with
+// huge pages.
 constexpr std::size_t kChunk = std::size_t(1) << 16;
 // Larger objects than this come from the heap directly.
 constexpr std::size_t kMaxLines = 64;
@@ -22,6 +27,7 @@ struct FreeNode {
 struct Arena {
   char* next = nullptr;  // the free part of the current chunk
   char* end = nullptr;
+  void* region = nullptr;  // the current chunk's region, if it is one
   FreeNode* free[kMaxLines + 1] = {};
 };
 
@@ -46,8 +52,15 @@ void* Allocate(std::size_t size) {
   const std::size_t bytes = lines * kLine;
   if (static_cast<std::size_t>(a.end - a.next) < bytes) {
     // The rest of the old chunk is left: at most one object's room.
-    a.next = static_cast<char*>(::operator new(kChunk, std::align_val_t(kLine)));
-    a.end = a.next + kChunk;
+    if (a.region) platform::FillHugePageRegion(a.region);
+    a.region = platform::MapHugePageRegion();
+    if (a.region) {
+      a.next = static_cast<char*>(a.region);
+      a.end = a.next + platform::kHugePageBytes;
+    } else {
+      a.next = static_cast<char*>(::operator new(kChunk, std::align_val_t(kLine)));
+      a.end = a.next + kChunk;
+    }
   }
   void* p = a.next;
   a.next += bytes;

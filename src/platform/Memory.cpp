@@ -1,4 +1,5 @@
-// Memory: the heap's filled ranges collapsed into huge pages (Linux 6.1 on).
+// Memory: the heap's filled ranges collapsed into huge pages (Linux 6.1 on),
+// and regions mapped to be backed by huge pages from their first touch.
 #include "platform/Memory.h"
 
 #if defined(__linux__)
@@ -64,8 +65,35 @@ void HugePageHeap::Update() {
     off_ = true;
   done_ = top;
 }
+
+void* MapHugePageRegion() {
+  // Twice the size, so that an aligned region lies inside; the rest is
+  // given back.
+  const std::size_t span = 2 * kHugePageBytes;
+  void* m = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (m == MAP_FAILED) return nullptr;
+  const uintptr_t begin = reinterpret_cast<uintptr_t>(m);
+  const uintptr_t aligned = (begin + kHugePageBytes - 1) & ~(kHugePageBytes - 1);
+  if (aligned > begin) munmap(m, aligned - begin);
+  const uintptr_t end = begin + span, regionEnd = aligned + kHugePageBytes;
+  if (end > regionEnd) munmap(reinterpret_cast<void*>(regionEnd), end - regionEnd);
+  return reinterpret_cast<void*>(aligned);
+}
+
+void FillHugePageRegion(void* region) {
+  // Asked only for a full region: a huge page asked for at the start would
+  // make the whole 2 MB resident at the first touch, wasted in the last,
+  // partly used region.
+  if (madvise(region, kHugePageBytes, kCollapse) != 0 && errno == EINVAL) {
+#ifdef MADV_HUGEPAGE
+    madvise(region, kHugePageBytes, MADV_HUGEPAGE);
+#endif
+  }
+}
 #else
 void HugePageHeap::Update() {}
+void* MapHugePageRegion() { return nullptr; }
+void FillHugePageRegion(void*) {}
 #endif
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 // Memory: hints to the operating system about how the process uses its memory.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 namespace platform {
@@ -21,5 +22,17 @@ class HugePageHeap {
   uintptr_t done_ = 0;   // collapsed (or tried) up to here
   bool off_ = false;     // the system refused: stop asking
 };
+
+// The size of a huge page, and of the regions MapHugePages hands out.
+constexpr std::size_t kHugePageBytes = std::size_t(2) << 20;
+
+// One 2 MB region, aligned to its size, for objects made one after another;
+// never given back. nullptr where the system has no such mapping: the
+// caller then takes the heap.
+void* MapHugePageRegion();
+// Once a region is full: backs it with a huge page where the system can
+// (its small pages copied into one, about 1 ms; or later, in the
+// background, on a system that only takes the hint). Only a hint.
+void FillHugePageRegion(void* region);
 
 }  // namespace platform

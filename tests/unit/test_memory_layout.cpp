@@ -4,6 +4,7 @@
 // A run's lookup table: values that stay put while it grows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -40,7 +41,8 @@ TEST(MemoryLayout, SharedValuesAndIndexedRows) {
 }
 
 // Objects of several sizes side by side: each on its own lines, none
-// overlapping another, and a freed object's room reused for its size only.
+// overlapping another, contents kept when a full region goes into a huge
+// page, and a freed object's room reused for its size only.
 TEST(MemoryLayout, LineArenaKeepsObjectsApart) {
   struct Room {
     char* p;
@@ -54,11 +56,20 @@ TEST(MemoryLayout, LineArenaKeepsObjectsApart) {
       std::memset(p, 0x5a, size);
       rooms.push_back({p, size});
     }
-  for (const Room& a : rooms)
-    for (const Room& b : rooms)
-      if (a.p != b.p) {
-        EXPECT_TRUE(a.p + a.size <= b.p || b.p + b.size <= a.p);
-      }
+  // Enough queue-sized objects to fill a 2 MB region and start the next one
+  // (the full region then goes into a huge page): contents kept across it.
+  for (int i = 0; i < 6000; ++i) {
+    char* p = static_cast<char*>(line_arena::Allocate(448));
+    std::memset(p, static_cast<char>(i), 448);
+    rooms.push_back({p, 448});
+  }
+  std::vector<Room> byAddress = rooms;
+  std::sort(byAddress.begin(), byAddress.end(),
+            [](const Room& a, const Room& b) { return a.p < b.p; });
+  for (size_t i = 1; i < byAddress.size(); ++i)
+    EXPECT_LE(byAddress[i - 1].p + byAddress[i - 1].size, byAddress[i].p);
+  for (size_t i = rooms.size() - 6000; i < rooms.size(); ++i)
+    EXPECT_EQ(rooms[i].p[447], static_cast<char>(i - (rooms.size() - 6000))) << i;
   // The 200-byte room freed: the next 200-byte object may take it, a 448-byte one not.
   char* freed = rooms[9].p;
   line_arena::Release(freed, 200);
