@@ -16,7 +16,6 @@
 #include "platform/Entropy.h"
 #include "platform/Files.h"
 #include "platform/Interrupt.h"
-#include "platform/Memory.h"
 #include "platform/Progress.h"
 
 Kernel::Kernel() : baseSeed_(platform::EntropySeed()) {}
@@ -173,14 +172,6 @@ unsigned long long Kernel::Loop(Network& net, double endTime, RunOutputs& files,
   // end.
   constexpr unsigned long long kCheckEvery = 1000;
   unsigned long long nextCheck = kCheckEvery;
-  // The network's objects, and the events and cells the run adds, in huge
-  // pages as the heap fills whole ones, checked with the other checks. The
-  // copying costs 0.5 to 6 ms per MB, the huge pages save about a twentieth
-  // of a large network's event cost: only a run that has gone 2^18 events
-  // and, at its pace so far, has 2^24 more to go asks for them.
-  constexpr unsigned long long kHugePagesAfter = 1ull << 18;
-  constexpr double kHugePagesRepaidBy = 1 << 24;
-  platform::HugePageHeap hugePages;
   // A run whose events outgrow the queue's bound or the memory (a link so
   // fast that billions of cells are in flight) ends there, like an
   // interrupted one, instead of ending the program.
@@ -213,10 +204,6 @@ unsigned long long Kernel::Loop(Network& net, double endTime, RunOutputs& files,
           clock.checkpoint = now;
         }
         progress.Tick(currentTime_, count);
-        if (count >= kHugePagesAfter &&
-            static_cast<double>(count) * (endTime - currentTime_) >=
-                kHugePagesRepaidBy * currentTime_)
-          hugePages.Update();
       }
     }
   } catch (const std::length_error&) {

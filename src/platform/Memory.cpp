@@ -1,70 +1,24 @@
-// Memory: the heap's filled ranges collapsed into huge pages (Linux 6.1 on),
-// and regions mapped to be backed by huge pages from their first touch.
+// Memory: regions backed by huge pages once full (Linux 6.1 on; the hint
+// alone before).
 #include "platform/Memory.h"
 
 #if defined(__linux__)
 #include <sys/mman.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <cinttypes>
-#include <cstdio>
-#include <cstring>
+#include <cstdint>
 #endif
 
 namespace platform {
 
 #if defined(__linux__)
 namespace {
-constexpr uintptr_t kHugePage = uintptr_t(2) << 20;
 #ifdef MADV_COLLAPSE
 constexpr int kCollapse = MADV_COLLAPSE;
 #else
 constexpr int kCollapse = 25;  // the value of Linux's MADV_COLLAPSE
 #endif
-
-// The start of the heap's mapping, 0 when it is not found.
-uintptr_t HeapStart() {
-  std::FILE* maps = std::fopen("/proc/self/maps", "r");
-  if (!maps) return 0;
-  char line[512];
-  uintptr_t begin = 0, end = 0;
-  while (std::fgets(line, sizeof line, maps)) {
-    // A line longer than the buffer continues on the next read; its rest
-    // holds no range, and "[heap]" ends a short line.
-    if (std::strstr(line, "[heap]") &&
-        std::sscanf(line, "%" SCNxPTR "-%" SCNxPTR, &begin, &end) == 2)
-      break;
-    begin = 0;
-  }
-  std::fclose(maps);
-  return begin;
-}
 }  // namespace
-
-void HugePageHeap::Update() {
-  if (off_) return;
-  const uintptr_t top = reinterpret_cast<uintptr_t>(sbrk(0)) & ~(kHugePage - 1);
-  if (first_ == 0) {
-    const uintptr_t begin = HeapStart();
-    if (begin == 0) {
-      off_ = true;
-      return;
-    }
-    first_ = done_ = (begin + kHugePage - 1) & ~(kHugePage - 1);
-  }
-  if (top <= done_) {
-    // The heap gave memory back: what it fills again is collapsed anew.
-    done_ = top > first_ ? top : first_;
-    return;
-  }
-  // A system without the call, or one that forbids it, is not asked again;
-  // a range it could not collapse for now (memory short) stays as it is.
-  if (madvise(reinterpret_cast<void*>(done_), top - done_, kCollapse) != 0 &&
-      (errno == EINVAL || errno == EPERM || errno == ENOSYS))
-    off_ = true;
-  done_ = top;
-}
 
 void* MapHugePageRegion() {
   // Twice the size, so that an aligned region lies inside; the rest is
@@ -91,7 +45,6 @@ void FillHugePageRegion(void* region) {
   }
 }
 #else
-void HugePageHeap::Update() {}
 void* MapHugePageRegion() { return nullptr; }
 void FillHugePageRegion(void*) {}
 #endif

@@ -1,15 +1,11 @@
-// Platform layer: file creation in missing directories, failed opens, clock,
-// the heap moved into huge pages under live data.
+// Platform layer: file creation in missing directories, failed opens, clock.
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/Clock.h"
 #include "platform/Files.h"
-#include "platform/Memory.h"
 
 namespace {
 
@@ -42,34 +38,6 @@ TEST(Clock, FixedThenSystemTime) {
   const platform::TimeOfDay t = platform::Now();
   EXPECT_TRUE(t.hours < 24 && t.minutes < 60 && t.hundredths >= 0 && t.hundredths < 100);
   EXPECT_GT(platform::SecondsSinceEpoch(), 1234567890);
-}
-
-// Collapsing the heap's filled ranges, as a long run does, leaves what they
-// hold as it was, also when the heap grew or gave memory back in between.
-TEST(HugePageHeap, HeapContentsSurviveTheCollapse) {
-  platform::HugePageHeap heap;
-  std::vector<std::unique_ptr<unsigned[]>> blocks;  // 64 KB each: from the heap proper
-  constexpr unsigned kWords = 16384;
-  auto fill = [&](size_t from, size_t to) {
-    for (size_t b = from; b < to; ++b) {
-      blocks.emplace_back(new unsigned[kWords]);
-      for (unsigned i = 0; i < kWords; ++i) blocks[b][i] = static_cast<unsigned>(b) * kWords + i;
-    }
-  };
-  auto intact = [&] {
-    for (size_t b = 0; b < blocks.size(); ++b)
-      for (unsigned i = 0; i < kWords; i += 97)
-        if (blocks[b][i] != b * kWords + i) return false;
-    return true;
-  };
-  fill(0, 96);
-  heap.Update();
-  EXPECT_TRUE(intact());
-  blocks.resize(40);
-  heap.Update();
-  fill(40, 160);
-  heap.Update();
-  EXPECT_TRUE(intact());
 }
 
 }  // namespace
