@@ -18,18 +18,20 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // A block or component with its name, read once for the sorting.
+template <class T>
 struct Named {
   const std::string* name;
-  void* object;
+  T* object;
 };
-void SortByName(std::vector<Named>& list) {
+template <class T>
+void SortByName(std::vector<Named<T>>& list) {
   std::sort(list.begin(), list.end(),
-            [](const Named& a, const Named& b) { return *a.name < *b.name; });
+            [](const Named<T>& a, const Named<T>& b) { return *a.name < *b.name; });
 }
 
 // The blocks of a network in ascending name order.
-std::vector<Named> SortedBlocks(const Network& net) {
-  std::vector<Named> blocks;
+std::vector<Named<Block>> SortedBlocks(const Network& net) {
+  std::vector<Named<Block>> blocks;
   net.ForEachBlock([&](Block& b) { blocks.push_back({&b.GetName().str(), &b}); });
   SortByName(blocks);
   return blocks;
@@ -38,21 +40,20 @@ std::vector<Named> SortedBlocks(const Network& net) {
 // Calls layerFn on every layer and qsFn on every queueing system, blocks,
 // then layers and queues, in ascending name order.
 template <class L, class Q>
-void Visit(const std::vector<Named>& blocks, L&& layerFn, Q&& qsFn) {
-  std::vector<Named> list;
-  for (const Named& named : blocks) {
-    Block& b = *static_cast<Block*>(named.object);
+void Visit(const std::vector<Named<Block>>& blocks, L&& layerFn, Q&& qsFn) {
+  std::vector<Named<Component>> list;
+  for (const Named<Block>& named : blocks) {
+    Block& b = *named.object;
     for (ComponentKind kind : {ComponentKind::Layer, ComponentKind::QueueingSystem}) {
       list.clear();
       b.ForEach(kind, [&](Component& c) { list.push_back({&c.GetName().str(), &c}); });
       SortByName(list);
-      for (const Named& c : list) {
-        Component& component = *static_cast<Component*>(c.object);
+      for (const Named<Component>& c : list) {
         // The block holds only queueing systems under that kind.
         if (kind == ComponentKind::QueueingSystem)
-          qsFn(b, static_cast<QueueingSystem&>(component));
+          qsFn(b, static_cast<QueueingSystem&>(*c.object));
         else
-          layerFn(b, static_cast<Layer&>(component));
+          layerFn(b, static_cast<Layer&>(*c.object));
       }
     }
   }
@@ -76,8 +77,8 @@ void AtmRunRecorder::Begin(Network& network) {
 // The figures are gathered as the record is written, list by list.
 void AtmRunRecorder::Collect(const Network& network, double horizon, RunRecord& record) {
   // The blocks' order, found once for the three lists.
-  auto blocks = std::make_shared<std::vector<Named>>();
-  auto ordered = [&network, blocks]() -> const std::vector<Named>& {
+  auto blocks = std::make_shared<std::vector<Named<Block>>>();
+  auto ordered = [&network, blocks]() -> const std::vector<Named<Block>>& {
     if (blocks->empty()) *blocks = SortedBlocks(network);
     return *blocks;
   };
