@@ -37,25 +37,18 @@ std::vector<Named<Block>> SortedBlocks(const Network& net) {
   return blocks;
 }
 
-// Calls layerFn on every layer and qsFn on every queueing system, blocks,
-// then layers and queues, in ascending name order.
-template <class L, class Q>
-void Visit(const std::vector<Named<Block>>& blocks, L&& layerFn, Q&& qsFn) {
+// Calls fn on every component of one kind (as T: a block holds only
+// queueing systems under that kind, only layers under the other), blocks,
+// then components, in ascending name order.
+template <class T, class F>
+void Visit(const std::vector<Named<Block>>& blocks, ComponentKind kind, F&& fn) {
   std::vector<Named<Component>> list;
   for (const Named<Block>& named : blocks) {
     Block& b = *named.object;
-    for (ComponentKind kind : {ComponentKind::Layer, ComponentKind::QueueingSystem}) {
-      list.clear();
-      b.ForEach(kind, [&](Component& c) { list.push_back({&c.GetName().str(), &c}); });
-      SortByName(list);
-      for (const Named<Component>& c : list) {
-        // The block holds only queueing systems under that kind.
-        if (kind == ComponentKind::QueueingSystem)
-          qsFn(b, static_cast<QueueingSystem&>(*c.object));
-        else
-          layerFn(b, static_cast<Layer&>(*c.object));
-      }
-    }
+    list.clear();
+    b.ForEach(kind, [&](Component& c) { list.push_back({&c.GetName().str(), &c}); });
+    SortByName(list);
+    for (const Named<Component>& c : list) fn(b, static_cast<T&>(*c.object));
   }
 }
 
@@ -83,33 +76,26 @@ void AtmRunRecorder::Collect(const Network& network, double horizon, RunRecord& 
     return *blocks;
   };
   record.sources = [ordered](const std::function<void(const RunRecord::Source&)>& put) {
-    Visit(
-        ordered(),
-        [&](Block& b, Layer& l) {
-          if (auto* s = dynamic_cast<TrafficSource*>(&l)) {
-            const TrafficSource::RunCounts& c = s->RunFigures();
-            put({b.GetName().str(), l.GetName().str(), static_cast<uint64_t>(c.packets),
-                 static_cast<uint64_t>(c.cells), c.bytes});
-          }
-        },
-        [](Block&, QueueingSystem&) {});
+    Visit<Layer>(ordered(), ComponentKind::Layer, [&](Block& b, Layer& l) {
+      if (auto* s = dynamic_cast<TrafficSource*>(&l)) {
+        const TrafficSource::RunCounts& c = s->RunFigures();
+        put({b.GetName().str(), l.GetName().str(), static_cast<uint64_t>(c.packets),
+             static_cast<uint64_t>(c.cells), c.bytes});
+      }
+    });
   };
   record.receivers = [ordered](const std::function<void(const RunRecord::Receiver&)>& put) {
-    Visit(
-        ordered(),
-        [&](Block& b, Layer& l) {
-          if (auto* r = dynamic_cast<TrafficReceiver*>(&l)) {
-            const SampleSummary& d = r->RunDelays();
-            put({b.GetName().str(), l.GetName().str(), d.Count(), d.Mean(), d.Variance(), d.Min(),
-                 d.Max()});
-          }
-        },
-        [](Block&, QueueingSystem&) {});
+    Visit<Layer>(ordered(), ComponentKind::Layer, [&](Block& b, Layer& l) {
+      if (auto* r = dynamic_cast<TrafficReceiver*>(&l)) {
+        const SampleSummary& d = r->RunDelays();
+        put({b.GetName().str(), l.GetName().str(), d.Count(), d.Mean(), d.Variance(), d.Min(),
+             d.Max()});
+      }
+    });
   };
   record.queues = [ordered, horizon](const std::function<void(const RunRecord::Queue&)>& put) {
-    Visit(
-        ordered(), [](Block&, Layer&) {},
-        [&](Block& b, QueueingSystem& q) {
+    Visit<QueueingSystem>(
+        ordered(), ComponentKind::QueueingSystem, [&](Block& b, QueueingSystem& q) {
           RunRecord::Queue f;
           f.block = b.GetName().str();
           f.name = q.GetName().str();
