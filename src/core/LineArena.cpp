@@ -13,9 +13,7 @@ namespace {
 // large network's components are reached one event at a time, and in
 // small pages most of those reaches would first miss the address
 // translation cache. Where the system has no such regions, 64 KB chunks of
-// the heap, small enough to come from the heap's own range (larger blocks
-// are mapped apart from it by the C library), which a long run backs with
-// huge pages.
+// the heap.
 constexpr std::size_t kChunk = std::size_t(1) << 16;
 // Larger objects than this come from the heap directly.
 constexpr std::size_t kMaxLines = 64;
