@@ -70,13 +70,9 @@ void AtmRunRecorder::Begin(Network& network) {
 // The figures are gathered as the record is written, list by list.
 void AtmRunRecorder::Collect(const Network& network, double horizon, RunRecord& record) {
   // The blocks' order, found once for the three lists.
-  auto blocks = std::make_shared<std::vector<Named<Block>>>();
-  auto ordered = [&network, blocks]() -> const std::vector<Named<Block>>& {
-    if (blocks->empty()) *blocks = SortedBlocks(network);
-    return *blocks;
-  };
-  record.sources = [ordered](const std::function<void(const RunRecord::Source&)>& put) {
-    Visit<Layer>(ordered(), ComponentKind::Layer, [&](Block& b, Layer& l) {
+  auto blocks = std::make_shared<const std::vector<Named<Block>>>(SortedBlocks(network));
+  record.sources = [blocks](const std::function<void(const RunRecord::Source&)>& put) {
+    Visit<Layer>(*blocks, ComponentKind::Layer, [&](Block& b, Layer& l) {
       if (auto* s = dynamic_cast<TrafficSource*>(&l)) {
         const TrafficSource::RunCounts& c = s->RunFigures();
         put({b.GetName().str(), l.GetName().str(), static_cast<uint64_t>(c.packets),
@@ -84,8 +80,8 @@ void AtmRunRecorder::Collect(const Network& network, double horizon, RunRecord& 
       }
     });
   };
-  record.receivers = [ordered](const std::function<void(const RunRecord::Receiver&)>& put) {
-    Visit<Layer>(ordered(), ComponentKind::Layer, [&](Block& b, Layer& l) {
+  record.receivers = [blocks](const std::function<void(const RunRecord::Receiver&)>& put) {
+    Visit<Layer>(*blocks, ComponentKind::Layer, [&](Block& b, Layer& l) {
       if (auto* r = dynamic_cast<TrafficReceiver*>(&l)) {
         const SampleSummary& d = r->RunDelays();
         put({b.GetName().str(), l.GetName().str(), d.Count(), d.Mean(), d.Variance(), d.Min(),
@@ -93,22 +89,21 @@ void AtmRunRecorder::Collect(const Network& network, double horizon, RunRecord& 
       }
     });
   };
-  record.queues = [ordered, horizon](const std::function<void(const RunRecord::Queue&)>& put) {
-    Visit<QueueingSystem>(
-        ordered(), ComponentKind::QueueingSystem, [&](Block& b, QueueingSystem& q) {
-          RunRecord::Queue f;
-          f.block = b.GetName().str();
-          f.name = q.GetName().str();
-          f.arrived = q.RunArrived();
-          f.accepted = q.RunAccepted();
-          f.discarded = q.RunDiscarded();
-          f.lossRatio = Ratio(static_cast<double>(f.discarded), static_cast<double>(f.arrived));
-          f.bufferMean = q.BufferLevel().Mean(horizon);
-          f.bufferVariance = q.BufferLevel().Variance(horizon);
-          f.bufferMax = q.BufferLevel().Max();
-          f.bufferDelayMean = Ratio(q.RunBufferDelaySum(), static_cast<double>(q.RunMoved()));
-          f.serverMean = q.ServerBusy().Share(horizon);
-          put(f);
-        });
+  record.queues = [blocks, horizon](const std::function<void(const RunRecord::Queue&)>& put) {
+    Visit<QueueingSystem>(*blocks, ComponentKind::QueueingSystem, [&](Block& b, QueueingSystem& q) {
+      RunRecord::Queue f;
+      f.block = b.GetName().str();
+      f.name = q.GetName().str();
+      f.arrived = q.RunArrived();
+      f.accepted = q.RunAccepted();
+      f.discarded = q.RunDiscarded();
+      f.lossRatio = Ratio(static_cast<double>(f.discarded), static_cast<double>(f.arrived));
+      f.bufferMean = q.BufferLevel().Mean(horizon);
+      f.bufferVariance = q.BufferLevel().Variance(horizon);
+      f.bufferMax = q.BufferLevel().Max();
+      f.bufferDelayMean = Ratio(q.RunBufferDelaySum(), static_cast<double>(q.RunMoved()));
+      f.serverMean = q.ServerBusy().Share(horizon);
+      put(f);
+    });
   };
 }
