@@ -45,7 +45,7 @@ class AAL5_Layer : public Layer {
   int Segment(const Event& e, CPCS_UnitData& unit);
   int Reassemble(const Event& e, ATM_Data& data);
   // The VCC a data connection's cells travel on (empty when not set): the
-  // last one asked at once, any other by the map.
+  // last one asked at once, any other by the table.
   Name CellConnectionOf(Name dci) {
     return cellConnection_.Get(dci, [&] { return ResolveCellConnection(dci); });
   }

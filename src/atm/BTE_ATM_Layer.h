@@ -43,7 +43,7 @@ class BTE_ATM_Layer : public Layer {
 
   int SendDown(const Event& e, ATM_Data& data);
   int PassUp(const Event& e, Cell& cell);
-  // The lookups: the last key's entry at once, any other by the maps.
+  // The lookups: the last key's entry at once, any other by the tables.
   const Outgoing& OutgoingOf(Name nci) {
     return outgoing_.Get(nci, [&] { return ResolveOutgoing(nci); });
   }

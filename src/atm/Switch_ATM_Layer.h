@@ -49,7 +49,7 @@ class Switch_ATM_Layer : public Layer {
 
   int Forward(const Event& e, Cell& cell);
   int ServePort(const Event& e);
-  // The lookups: the last key's entry at once, any other by the maps.
+  // The lookups: the last key's entry at once, any other by the tables.
   Port& PortOf(Name name) {
     Port& port = ports_.Get(name, [] { return Port(); });
     if (!port.resolved) ResolvePort(name, port);
